@@ -1,0 +1,48 @@
+// The application framework: the one application object, the window it owns,
+// and the main loop that drives it one frame at a time.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+
+class Directory;
+
+class BWIO {
+public:
+    BWIO();
+    virtual ~BWIO();
+    BWIO(const BWIO&) = delete;
+    BWIO& operator=(const BWIO&) = delete;
+
+    // Draws the whole screen of the current state into the frame buffer.
+    virtual void buildScreen() = 0;
+    // One frame of application work; false ends the main loop.
+    virtual bool frameStep() = 0;
+
+    const char* commandLine() const;
+
+    int openGraphics(std::int16_t width, std::int16_t height, const char* title,
+                     bool showMaximised, const Directory& fontDirectory, std::int16_t minHeight,
+                     std::int16_t maxHeight, std::int16_t minWidth, std::int16_t maxWidth);
+    void closeGraphics();
+    void setWindowTitle(const char* text);
+    void pumpMessages();
+};
+
+// Module-level state of the shell, one copy per process.
+namespace shell {
+extern InstanceHandle instanceHandle;
+extern const char* commandLine;
+extern BWIO* application;
+extern bool running;
+extern bool closeRequested;
+extern bool painting;
+} // namespace shell
+
+// The one window procedure, shared by every backend.
+LResult windowProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
+
+// The program: stores the entry's arguments, creates the application, runs the main
+// loop, destroys the application. Returns the exit code (always 0).
+int runApplication(InstanceHandle instance, const char* commandLine);

@@ -1,0 +1,39 @@
+// A binary or text file opened by bare name relative to a Directory.
+#pragma once
+
+#include <cstdint>
+
+class Directory;
+
+enum DataFileMode : std::int32_t {
+    TextRead = 0,
+    TextWrite = 1,
+    BinaryRead = 2,
+    BinaryWrite = 3,
+    BinaryAppend = 4,
+};
+
+enum ByteOrder : std::uint8_t {
+    LittleEndian = 0,
+    BigEndian = 2,
+};
+
+class DataFile {
+public:
+    DataFile();
+    ~DataFile();
+    DataFile(const DataFile&) = delete;
+    DataFile& operator=(const DataFile&) = delete;
+
+    bool open(const Directory& directory, const char* name, std::uint8_t byteOrder,
+              std::int32_t mode);
+    bool readInt32(std::int32_t& value);
+    bool readBytes(void* buffer, std::int32_t count);
+    bool writeByte(std::uint8_t value);
+    void flushRun();
+    void close();
+
+private:
+    struct State;
+    State* state;
+};

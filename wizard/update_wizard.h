@@ -1,0 +1,61 @@
+// The application object: the update wizard.
+#pragma once
+
+#include <cstdint>
+
+#include "app/bwio.h"
+#include "render/screen.h"
+#include "wizard/button.h"
+
+class MOUSE;
+class KEYBOARD;
+
+enum WizardState : std::int16_t {
+    LanguageScreen = 0,
+    NotInstalledScreen = 1,
+    VersionScreen = 2,
+    ProgressScreen = 3,
+    CompletedScreen = 4,
+    SourceErrorScreen = 5,
+    CorruptInstallScreen = 6,
+    QuickStartScreen = 7,
+    FolderEntryScreen = 8,
+    WriteFailureScreen = 9,
+    IncompatibleScreen = 10,
+};
+
+inline constexpr int ButtonSlotCount = 10;
+inline constexpr int PathAreaBytes = 200;
+
+class UpdateWizard : public BWIO {
+public:
+    UpdateWizard();  // app/update_wizard_lifecycle.cpp
+    ~UpdateWizard() override;
+
+    void buildScreen() override;  // wizard/build_screen.cpp
+    bool frameStep() override;    // wizard/frame_step.cpp
+
+    Button* makeButton(std::int16_t x, std::int16_t y, std::int16_t width, std::int16_t height,
+                       const char* text, std::int32_t action, std::int32_t argument,
+                       Colour555 colour);
+    void drawButton(const Button* button);
+    bool pollButtonClick(Button* button);
+    void wrapTextIntoLabels(std::int16_t& slotIndex, std::int16_t x, std::int16_t& y,
+                            std::int16_t widthLimit, const char* text);
+    bool removeQuickStartFiles(bool deleteThem);
+
+    // Members in declaration order.
+    std::int16_t state;
+    std::int16_t builtState;
+    std::int16_t progressCount;
+    std::int16_t boxX;
+    std::int16_t boxY;
+    std::int16_t boxWidth;
+    char installedVersion[PathAreaBytes];
+    char installPath[PathAreaBytes];
+    MOUSE* mouse;
+    KEYBOARD* keyboard;
+    bool finished;
+    std::int32_t language;
+    Button* buttons[ButtonSlotCount];
+};
