@@ -30,6 +30,10 @@ public:
     bool readInt32(std::int32_t& value);
     bool readBytes(void* buffer, std::int32_t count);
     bool writeByte(std::uint8_t value);
+    // Adds value to the pending run of a BinaryWrite file, writing the run out
+    // first when value differs from it or it already holds 63 bytes. False, with
+    // nothing queued, in any other mode or when closed.
+    bool queueByte(std::uint8_t value);
     void flushRun();
     void close();
 

@@ -57,5 +57,6 @@ void clipToScreen(std::int16_t& x0, std::int16_t& y0, std::int16_t& x1, std::int
 void presentDirtyRect();
 
 inline Colour555* pixelRow(std::int16_t y) {
-    return reinterpret_cast<Colour555*>(screen.buffer + static_cast<std::int32_t>(y) * screen.pitch);
+    return reinterpret_cast<Colour555*>(screen.buffer +
+                                        static_cast<std::int32_t>(y) * screen.pitch);
 }

@@ -10,3 +10,7 @@ bool makeWritable(const char* path);
 // target, flushed, renamed into place, then the source removed. On failure target
 // and source are as they were and no temporary file is left.
 bool moveFileReplacing(const char* source, const char* target);
+
+// Renames source over target, making a read-only target writable only if that is
+// what stops the rename. False, with both left as they were, on failure.
+bool replaceWith(const char* source, const char* target);

@@ -1,0 +1,171 @@
+#include "platform/regfile/regfile_store.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <filesystem>
+#include <string>
+#include <sys/stat.h>
+#include <system_error>
+#include <unistd.h>
+
+#include "platform/regfile/regfile_document.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr std::string_view Hive = "HKEY_LOCAL_MACHINE\\";
+// Far beyond any real record; stops a stray huge file from being read whole.
+constexpr off_t LargestFile = 16 << 20;
+
+bool readWhole(const std::string& path, std::string& bytes) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat info {};
+    bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= LargestFile;
+    bytes.clear();
+    char chunk[65536];
+    while (ok) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR) {
+            continue;
+        }
+        if (got <= 0) {
+            ok = got == 0;
+            break;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(got));
+        ok = bytes.size() <= static_cast<std::size_t>(LargestFile);
+    }
+    ::close(fd);
+    return ok;
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        const ssize_t put = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (put < 0 && errno == EINTR) {
+            continue;
+        }
+        if (put <= 0) {
+            return false;
+        }
+        done += static_cast<std::size_t>(put);
+    }
+    return true;
+}
+
+void syncFolderOf(const std::string& path) {
+    std::string folder = fs::path(path).parent_path().string();
+    if (folder.empty()) {
+        folder = ".";
+    }
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+// Writes bytes beside path and renames them over it, keeping path's permissions.
+bool replaceFile(const std::string& path, const std::string& bytes, const struct stat* old) {
+    std::string temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
+        temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) {
+            return false;
+        }
+    }
+    if (fd < 0) {
+        return false;
+    }
+    bool ok = old == nullptr || ::fchmod(fd, old->st_mode & 07777) == 0;
+    ok = ok && writeAll(fd, bytes) && ::fsync(fd) == 0;
+    ok = ::close(fd) == 0 && ok;
+    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncFolderOf(path);
+    return true;
+}
+
+// The file the record lives in; a link is followed so that it stays a link.
+std::string storePath() {
+    std::string path = regFilePath();
+    std::error_code error;
+    if (fs::is_symlink(path, error)) {
+        const fs::path target = fs::weakly_canonical(path, error);
+        if (!error) {
+            path = target.string();
+        }
+    }
+    return path;
+}
+
+std::string fullKeyPath(const char* keyPath) {
+    return std::string(Hive) + keyPath;
+}
+
+} // namespace
+
+std::string regFilePath() {
+    const char* path = std::getenv("TACTICO_REGISTRY");
+    return path != nullptr && *path != '\0' ? path : RegFileDefaultPath;
+}
+
+bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
+                 std::uint32_t bufferSize) {
+    if (keyPath == nullptr || valueName == nullptr || buffer == nullptr) {
+        return false;
+    }
+    const std::string path = storePath();
+    if (::access(path.c_str(), R_OK | W_OK) != 0) {
+        return false;
+    }
+    std::string bytes;
+    RegFileDocument document;
+    std::string data;
+    if (!readWhole(path, bytes) || !parseRegFile(bytes, document) ||
+        !findRegString(document, fullKeyPath(keyPath), valueName, data)) {
+        return false;
+    }
+    if (data.size() >= bufferSize) {
+        return false;
+    }
+    std::memcpy(buffer, data.c_str(), data.size() + 1);
+    return true;
+}
+
+bool regFileWrite(const char* keyPath, const char* valueName, const char* text) {
+    if (keyPath == nullptr || valueName == nullptr || text == nullptr) {
+        return false;
+    }
+    const std::string path = storePath();
+    RegFileDocument document = emptyRegFile();
+    struct stat old {};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    if (exists) {
+        std::string bytes;
+        if (::access(path.c_str(), R_OK | W_OK) != 0 || !readWhole(path, bytes) ||
+            !parseRegFile(bytes, document)) {
+            return false;
+        }
+    } else if (errno != ENOENT) {
+        return false;
+    }
+    std::string bytes;
+    if (!setRegString(document, fullKeyPath(keyPath), valueName, text) ||
+        !serializeRegFile(document, bytes)) {
+        return false;
+    }
+    return replaceFile(path, bytes, exists ? &old : nullptr);
+}

@@ -1,0 +1,21 @@
+// The installation record on systems without a registry: string values under
+// HKEY_LOCAL_MACHINE kept in one registry-export text file, so an administrator
+// can read it, edit it and import it on Windows.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+// The file named by TACTICO_REGISTRY, else RegFileDefaultPath.
+inline constexpr const char* RegFileDefaultPath = "/var/lib/tactico/registry.reg";
+std::string regFilePath();
+
+// keyPath is relative to HKEY_LOCAL_MACHINE. A read fails where the registry's would:
+// no file, key or value; a value that with its terminator exceeds bufferSize; a file
+// the caller could not open for writing, as the key is opened with full access.
+bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
+                 std::uint32_t bufferSize);
+
+// Creates the key if needed and sets the string value, keeping every other key and
+// value. The file is replaced in one step; one it cannot parse is left as it is.
+bool regFileWrite(const char* keyPath, const char* valueName, const char* text);

@@ -1,0 +1,22 @@
+// What SDL's keyboard events become in the core's messages.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include <SDL.h>
+
+namespace sdl {
+
+// The Windows virtual-key code of a key, or 0 for keys the program has no use for.
+std::uint32_t virtualKeyFor(SDL_Keycode key);
+
+// The character TranslateMessage makes of a key press that text input does not
+// report (Backspace, Tab, Enter, Escape), or 0.
+std::uint8_t controlCharacterFor(std::uint32_t virtualKey);
+
+// Converts UTF-8 text to Windows-1252 bytes; characters that code page lacks and
+// malformed sequences are dropped.
+std::string utf8ToWindows1252(const char* utf8);
+
+} // namespace sdl

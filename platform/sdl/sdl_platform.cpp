@@ -1,0 +1,574 @@
+#include <algorithm>
+#include <cstdio>
+#include <deque>
+#include <string>
+#include <vector>
+
+#include <SDL.h>
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include "platform/messages.h"
+#include "platform/regfile/regfile_store.h"
+#include "platform/sdl/key_translation.h"
+#include "platform/sdl/sdl_backend.h"
+#include "resources/resource_images.h"
+
+extern char** environ;
+
+struct OpaqueWindow {
+    SDL_Window* window;
+};
+struct OpaqueCursor {
+    SDL_Cursor* cursor;
+    bool shared; // a system cursor, owned by the backend
+};
+
+namespace sdl {
+namespace {
+
+struct FrameMetrics {
+    int fixedWidth = 3, fixedHeight = 3, sizingWidth = 4, sizingHeight = 4, caption = 19;
+};
+
+struct Backend {
+    bool videoReady = false;
+    OpaqueWindow window{nullptr};
+    WindowProcedure procedure = nullptr;
+    int iconResource = 0;
+    std::uint32_t style = 0;
+    bool paintPending = false;
+    std::deque<PlatformMessage> queue;
+    FrameMetrics metrics;
+    bool metricsProbed = false;
+    OpaqueCursor* current = nullptr;
+    OpaqueCursor defaultCursor{nullptr, true};
+    OpaqueCursor arrow{nullptr, true};
+    OpaqueCursor wait{nullptr, true};
+    int cursorShowCount = 0;
+    std::vector<pid_t> viewers;
+};
+
+Backend& backend() {
+    static Backend instance;
+    return instance;
+}
+
+bool windowExists() {
+    return backend().window.window != nullptr;
+}
+WindowHandle handle() {
+    return &backend().window;
+}
+
+bool thickFrame() {
+    return (backend().style & win::kWsThickFrame) != 0;
+}
+int frameWidth() {
+    return thickFrame() ? backend().metrics.sizingWidth : backend().metrics.fixedWidth;
+}
+int frameHeight() {
+    return thickFrame() ? backend().metrics.sizingHeight : backend().metrics.fixedHeight;
+}
+
+LResult send(std::uint32_t message, WParam wParam, LParam lParam) {
+    if (!windowExists() || backend().procedure == nullptr)
+        return 0;
+    return backend().procedure(handle(), message, wParam, lParam);
+}
+
+void enqueue(std::uint32_t message, WParam wParam, LParam lParam) {
+    backend().queue.push_back({handle(), message, wParam, lParam});
+}
+
+SDL_Surface* surfaceOf(const ResourceImage& image) {
+    return SDL_CreateRGBSurfaceWithFormatFrom(const_cast<std::uint32_t*>(image.argb), image.width,
+                                              image.height, 32, image.width * 4,
+                                              SDL_PIXELFORMAT_ARGB8888);
+}
+
+// Window managers report their decorations only for a mapped window, so a small
+// probe window is shown once; without a window manager the defaults stand.
+void probeFrameMetrics() {
+    Backend& b = backend();
+    if (b.metricsProbed || !b.videoReady)
+        return;
+    b.metricsProbed = true;
+    SDL_Window* probe = SDL_CreateWindow("", SDL_WINDOWPOS_UNDEFINED, SDL_WINDOWPOS_UNDEFINED, 64,
+                                         64, SDL_WINDOW_HIDDEN | SDL_WINDOW_BORDERLESS);
+    if (probe == nullptr)
+        return;
+    SDL_SetWindowBordered(probe, SDL_TRUE);
+    int top = 0, left = 0, bottom = 0, right = 0;
+    if (SDL_GetWindowBordersSize(probe, &top, &left, &bottom, &right) == 0 && top > 0) {
+        b.metrics.fixedWidth = b.metrics.sizingWidth = left;
+        b.metrics.fixedHeight = b.metrics.sizingHeight = bottom;
+        b.metrics.caption = std::max(0, top - bottom);
+    }
+    SDL_DestroyWindow(probe);
+}
+
+// --- events -------------------------------------------------------------------
+
+void queueSize(WParam sizeType) {
+    int width = 0, height = 0;
+    if (sizeType != win::kSizeMinimized)
+        SDL_GetWindowSize(backend().window.window, &width, &height);
+    enqueue(win::kWmSize, sizeType, win::makeLParam(width, height));
+}
+
+void translateWindowEvent(const SDL_WindowEvent& event) {
+    const bool maximised =
+        (SDL_GetWindowFlags(backend().window.window) & SDL_WINDOW_MAXIMIZED) != 0;
+    switch (event.event) {
+    case SDL_WINDOWEVENT_EXPOSED:
+        backend().paintPending = true;
+        break;
+    case SDL_WINDOWEVENT_CLOSE:
+        enqueue(win::kWmClose, 0, 0);
+        break;
+    case SDL_WINDOWEVENT_SIZE_CHANGED:
+    case SDL_WINDOWEVENT_RESTORED:
+        queueSize(maximised ? win::kSizeMaximized : win::kSizeRestored);
+        break;
+    case SDL_WINDOWEVENT_MAXIMIZED:
+        queueSize(win::kSizeMaximized);
+        break;
+    case SDL_WINDOWEVENT_MINIMIZED:
+        queueSize(win::kSizeMinimized);
+        break;
+    default:
+        break;
+    }
+}
+
+WParam mouseKeys(std::uint32_t buttons) {
+    WParam keys = 0;
+    if ((buttons & SDL_BUTTON_LMASK) != 0)
+        keys |= 0x0001;
+    if ((buttons & SDL_BUTTON_RMASK) != 0)
+        keys |= 0x0002;
+    if ((buttons & SDL_BUTTON_MMASK) != 0)
+        keys |= 0x0010;
+    return keys;
+}
+
+void translateButton(const SDL_MouseButtonEvent& event, bool down) {
+    std::uint32_t message = 0;
+    switch (event.button) {
+    case SDL_BUTTON_LEFT:
+        message = down ? win::kWmLButtonDown : win::kWmLButtonUp;
+        break;
+    case SDL_BUTTON_RIGHT:
+        message = down ? win::kWmRButtonDown : win::kWmRButtonUp;
+        break;
+    case SDL_BUTTON_MIDDLE:
+        message = down ? win::kWmMButtonDown : win::kWmMButtonUp;
+        break;
+    default:
+        return;
+    }
+    enqueue(message, mouseKeys(SDL_GetMouseState(nullptr, nullptr)),
+            win::makeLParam(event.x, event.y));
+}
+
+void translateEvent(const SDL_Event& event) {
+    switch (event.type) {
+    case SDL_QUIT:
+        enqueue(win::kWmClose, 0, 0);
+        break;
+    case SDL_WINDOWEVENT:
+        if (event.window.windowID == SDL_GetWindowID(backend().window.window))
+            translateWindowEvent(event.window);
+        break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+        const std::uint32_t key = virtualKeyFor(event.key.keysym.sym);
+        if (key != 0)
+            enqueue(event.type == SDL_KEYDOWN ? win::kWmKeyDown : win::kWmKeyUp, key,
+                    event.type == SDL_KEYDOWN ? 1 : static_cast<LParam>(0xC0000001u));
+        break;
+    }
+    case SDL_TEXTINPUT:
+        for (char c : utf8ToWindows1252(event.text.text))
+            enqueue(win::kWmChar, static_cast<std::uint8_t>(c), 1);
+        break;
+    case SDL_MOUSEMOTION:
+        enqueue(win::kWmMouseMove, mouseKeys(event.motion.state),
+                win::makeLParam(event.motion.x, event.motion.y));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+        translateButton(event.button, true);
+        break;
+    case SDL_MOUSEBUTTONUP:
+        translateButton(event.button, false);
+        break;
+    case SDL_MOUSEWHEEL: {
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        const int delta =
+            (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y) *
+            120;
+        enqueue(win::kWmMouseWheel, win::makeWParam(0, delta), win::makeLParam(x, y));
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+void reapViewers() {
+    auto& viewers = backend().viewers;
+    viewers.erase(std::remove_if(viewers.begin(), viewers.end(),
+                                 [](pid_t pid) { return waitpid(pid, nullptr, WNOHANG) != 0; }),
+                  viewers.end());
+}
+
+// --- PlatformOps entries -------------------------------------------------------
+
+InstanceHandle instance() {
+    return &backend();
+}
+
+void registerWindowClass(const char*, WindowProcedure procedure, int iconResource) {
+    backend().procedure = procedure;
+    backend().iconResource = iconResource;
+}
+
+WindowHandle createWindow(const char*, const char* title, std::uint32_t style, int x, int y,
+                          int outerWidth, int outerHeight) {
+    Backend& b = backend();
+    if (!b.videoReady || windowExists())
+        return nullptr;
+    b.style = style;
+    const int clientWidth = std::max(1, outerWidth - 2 * frameWidth());
+    const int clientHeight = std::max(1, outerHeight - b.metrics.caption - 2 * frameHeight());
+    Uint32 flags = SDL_WINDOW_HIDDEN;
+    if (thickFrame())
+        flags |= SDL_WINDOW_RESIZABLE;
+    SDL_Window* window =
+        SDL_CreateWindow(title != nullptr ? title : "", x + frameWidth(),
+                         y + b.metrics.caption + frameHeight(), clientWidth, clientHeight, flags);
+    if (window == nullptr)
+        return nullptr;
+    b.window.window = window;
+    b.paintPending = false;
+    b.queue.clear();
+
+    win::MinMaxInfo limits{};
+    limits.ptMinTrackSize = {outerWidth, outerHeight};
+    limits.ptMaxTrackSize = {outerWidth, outerHeight};
+    send(win::kWmGetMinMaxInfo, 0, reinterpret_cast<LParam>(&limits));
+    const int frameX = 2 * frameWidth(), frameY = b.metrics.caption + 2 * frameHeight();
+    if (thickFrame()) {
+        SDL_SetWindowMinimumSize(window, std::max(1, limits.ptMinTrackSize.x - frameX),
+                                 std::max(1, limits.ptMinTrackSize.y - frameY));
+        SDL_SetWindowMaximumSize(window, std::max(1, limits.ptMaxTrackSize.x - frameX),
+                                 std::max(1, limits.ptMaxTrackSize.y - frameY));
+    }
+
+    if (const ResourceImage* icon = findResourceImage(ResourceKind::Icon, b.iconResource);
+        icon != nullptr) {
+        if (SDL_Surface* surface = surfaceOf(*icon); surface != nullptr) {
+            SDL_SetWindowIcon(window, surface);
+            SDL_FreeSurface(surface);
+        }
+    }
+    return handle();
+}
+
+void showWindow(WindowHandle window, bool maximised) {
+    if (window != handle() || !windowExists())
+        return;
+    SDL_ShowWindow(backend().window.window);
+    if (maximised)
+        SDL_MaximizeWindow(backend().window.window);
+    SDL_RaiseWindow(backend().window.window);
+    int width = 0, height = 0;
+    SDL_GetWindowSize(backend().window.window, &width, &height);
+    send(win::kWmSize, maximised ? win::kSizeMaximized : win::kSizeRestored,
+         win::makeLParam(width, height));
+    backend().paintPending = true;
+}
+
+void hideWindow(WindowHandle window) {
+    if (window == handle() && windowExists())
+        SDL_HideWindow(backend().window.window);
+}
+
+void destroyWindow(WindowHandle window) {
+    if (window != handle() || !windowExists())
+        return;
+    SDL_DestroyWindow(backend().window.window);
+    backend().window.window = nullptr;
+    backend().paintPending = false;
+    backend().queue.clear();
+}
+
+void setWindowText(WindowHandle window, const char* text) {
+    if (window == handle() && windowExists())
+        SDL_SetWindowTitle(backend().window.window, text != nullptr ? text : "");
+}
+
+PlatformRect getClientRect(WindowHandle window) {
+    if (window != handle() || !windowExists())
+        return {0, 0, 0, 0};
+    int width = 0, height = 0;
+    SDL_GetWindowSize(backend().window.window, &width, &height);
+    return {0, 0, width, height};
+}
+
+void invalidateWindow(WindowHandle window) {
+    if (window == handle() && windowExists())
+        backend().paintPending = true;
+}
+
+void beginPaint(WindowHandle window) {
+    if (window == handle())
+        backend().paintPending = false;
+}
+
+void endPaint(WindowHandle) {}
+
+LResult defaultWindowProcedure(WindowHandle, std::uint32_t, WParam, LParam) {
+    return 0;
+}
+
+bool peekMessage() {
+    Backend& b = backend();
+    if (!b.queue.empty())
+        return true;
+    if (b.videoReady) {
+        SDL_Event event;
+        while (SDL_PollEvent(&event) != 0) {
+            if (windowExists())
+                translateEvent(event);
+        }
+    }
+    reapViewers();
+    return !b.queue.empty() || (b.paintPending && windowExists());
+}
+
+bool getMessage(PlatformMessage* message) {
+    Backend& b = backend();
+    if (!b.queue.empty()) {
+        *message = b.queue.front();
+        b.queue.pop_front();
+        return true;
+    }
+    if (b.paintPending && windowExists()) {
+        *message = {handle(), win::kWmPaint, 0, 0};
+        return true;
+    }
+    return false;
+}
+
+void translateMessage(const PlatformMessage* message) {
+    if (message == nullptr || message->message != win::kWmKeyDown)
+        return;
+    if (const std::uint8_t character =
+            controlCharacterFor(static_cast<std::uint32_t>(message->wParam));
+        character != 0)
+        backend().queue.push_front({message->window, win::kWmChar, character, 1});
+}
+
+LResult dispatchMessage(const PlatformMessage* message) {
+    if (message == nullptr || message->window != handle())
+        return 0;
+    return send(message->message, message->wParam, message->lParam);
+}
+
+PlatformRect workArea() {
+    SDL_Rect bounds{0, 0, 1024, 768};
+    if (backend().videoReady) {
+        const int display =
+            windowExists() ? std::max(0, SDL_GetWindowDisplayIndex(backend().window.window)) : 0;
+        if (SDL_GetDisplayUsableBounds(display, &bounds) != 0)
+            bounds = {0, 0, 1024, 768};
+    }
+    return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+}
+
+int systemMetric(SystemMetric metric) {
+    probeFrameMetrics();
+    const FrameMetrics& m = backend().metrics;
+    switch (metric) {
+    case SystemMetric::FixedFrameWidth:
+        return m.fixedWidth;
+    case SystemMetric::FixedFrameHeight:
+        return m.fixedHeight;
+    case SystemMetric::SizingFrameWidth:
+        return m.sizingWidth;
+    case SystemMetric::SizingFrameHeight:
+        return m.sizingHeight;
+    case SystemMetric::CaptionHeight:
+        return m.caption;
+    }
+    return 0;
+}
+
+void presentRect(WindowHandle window, const void* pixels, std::int32_t pitch, std::int16_t width,
+                 std::int16_t height, std::int16_t left, std::int16_t top, std::int16_t right,
+                 std::int16_t bottom) {
+    if (window != handle() || !windowExists() || pixels == nullptr)
+        return;
+    SDL_Surface* surface = SDL_GetWindowSurface(backend().window.window);
+    if (surface == nullptr)
+        return;
+    const int x0 = std::max<int>(left, 0), y0 = std::max<int>(top, 0);
+    const int x1 = std::min<int>({right, width - 1, surface->w - 1});
+    const int y1 = std::min<int>({bottom, height - 1, surface->h - 1});
+    if (x1 < x0 || y1 < y0)
+        return;
+    if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
+        return;
+    const auto* source =
+        static_cast<const std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y0) * pitch + x0 * 2;
+    auto* target = static_cast<std::uint8_t*>(surface->pixels) +
+                   static_cast<std::ptrdiff_t>(y0) * surface->pitch +
+                   x0 * surface->format->BytesPerPixel;
+    // SDL's RGB555 is the frame buffer's layout with the top bit ignored.
+    SDL_ConvertPixels(x1 - x0 + 1, y1 - y0 + 1, SDL_PIXELFORMAT_RGB555, source, pitch,
+                      surface->format->format, target, surface->pitch);
+    if (SDL_MUSTLOCK(surface))
+        SDL_UnlockSurface(surface);
+    const SDL_Rect rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+    SDL_UpdateWindowSurfaceRects(backend().window.window, &rect, 1);
+}
+
+void messageBox(const char* title, const char* text) {
+    title = title != nullptr ? title : "";
+    text = text != nullptr ? text : "";
+    if (SDL_ShowSimpleMessageBox(0, title, text, nullptr) != 0)
+        std::fprintf(stderr, "%s: %s\n", title, text);
+}
+
+void shellOpen(const char* path) {
+    if (path == nullptr)
+        return;
+    std::string argument = path;
+    char program[] = "xdg-open";
+    char* argv[] = {program, argument.data(), nullptr};
+    pid_t pid = 0;
+    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0)
+        backend().viewers.push_back(pid);
+}
+
+CursorHandle loadCursor(int resourceId) {
+    if (!backend().videoReady)
+        return nullptr;
+    const ResourceImage* image = findResourceImage(ResourceKind::Cursor, resourceId);
+    if (image == nullptr)
+        return nullptr;
+    SDL_Surface* surface = surfaceOf(*image);
+    if (surface == nullptr)
+        return nullptr;
+    SDL_Cursor* cursor = SDL_CreateColorCursor(surface, image->hotX, image->hotY);
+    SDL_FreeSurface(surface);
+    if (cursor == nullptr)
+        return nullptr;
+    return new OpaqueCursor{cursor, false};
+}
+
+CursorHandle loadSystemCursor(SystemCursor which) {
+    Backend& b = backend();
+    OpaqueCursor& slot = which == SystemCursor::Wait ? b.wait : b.arrow;
+    if (slot.cursor == nullptr && b.videoReady)
+        slot.cursor = SDL_CreateSystemCursor(which == SystemCursor::Wait ? SDL_SYSTEM_CURSOR_WAIT
+                                                                         : SDL_SYSTEM_CURSOR_ARROW);
+    return &slot;
+}
+
+CursorHandle getCursor() {
+    return backend().current;
+}
+
+void setCursor(CursorHandle cursor) {
+    backend().current = cursor;
+    if (cursor != nullptr && cursor->cursor != nullptr)
+        SDL_SetCursor(cursor->cursor);
+}
+
+void showCursor(bool show) {
+    int& count = backend().cursorShowCount;
+    count += show ? 1 : -1;
+    if (backend().videoReady)
+        SDL_ShowCursor(count >= 0 ? SDL_ENABLE : SDL_DISABLE);
+}
+
+void destroyCursor(CursorHandle cursor) {
+    if (cursor == nullptr || cursor->shared)
+        return;
+    if (backend().current == cursor)
+        backend().current = nullptr;
+    SDL_FreeCursor(cursor->cursor);
+    delete cursor;
+}
+
+const PlatformOps table = {
+    "sdl",
+    instance,
+    "/opt/tactdemo",
+    registerWindowClass,
+    createWindow,
+    showWindow,
+    hideWindow,
+    destroyWindow,
+    setWindowText,
+    getClientRect,
+    invalidateWindow,
+    beginPaint,
+    endPaint,
+    defaultWindowProcedure,
+    peekMessage,
+    getMessage,
+    translateMessage,
+    dispatchMessage,
+    workArea,
+    systemMetric,
+    presentRect,
+    messageBox,
+    shellOpen,
+    loadCursor,
+    loadSystemCursor,
+    getCursor,
+    setCursor,
+    showCursor,
+    destroyCursor,
+    regFileRead,
+    regFileWrite,
+};
+
+} // namespace
+
+void install() {
+    Backend& b = backend();
+    b.videoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
+    if (b.videoReady) {
+        b.defaultCursor.cursor = SDL_GetCursor();
+        b.current = &b.defaultCursor;
+    }
+    selectPlatform(&table);
+}
+
+void shutdown() {
+    Backend& b = backend();
+    if (b.window.window != nullptr)
+        destroyWindow(handle());
+    for (OpaqueCursor* shared : {&b.arrow, &b.wait}) {
+        if (shared->cursor != nullptr)
+            SDL_FreeCursor(shared->cursor);
+        shared->cursor = nullptr;
+    }
+    reapViewers();
+    if (b.videoReady)
+        SDL_QuitSubSystem(SDL_INIT_VIDEO);
+    b.videoReady = false;
+    SDL_Quit();
+}
+
+const PlatformOps& ops() {
+    return table;
+}
+
+} // namespace sdl

@@ -1,0 +1,60 @@
+// The Windows desktop behind the platform table.
+#pragma once
+
+#include <windows.h>
+
+#include "platform/platform.h"
+
+namespace win32 {
+
+// Selects the Windows table; hInstance is where the icon and cursors are loaded from.
+void install(HINSTANCE instance);
+const PlatformOps& ops();
+
+// Shared between the backend's files.
+HINSTANCE moduleInstance();
+
+inline HWND toHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+inline WindowHandle fromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
+inline HCURSOR toHcursor(CursorHandle cursor) { return reinterpret_cast<HCURSOR>(cursor); }
+inline CursorHandle fromHcursor(HCURSOR cursor) { return reinterpret_cast<CursorHandle>(cursor); }
+
+// Window class, window and message queue.
+void registerWindowClass(const char* className, WindowProcedure procedure, int iconResource);
+WindowHandle createWindow(const char* className, const char* title, std::uint32_t style, int x,
+                          int y, int outerWidth, int outerHeight);
+void showWindow(WindowHandle window, bool maximised);
+void hideWindow(WindowHandle window);
+void destroyWindow(WindowHandle window);
+void setWindowText(WindowHandle window, const char* text);
+PlatformRect getClientRect(WindowHandle window);
+void invalidateWindow(WindowHandle window);
+void beginPaint(WindowHandle window);
+void endPaint(WindowHandle window);
+LResult defaultWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
+                               LParam lParam);
+bool peekMessage();
+bool getMessage(PlatformMessage* message);
+void translateMessage(const PlatformMessage* message);
+LResult dispatchMessage(const PlatformMessage* message);
+PlatformRect workArea();
+int systemMetric(SystemMetric metric);
+
+void presentRect(WindowHandle window, const void* pixels, std::int32_t pitch, std::int16_t width,
+                 std::int16_t height, std::int16_t left, std::int16_t top, std::int16_t right,
+                 std::int16_t bottom);
+
+void messageBox(const char* title, const char* text);
+void shellOpen(const char* path);
+CursorHandle loadCursor(int resourceId);
+CursorHandle loadSystemCursor(SystemCursor cursor);
+CursorHandle getCursor();
+void setCursor(CursorHandle cursor);
+void showCursor(bool show);
+void destroyCursor(CursorHandle cursor);
+
+bool readRegistryString(const char* keyPath, const char* valueName, char* buffer,
+                        std::uint32_t bufferSize);
+bool writeRegistryString(const char* keyPath, const char* valueName, const char* text);
+
+} // namespace win32

@@ -1,0 +1,41 @@
+// What the real desktop's keyboard and text events turn into.
+#include <gtest/gtest.h>
+
+#include "app/devices.h"
+#include "platform/messages.h"
+#include "platform/sdl/key_translation.h"
+
+namespace {
+
+TEST(SdlKeys, EveryNamedKeyReachesItsLogicalKey) {
+    const std::pair<SDL_Keycode, LogicalKey> keys[] = {
+        {SDLK_LEFT, KeyLeft},      {SDLK_RIGHT, KeyRight},    {SDLK_BACKSPACE, KeyBackspace},
+        {SDLK_DELETE, KeyDelete},  {SDLK_ESCAPE, KeyEscape},  {SDLK_RETURN, KeyEnter},
+        {SDLK_KP_ENTER, KeyEnter}, {SDLK_TAB, KeyTab},        {SDLK_INSERT, KeyInsert},
+        {SDLK_KP_PLUS, KeyPlus},   {SDLK_KP_MINUS, KeyMinus}, {SDLK_F1, KeyF1},
+        {SDLK_F9, KeyF9},          {SDLK_F10, KeyNone},       {SDLK_EQUALS, KeyNone},
+        {SDLK_MINUS, KeyNone},     {SDLK_UP, KeyNone}};
+    for (const auto& [key, logical] : keys)
+        EXPECT_EQ(KEYBOARD::logicalKey(sdl::virtualKeyFor(key)), logical) << SDL_GetKeyName(key);
+    EXPECT_EQ(sdl::virtualKeyFor(SDLK_q), static_cast<std::uint32_t>('Q'));
+    EXPECT_EQ(sdl::virtualKeyFor(SDLK_7), static_cast<std::uint32_t>('7'));
+    EXPECT_EQ(sdl::controlCharacterFor(sdl::virtualKeyFor(SDLK_RETURN)), 13);
+    EXPECT_EQ(sdl::controlCharacterFor(sdl::virtualKeyFor(SDLK_DELETE)), 0);
+}
+
+TEST(SdlText, Utf8BecomesWindows1252AndTheRestIsDropped) {
+    // a, e-acute, euro, n-tilde, a CJK character, a 4-byte emoji, then b.
+    EXPECT_EQ(sdl::utf8ToWindows1252("a\xC3\xA9\xE2\x82\xAC\xC3\xB1\xE4\xB8\xAD\xF0\x9F\x98\x80"
+                                     "b"),
+              "a\xE9\x80\xF1"
+              "b");
+    EXPECT_EQ(sdl::utf8ToWindows1252("\xC5\x93\xE2\x84\xA2"), "\x9C\x99");
+    // Truncated, overlong and stray continuation bytes never become characters.
+    EXPECT_EQ(sdl::utf8ToWindows1252("\xC3"), "");
+    EXPECT_EQ(sdl::utf8ToWindows1252("\xC0\xAF"
+                                     "x\x80y"),
+              "xy");
+    EXPECT_EQ(sdl::utf8ToWindows1252("\xC2\x81"), ""); // a C1 control has no byte
+}
+
+} // namespace

@@ -1,0 +1,82 @@
+// The screens tool must flag text that does not fit, and only that.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/bwio.h"
+#include "platform/headless/headless.h"
+#include "tools/screens/text_fit.h"
+#include "wizard/texts.h"
+#include "wizard/update_wizard.h"
+
+namespace {
+
+bool anyMentions(const std::vector<screens::Finding>& findings, int slot, const char* what) {
+    for (const screens::Finding& f : findings)
+        if (f.slot == slot && f.problem.find(what) != std::string::npos)
+            return true;
+    return false;
+}
+
+// Runs the wizard headless with the built fonts and hands it to body once its
+// first screen is up.
+void withWizard(const std::function<void(UpdateWizard&)>& body) {
+    ASSERT_EQ(chdir(TACTICO_BIN_DIR), 0);
+    headless::install();
+    bool ran = false;
+    headless::setPumpHook([&] {
+        auto* w = dynamic_cast<UpdateWizard*>(shell::application);
+        if (ran || !w || w->builtState != LanguageScreen)
+            return;
+        ran = true;
+        body(*w);
+        w->state = LanguageScreen;
+        w->finished = true;
+    });
+    runApplication(nullptr, "");
+    headless::setPumpHook({});
+    EXPECT_TRUE(ran) << "the wizard never showed its first screen";
+}
+
+TEST(TextFit, FlagsCaptionsLinesAndOverlapsButNotAGoodScreen) {
+    withWizard([](UpdateWizard& w) {
+        std::strcpy(w.installedVersion, "Version 3.70");
+        w.language = English;
+        w.state = VersionScreen;
+        w.buildScreen();
+        EXPECT_TRUE(screens::checkTextFit(w).empty());
+
+        Button& next = *w.buttons[4];
+        std::strcpy(next.text, "Next and then some more words >");
+        Button& line = *w.buttons[5];
+        line.x = static_cast<std::int16_t>(w.buttons[2]->x + w.buttons[2]->width - 20);
+        Button& prompt = *w.buttons[9];
+        prompt.y = static_cast<std::int16_t>(next.y + 2);
+        prompt.x = static_cast<std::int16_t>(next.x - 10);
+
+        std::vector<screens::Finding> found = screens::checkTextFit(w);
+        EXPECT_TRUE(anyMentions(found, 4, "wider than its box"));
+        EXPECT_TRUE(anyMentions(found, 5, "past its panel"));
+        EXPECT_TRUE(anyMentions(found, 9, "overlaps"));
+        EXPECT_FALSE(anyMentions(found, 6, "")); // untouched lines stay quiet
+    });
+}
+
+TEST(TextFit, NoticesWrappedTextThatFoundNoSlot) {
+    withWizard([](UpdateWizard& w) {
+        w.language = English;
+        w.state = IncompatibleScreen;
+        w.buildScreen();
+        EXPECT_FALSE(anyMentions(screens::checkTextFit(w), -1, "found no line"));
+        // As if the text had wrapped onto more lines than the slots hold.
+        delete w.buttons[5];
+        w.buttons[5] = nullptr;
+        EXPECT_TRUE(anyMentions(screens::checkTextFit(w), -1, "found no line"));
+    });
+}
+
+} // namespace

@@ -1,0 +1,140 @@
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/regfile/regfile_store.h"
+#include "temp_folder.h"
+#include "update/install_record.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const VersionText = "Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)";
+
+const std::string Existing = "Windows Registry Editor Version 5.00\r\n"
+                             "\r\n"
+                             "[HKEY_LOCAL_MACHINE\\Software\\Other Vendor\\Game]\r\n"
+                             "\"Path\"=\"C:\\\\Other\"\r\n"
+                             "\"Flags\"=dword:00000003\r\n"
+                             "\r\n"
+                             "[HKEY_LOCAL_MACHINE\\Software\\Brackwater Ltd\\Tactico]\r\n"
+                             "\"Version\"=\"Version 3.69\"\r\n"
+                             "\"Blob\"=hex:01,02,\\\r\n"
+                             "  03,04\r\n"
+                             "\"Location\"=\"/opt/tactico\"\r\n"
+                             "\r\n";
+
+class InstallRecord : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        ops.name = "regfile";
+        ops.readRegistryString = regFileRead;
+        ops.writeRegistryString = regFileWrite;
+        selectPlatform(&ops);
+        store = folder / "registry.reg";
+        ::setenv("TACTICO_REGISTRY", store.c_str(), 1);
+    }
+    void TearDown() override {
+        ::unsetenv("TACTICO_REGISTRY");
+        selectPlatform(nullptr);
+    }
+
+    std::string read(const char* valueName, std::uint32_t size = 200) {
+        char buffer[200] = {};
+        return readInstallValue("Tactico", valueName, buffer, size) ? buffer : "<failed>";
+    }
+
+    TempFolder folder;
+    PlatformOps ops{};
+    std::string store;
+};
+
+TEST_F(InstallRecord, ReadsPresentValuesAndFailsOnAbsentOnes) {
+    EXPECT_EQ(read("Version"), "<failed>");
+    writeFile(store, Existing);
+    EXPECT_EQ(read("Version"), "Version 3.69");
+    EXPECT_EQ(read("location"), "/opt/tactico");
+    EXPECT_EQ(read("Blob"), "<failed>");
+    EXPECT_EQ(read("Missing"), "<failed>");
+    char buffer[200];
+    EXPECT_FALSE(readInstallValue("Tacticx", "Version", buffer, sizeof buffer));
+}
+
+TEST_F(InstallRecord, TwoWritesCreateTheKeyAndLeaveAFileInTheFormat) {
+    ASSERT_TRUE(writeInstallValue("Tactico", "Version", "a\\b\"c"));
+    ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
+    EXPECT_EQ(read("Version", 47), VersionText);
+    EXPECT_EQ(read("Version", 46), "<failed>");
+    EXPECT_EQ(read("Location"), "<failed>");
+    // By hand: header, blank line, the key, one value line with \\ and \" escapes.
+    ASSERT_TRUE(writeInstallValue("Tactico", "Location", "C:\\T\"1\""));
+    EXPECT_EQ(readFile(store), "Windows Registry Editor Version 5.00\r\n\r\n"
+                               "[HKEY_LOCAL_MACHINE\\Software\\Brackwater Ltd\\Tactico]\r\n"
+                               "\"Version\"=\"Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)\"\r\n"
+                               "\"Location\"=\"C:\\\\T\\\"1\\\"\"\r\n\r\n");
+    EXPECT_EQ(read("Location"), "C:\\T\"1\"");
+}
+
+TEST_F(InstallRecord, WritesKeepEveryOtherKeyAndValue) {
+    writeFile(store, Existing);
+    ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
+    std::string expected = Existing;
+    expected.replace(expected.find("Version 3.69"), 12, VersionText);
+    EXPECT_EQ(readFile(store), expected);
+
+    ASSERT_TRUE(writeInstallValue("Tactico", "Added", "new"));
+    const std::string location = "\"Location\"=\"/opt/tactico\"\r\n";
+    expected.insert(expected.find(location) + location.size(), "\"Added\"=\"new\"\r\n");
+    EXPECT_EQ(readFile(store), expected);
+}
+
+TEST_F(InstallRecord, UnparsableFileIsNeitherReadNorOverwritten) {
+    for (const std::string& bad :
+         {std::string("REGEDIT5\r\n"), Existing + "stray line\r\n",
+          Existing + "[-HKEY_LOCAL_MACHINE\\Software\\Other Vendor]\r\n",
+          Existing.substr(0, Existing.find("  03,04")), std::string("\xFE\xFF\x00W", 4)}) {
+        writeFile(store, bad);
+        EXPECT_EQ(read("Version"), "<failed>");
+        EXPECT_FALSE(writeInstallValue("Tactico", "Version", VersionText));
+        EXPECT_EQ(readFile(store), bad);
+    }
+    writeFile(store, Existing);
+    EXPECT_FALSE(writeInstallValue("Tactico", "Version", "two\nlines"));
+    EXPECT_EQ(readFile(store), Existing);
+}
+
+TEST_F(InstallRecord, KeyThatCannotBeOpenedForWritingCannotBeRead) {
+    if (runningAsRoot()) {
+        GTEST_SKIP() << "permissions do not bind root";
+    }
+    writeFile(store, Existing);
+    fs::permissions(store, fs::perms::owner_read);
+    EXPECT_EQ(read("Version"), "<failed>");
+    EXPECT_FALSE(writeInstallValue("Tactico", "Version", VersionText));
+    EXPECT_EQ(readFile(store), Existing);
+}
+
+TEST_F(InstallRecord, Utf16ExportsSurviveAWrite) {
+    // regedit's own exports are UTF-16LE with a byte-order mark.
+    std::string wide = "\xFF\xFE";
+    for (char c : Existing + "[HKEY_LOCAL_MACHINE\\Software\\Caf\xC3\xA9]\r\n") {
+        wide += c;
+        wide += '\0';
+    }
+    writeFile(store, wide);
+    EXPECT_EQ(read("Version"), "Version 3.69");
+    ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
+    const std::string written = readFile(store);
+    ASSERT_TRUE(written.starts_with("\xFF\xFE"
+                                    "W"));
+    EXPECT_EQ(written[3], '\0');
+    EXPECT_EQ(read("Version"), VersionText);
+    // Windows-1252 text cannot be carried in a UTF-16 file without knowing it is that.
+    EXPECT_FALSE(writeInstallValue("Tactico", "Version", "\xE9t\xE9"));
+    EXPECT_EQ(readFile(store), written);
+}
+
+} // namespace

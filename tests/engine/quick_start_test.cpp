@@ -1,0 +1,47 @@
+#include <filesystem>
+#include <gtest/gtest.h>
+
+#include "temp_folder.h"
+#include "update/quick_start.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+TEST(QuickStart, MissingOrEmptyFolderHasNothingToDelete) {
+    TempFolder folder;
+    const std::string install = folder.path().string();
+    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
+    EXPECT_TRUE(removeQuickStartFiles(install.c_str(), true));
+    fs::create_directory("qstart");
+    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
+    fs::create_directory("qstart/folder.qst");
+    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
+}
+
+TEST(QuickStart, DeletesOnlyQuickStartFilesDirectlyInTheFolder) {
+    TempFolder folder;
+    const std::string install = folder.path().string();
+    fs::create_directories("qstart/older");
+    for (const char* name : {"qstart/one.qst", "qstart/TWO.QST", "qstart/three.Qst",
+                             "qstart/locked.qst", "qstart/keep.qst.bak", "qstart/keep.txt",
+                             "qstart/qst", "qstart/older/deep.qst", "top.qst"}) {
+        writeFile(name, "x");
+    }
+    fs::permissions("qstart/locked.qst", fs::perms::owner_read);
+    EXPECT_TRUE(removeQuickStartFiles(install.c_str(), false));
+    EXPECT_TRUE(fs::exists("qstart/one.qst"));
+
+    EXPECT_TRUE(removeQuickStartFiles(install.c_str(), true));
+    for (const char* gone :
+         {"qstart/one.qst", "qstart/TWO.QST", "qstart/three.Qst", "qstart/locked.qst"}) {
+        EXPECT_FALSE(fs::exists(gone)) << gone;
+    }
+    for (const char* kept : {"qstart/keep.qst.bak", "qstart/keep.txt", "qstart/qst",
+                             "qstart/older/deep.qst", "top.qst"}) {
+        EXPECT_TRUE(fs::exists(kept)) << kept;
+    }
+    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
+}
+
+} // namespace

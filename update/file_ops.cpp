@@ -1,0 +1,102 @@
+#include "update/file_ops.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "platform/file_io.h"
+#include "update/copy_bytes.h"
+
+namespace fs = std::filesystem;
+
+bool makeWritable(const char* path) {
+    std::error_code error;
+    if (!fs::exists(path, error)) {
+        return false;
+    }
+    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
+                    error);
+    return !error;
+}
+
+bool replaceWith(const char* source, const char* target) {
+    std::error_code error;
+    fs::rename(source, target, error);
+    if (!error) {
+        return true;
+    }
+    // Some systems refuse to rename over a read-only file. The target is only made
+    // writable when that is what stands in the way, so a failure leaves it as it was.
+    const fs::file_status status = fs::symlink_status(target, error);
+    if (error || !fs::is_regular_file(status) ||
+        (status.permissions() & fs::perms::owner_write) != fs::perms::none) {
+        return false;
+    }
+    if (!makeWritable(target)) {
+        return false;
+    }
+    fs::rename(source, target, error);
+    if (error) {
+        fs::permissions(target, fs::perms::owner_write, fs::perm_options::remove, error);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+bool copyThroughTemporary(const char* source, const char* target) {
+    std::FILE* from = std::fopen(source, "rb");
+    if (from == nullptr) {
+        return false;
+    }
+    const std::string temporary = temporaryPathFor(target);
+    std::FILE* to = std::fopen(temporary.c_str(), "wb");
+    if (to == nullptr) {
+        std::fclose(from);
+        return false;
+    }
+    auto buffer = makeCopyBuffer();
+    bool ok = buffer != nullptr;
+    while (ok) {
+        const std::size_t got = std::fread(buffer.get(), 1, CopyBufferBytes, from);
+        if (got > 0 && std::fwrite(buffer.get(), 1, got, to) != got) {
+            ok = false;
+        }
+        if (got < CopyBufferBytes) {
+            ok = ok && std::ferror(from) == 0;
+            break;
+        }
+    }
+    ok = ok && syncFile(to);
+    ok = std::fclose(to) == 0 && ok;
+    std::fclose(from);
+    if (!ok || !replaceWith(temporary.c_str(), target)) {
+        removeQuietly(temporary.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
+
+bool moveFileReplacing(const char* source, const char* target) {
+    std::error_code error;
+    if (!fs::is_regular_file(source, error)) {
+        return false;
+    }
+    fs::rename(source, target, error);
+    if (!error) {
+        return true;
+    }
+    if (error != std::errc::cross_device_link) {
+        return replaceWith(source, target);
+    }
+    if (!copyThroughTemporary(source, target)) {
+        return false;
+    }
+    // The new target is in place; a source that will not go away costs only space.
+    removeQuietly(source);
+    return true;
+}

@@ -1,0 +1,128 @@
+#include <cstring>
+
+#include "app/devices.h"
+#include "platform/platform.h"
+#include "render/font.h"
+#include "render/screen.h"
+#include "update/paths.h"
+#include "wizard/wizard_steps.h"
+
+namespace {
+
+constexpr int EnterSlot = 4;
+constexpr std::size_t MaxPathLength = PathAreaBytes - 1;
+
+bool enterPressesSlot4(std::int16_t state) {
+    switch (state) {
+    case NotInstalledScreen:
+    case VersionScreen:
+    case CompletedScreen:
+    case SourceErrorScreen:
+    case CorruptInstallScreen:
+    case QuickStartScreen:
+    case FolderEntryScreen:
+    case WriteFailureScreen:
+    case IncompatibleScreen:
+        return true;
+    default:
+        return false;
+    }
+}
+
+void editInstallPath(UpdateWizard& w, LogicalKey key, std::uint8_t character) {
+    char* path = w.installPath;
+    std::size_t length = std::strlen(path);
+    if (key == KeyBackspace) {
+        if (length > 0) {
+            path[length - 1] = '\0';
+        }
+        return;
+    }
+    // Only printable ASCII: the field's font and the file system both agree on it.
+    if (static_cast<signed char>(character) < 32 || length >= MaxPathLength) {
+        return;
+    }
+    path[length] = static_cast<char>(character);
+    path[length + 1] = '\0';
+    if (stringWidth(1, path) > w.boxWidth) {
+        path[length] = '\0';
+    }
+}
+
+void handleKeys(UpdateWizard& w) {
+    std::uint8_t character = 0;
+    std::uint32_t keyCode = 0;
+    if (w.keyboard == nullptr || !w.keyboard->readKey(character, keyCode)) {
+        return;
+    }
+    const LogicalKey key = KEYBOARD::logicalKey(keyCode);
+    if (key == KeyEscape) {
+        w.finished = true;
+    }
+    if (key == KeyEnter && enterPressesSlot4(w.state)) {
+        if (Button* button = w.buttons[EnterSlot]) {
+            button->autoClick = 1;
+        }
+        return;
+    }
+    if (w.state == FolderEntryScreen) {
+        editInstallPath(w, key, character);
+        w.buildScreen();
+    }
+}
+
+void openInstalledReadme(const UpdateWizard& w) {
+    char path[PathAreaBytes];
+    if (joinPath(path, sizeof path, w.installPath, "readme.txt")) {
+        platform().shellOpen(path);
+    }
+}
+
+void performAction(UpdateWizard& w, std::int32_t action, std::int32_t argument) {
+    switch (action) {
+    case ChooseLanguage:
+        chooseLanguage(w, argument);
+        break;
+    case GoToState:
+        w.state = static_cast<std::int16_t>(argument);
+        w.buildScreen();
+        break;
+    case Quit:
+        if (w.state == CompletedScreen) {
+            openInstalledReadme(w);
+        }
+        w.finished = true;
+        break;
+    case DeleteQuickStart:
+        w.removeQuickStartFiles(true);
+        w.state = CompletedScreen;
+        w.buildScreen();
+        break;
+    case KeepQuickStart:
+        w.state = CompletedScreen;
+        w.buildScreen();
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+bool UpdateWizard::frameStep() {
+    if (!isScreenReady()) {
+        return false;
+    }
+    handleKeys(*this);
+    if (state == ProgressScreen) {
+        runUpdateStep(*this);
+    }
+    for (int slot = 0; slot < ButtonSlotCount; ++slot) {
+        Button* button = buttons[slot];
+        if (pollButtonClick(button)) {
+            // The action may rebuild the screen and release this Button.
+            performAction(*this, button->action, button->argument);
+        }
+    }
+    return !finished;
+}
