@@ -22,12 +22,20 @@ CursorHandle loadSystemCursor(SystemCursor cursor) {
     return fromHcursor(LoadCursorA(nullptr, id));
 }
 
-CursorHandle getCursor() { return fromHcursor(GetCursor()); }
+CursorHandle getCursor() {
+    return fromHcursor(GetCursor());
+}
 
-void setCursor(CursorHandle cursor) { SetCursor(toHcursor(cursor)); }
+void setCursor(CursorHandle cursor) {
+    SetCursor(toHcursor(cursor));
+}
 
-void showCursor(bool show) { ShowCursor(show ? TRUE : FALSE); }
+void showCursor(bool show) {
+    ShowCursor(show ? TRUE : FALSE);
+}
 
-void destroyCursor(CursorHandle cursor) { DestroyCursor(toHcursor(cursor)); }
+void destroyCursor(CursorHandle cursor) {
+    DestroyCursor(toHcursor(cursor));
+}
 
 } // namespace win32

@@ -5,7 +5,9 @@ namespace {
 
 HINSTANCE instanceHandle = nullptr;
 
-InstanceHandle instance() { return instanceHandle; }
+InstanceHandle instance() {
+    return instanceHandle;
+}
 
 const PlatformOps table = {
     "win32",
@@ -43,13 +45,17 @@ const PlatformOps table = {
 
 } // namespace
 
-HINSTANCE moduleInstance() { return instanceHandle; }
+HINSTANCE moduleInstance() {
+    return instanceHandle;
+}
 
 void install(HINSTANCE instance) {
     instanceHandle = instance;
     selectPlatform(&table);
 }
 
-const PlatformOps& ops() { return table; }
+const PlatformOps& ops() {
+    return table;
+}
 
 } // namespace win32

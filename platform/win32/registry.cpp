@@ -34,8 +34,8 @@ bool readRegistryString(const char* keyPath, const char* valueName, char* buffer
     }
     DWORD type = REG_SZ;
     DWORD size = bufferSize;
-    const LONG result = RegQueryValueExA(key, valueName, nullptr, &type,
-                                         reinterpret_cast<BYTE*>(buffer), &size);
+    const LONG result =
+        RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(key);
     // Anything but a string would be read as text, and the registry does not
     // promise a terminator when the writer left it out.

@@ -14,10 +14,18 @@ const PlatformOps& ops();
 // Shared between the backend's files.
 HINSTANCE moduleInstance();
 
-inline HWND toHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
-inline WindowHandle fromHwnd(HWND window) { return reinterpret_cast<WindowHandle>(window); }
-inline HCURSOR toHcursor(CursorHandle cursor) { return reinterpret_cast<HCURSOR>(cursor); }
-inline CursorHandle fromHcursor(HCURSOR cursor) { return reinterpret_cast<CursorHandle>(cursor); }
+inline HWND toHwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
+inline WindowHandle fromHwnd(HWND window) {
+    return reinterpret_cast<WindowHandle>(window);
+}
+inline HCURSOR toHcursor(CursorHandle cursor) {
+    return reinterpret_cast<HCURSOR>(cursor);
+}
+inline CursorHandle fromHcursor(HCURSOR cursor) {
+    return reinterpret_cast<CursorHandle>(cursor);
+}
 
 // Window class, window and message queue.
 void registerWindowClass(const char* className, WindowProcedure procedure, int iconResource);

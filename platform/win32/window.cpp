@@ -60,11 +60,17 @@ void showWindow(WindowHandle window, bool maximised) {
     ShowWindow(toHwnd(window), maximised ? SW_SHOWMAXIMIZED : SW_SHOW);
 }
 
-void hideWindow(WindowHandle window) { ShowWindow(toHwnd(window), SW_HIDE); }
+void hideWindow(WindowHandle window) {
+    ShowWindow(toHwnd(window), SW_HIDE);
+}
 
-void destroyWindow(WindowHandle window) { DestroyWindow(toHwnd(window)); }
+void destroyWindow(WindowHandle window) {
+    DestroyWindow(toHwnd(window));
+}
 
-void setWindowText(WindowHandle window, const char* text) { SetWindowTextA(toHwnd(window), text); }
+void setWindowText(WindowHandle window, const char* text) {
+    SetWindowTextA(toHwnd(window), text);
+}
 
 PlatformRect getClientRect(WindowHandle window) {
     RECT rect{};
@@ -72,11 +78,17 @@ PlatformRect getClientRect(WindowHandle window) {
     return fromRect(rect);
 }
 
-void invalidateWindow(WindowHandle window) { InvalidateRect(toHwnd(window), nullptr, FALSE); }
+void invalidateWindow(WindowHandle window) {
+    InvalidateRect(toHwnd(window), nullptr, FALSE);
+}
 
-void beginPaint(WindowHandle window) { BeginPaint(toHwnd(window), &paintState); }
+void beginPaint(WindowHandle window) {
+    BeginPaint(toHwnd(window), &paintState);
+}
 
-void endPaint(WindowHandle window) { EndPaint(toHwnd(window), &paintState); }
+void endPaint(WindowHandle window) {
+    EndPaint(toHwnd(window), &paintState);
+}
 
 LResult defaultWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
                                LParam lParam) {

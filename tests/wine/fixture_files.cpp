@@ -98,7 +98,8 @@ std::vector<std::string> checkUpdated(const fs::path& updateDir, const fs::path&
     std::vector<std::string> problems;
     for (int i = 0; i < UpdateFileCount; ++i) {
         const fs::path target = targetOf(installDir, i);
-        const std::string expected = isReadmeEntry(i) ? readmeContents(language) : sourceContents(i);
+        const std::string expected =
+            isReadmeEntry(i) ? readmeContents(language) : sourceContents(i);
         std::string actual;
         if (!readFile(target, actual)) {
             problems.push_back(target.string() + ": missing");

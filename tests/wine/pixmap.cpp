@@ -61,13 +61,14 @@ bool readPpm(const std::string& path, Pixmap& image) {
     std::string magic;
     int maxValue = 0;
     if (!(in >> magic) || magic != "P6" || !readHeaderNumber(in, image.width) ||
-        !readHeaderNumber(in, image.height) || !readHeaderNumber(in, maxValue) ||
-        maxValue != 255 || image.width <= 0 || image.height <= 0) {
+        !readHeaderNumber(in, image.height) || !readHeaderNumber(in, maxValue) || maxValue != 255 ||
+        image.width <= 0 || image.height <= 0) {
         return false;
     }
     in.get(); // the single whitespace before the samples
     image.rgb.resize(static_cast<std::size_t>(image.width) * image.height * 3);
-    in.read(reinterpret_cast<char*>(image.rgb.data()), static_cast<std::streamsize>(image.rgb.size()));
+    in.read(reinterpret_cast<char*>(image.rgb.data()),
+            static_cast<std::streamsize>(image.rgb.size()));
     return static_cast<std::size_t>(in.gcount()) == image.rgb.size();
 }
 

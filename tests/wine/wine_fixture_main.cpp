@@ -41,10 +41,11 @@ int renderScreens(const char* fontDir, const char* versionText, const char* outD
     bool written = true;
     fixture::Point english{}, next{};
     const auto keep = [&](const char* name) {
-        written = written && fixture::writePpm((outDir / name).string(),
-                                               fixture::fromFrameBuffer(
-                                                   headless::surface(), headless::window().clientWidth,
-                                                   headless::window().clientHeight));
+        written =
+            written && fixture::writePpm((outDir / name).string(),
+                                         fixture::fromFrameBuffer(headless::surface(),
+                                                                  headless::window().clientWidth,
+                                                                  headless::window().clientHeight));
     };
     headless::setPumpHook([&] {
         auto* wizard = dynamic_cast<UpdateWizard*>(shell::application);

@@ -100,8 +100,8 @@ TEST(WinRes, DepthFollowsTheNumberOfColours) {
 }
 
 TEST(WinRes, IconOfTwoSizesPointsEachEntryAtItsOwnBitmap) {
-    const IconImage large = picture(std::vector<std::string>(32, std::string(32, 'b')),
-                                    {{'b', 0x0000FF}});
+    const IconImage large =
+        picture(std::vector<std::string>(32, std::string(32, 'b')), {{'b', 0x0000FF}});
     const IconImage small = picture(std::vector<std::string>(16, std::string(16, '.')), {});
     const auto file = encodeIconFile({large, small}, false);
     ASSERT_EQ(read16(file, 4), 2u);

@@ -21,9 +21,13 @@ void patch32(std::vector<std::uint8_t>& out, std::size_t at, std::uint32_t value
     }
 }
 
-bool opaque(std::uint32_t pixel) { return (pixel >> 24) != 0; }
+bool opaque(std::uint32_t pixel) {
+    return (pixel >> 24) != 0;
+}
 
-int rowBytes(int width, int bits) { return ((width * bits + 31) / 32) * 4; }
+int rowBytes(int width, int bits) {
+    return ((width * bits + 31) / 32) * 4;
+}
 
 // Palette index 0 is black and also serves every transparent pixel: with its AND
 // bit set, a black XOR bit leaves the screen untouched.

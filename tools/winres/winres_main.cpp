@@ -72,7 +72,8 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::ofstream out(argv[1], std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(file.data()), static_cast<std::streamsize>(file.size()));
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
     out.close();
     if (!out) {
         std::fprintf(stderr, "tactico-winres: cannot write %s\n", argv[1]);
