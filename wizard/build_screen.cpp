@@ -167,9 +167,9 @@ class ScreenBuilder {
         }
     }
 
-    void panelButton(int slot, std::int16_t x, PanelButton spec) {
-        place(slot, w_.makeButton(x, l_.buttonRowY, 80, 20, spec.labels[w_.language], spec.action,
-                                  spec.argument, TextColour));
+    void panelButton(int slot, std::int16_t x, PanelButton def) {
+        place(slot, w_.makeButton(x, l_.buttonRowY, 80, 20, def.labels[w_.language], def.action,
+                                  def.argument, TextColour));
     }
 
     UpdateWizard& w_;

@@ -430,9 +430,11 @@ void post(std::uint32_t message, WParam wParam, LParam lParam) {
 }
 
 void click(int x, int y) {
+    // The release waits for the next frame: buttons poll once per frame, so a
+    // press and release drained together would never be seen as a click.
     enqueue(win::kWmMouseMove, 0, win::makeLParam(x, y));
     enqueue(win::kWmLButtonDown, 1, win::makeLParam(x, y));
-    enqueue(win::kWmLButtonUp, 0, win::makeLParam(x, y));
+    schedule([x, y] { enqueue(win::kWmLButtonUp, 0, win::makeLParam(x, y)); });
 }
 
 void pressKey(std::uint32_t virtualKey, std::uint8_t character) {

@@ -97,6 +97,9 @@ TEST_F(OpenApp, MouseMessagesUnpackSignedCoordinatesAndWheelDeltas) {
     headless::click(10, 20);
     app.pumpMessages();
     mouse.getLeftButton(down);
+    EXPECT_EQ(down, 1);
+    app.pumpMessages();
+    mouse.getLeftButton(down);
     EXPECT_EQ(down, 0);
 }
 

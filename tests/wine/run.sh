@@ -118,7 +118,8 @@ echo "== pack mode"
 pack=$work/pack
 mkdir -p "$pack" "$work/unused"
 "$fixture" files "$pack" "$work/unused" || fail "fixture files"
-cp "$exe" "$pack/"
+# The fonts too, or the window that pack mode opens after its report would fail.
+cp "$exe" "${fonts[@]}" "$pack/"
 (cd "$pack" && WINEDEBUG=+relay exec wine ./tactico-update.exe -pack 2>"$work/pack.log") &
 program_pid=$!
 wait_for 60 xdotool search --onlyvisible --name '^Setup$' || fail "no Setup message box"
@@ -136,6 +137,8 @@ box_gone() {
 wait_for 20 box_gone || fail "the Setup box stays after a key press"
 wait_for 30 process_gone "$program_pid" || fail "program still running after the Setup box"
 wait "$program_pid" || fail "pack mode exit code $?"
+boxes=$(grep -c 'MessageBoxA(' "$work/pack.log" || true)
+[[ $boxes -eq 1 ]] || fail "pack mode showed $boxes message boxes"
 program_pid=""
 mv "$pack/update.dat" "$work/update-windows.dat"
 if [[ -x $linux ]]; then
