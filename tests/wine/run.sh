@@ -20,7 +20,7 @@ windows=$(realpath "$2")
 exe=$windows/bin/tactico-update.exe
 linux=$native/bin/tactico-update
 fixture=$native/bin/tactico-wine-fixture
-for needed in "$exe" "$fixture"; do
+for needed in "$exe" "$linux" "$fixture"; do
     [[ -x $needed || -f $needed ]] || { echo "missing $needed" >&2; exit 1; }
 done
 fonts=("$native"/bin/*.fnt)
@@ -111,8 +111,9 @@ start_display
 mkdir -p "$WINEPREFIX"
 wineserver -p 60
 wineboot -i >/dev/null 2>&1 || fail "wineboot"
-# Message boxes are checked through the calls the program makes.
-wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d user32.MessageBoxA /f >/dev/null
+# Message boxes and the shell are checked through the calls the program makes.
+wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'user32.MessageBoxA;shell32.ShellExecuteA' \
+    /f >/dev/null
 
 echo "== pack mode"
 pack=$work/pack
@@ -137,16 +138,11 @@ box_gone() {
 wait_for 20 box_gone || fail "the Setup box stays after a key press"
 wait_for 30 process_gone "$program_pid" || fail "program still running after the Setup box"
 wait "$program_pid" || fail "pack mode exit code $?"
-boxes=$(grep -c 'MessageBoxA(' "$work/pack.log" || true)
+boxes=$(grep -c 'Call user32.MessageBoxA(' "$work/pack.log" || true)
 [[ $boxes -eq 1 ]] || fail "pack mode showed $boxes message boxes"
 program_pid=""
 mv "$pack/update.dat" "$work/update-windows.dat"
-if [[ -x $linux ]]; then
-    (cd "$pack" && TACTICO_PLATFORM=headless "$linux" -pack) || fail "Linux pack mode"
-else
-    # The same pack mode, run by the fixture on the headless desktop.
-    "$fixture" pack "$pack" || fail "headless pack mode"
-fi
+(cd "$pack" && TACTICO_PLATFORM=headless "$linux" -pack >/dev/null) || fail "Linux pack mode"
 cmp "$work/update-windows.dat" "$pack/update.dat" || fail "update.dat differs from the Linux build's"
 echo "ok: update.dat $(stat -c %s "$pack/update.dat") bytes, same as the Linux build"
 
@@ -166,7 +162,7 @@ read -r _ finish_x finish_y < <(grep '^finish ' "$work/points")
 wine reg add "$record" /v Version /d "$installed_version" /f /reg:32 >/dev/null
 wine reg add "$record" /v Location /d "$(winepath -w "$install")" /f /reg:32 >/dev/null
 
-(cd "$update" && exec wine ./tactico-update.exe 2>"$work/update.log") &
+(cd "$update" && WINEDEBUG=+relay exec wine ./tactico-update.exe 2>"$work/update.log") &
 program_pid=$!
 wait_for 60 main_window || fail "no program window"
 window=$(main_window)
@@ -218,4 +214,10 @@ wait_for 30 process_gone "$program_pid" || fail "program still running after Fin
 wait "$program_pid" || fail "exit code $?"
 program_pid=""
 echo "ok: 47 files replaced, readme installed, \"$new_version\" recorded"
+# Finish hands the installed readme to the shell (the log doubles backslashes).
+readme_path=$(winepath -w "$install")'\readme.txt'
+shell_call=$(grep -aF "Call shell32.ShellExecuteA(00000000," "$work/update.log" || true)
+[[ $shell_call == *'"open"'* && $shell_call == *"\"${readme_path//\\/\\\\}\""* ]] ||
+    fail "Finish did not open $readme_path through the shell"
+echo "ok: Finish opened $readme_path through the shell"
 echo "PASS"

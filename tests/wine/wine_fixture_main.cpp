@@ -2,7 +2,6 @@
 //   files <update dir> <installation dir>       lay out sources and an old installation
 //   check <update dir> <installation dir> <n>   the installation updated in language n?
 //   screens <font dir> <version text> <out dir> headless renderings and click points
-//   pack <dir>                                  pack mode on the headless desktop
 //   locate <capture.ppm> <reference.ppm>        where the reference shows in the capture
 //   compare <capture.ppm> <reference.ppm> <x> <y>
 #include <cstdio>
@@ -122,14 +121,6 @@ int main(int argc, char** argv) {
     }
     if (command == "screens" && argc == 5) {
         return renderScreens(argv[2], argv[3], argv[4]);
-    }
-    if (command == "pack" && argc == 3) {
-        std::error_code error;
-        std::filesystem::current_path(argv[2], error);
-        headless::install();
-        runApplication(nullptr, "-pack");
-        const auto& boxes = headless::messageBoxes();
-        return !error && !boxes.empty() && boxes[0].text == "Packed files successfully !" ? 0 : 1;
     }
     if (command == "locate" && argc == 4) {
         fixture::Pixmap capture, reference;

@@ -112,14 +112,4 @@ TEST(WinRes, IconOfTwoSizesPointsEachEntryAtItsOwnBitmap) {
     EXPECT_EQ(second + read32(file, 6 + 16 + 8), file.size());
 }
 
-TEST(WinRes, RefusesPicturesAnIconCannotHold) {
-    EXPECT_TRUE(encodeIconFile({}, false).empty());
-    EXPECT_TRUE(encodeIconFile({IconImage{}}, true).empty());
-    IconImage huge;
-    huge.width = 257;
-    huge.height = 1;
-    huge.pixels.assign(257, 0);
-    EXPECT_TRUE(encodeIconFile({huge}, false).empty());
-}
-
 } // namespace
