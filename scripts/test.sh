@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Builds and runs every test: the plain build, the sanitizer build, the fuzzers for
-# a bounded time, the real-window tests under Xvfb and the Windows build under Wine.
+# Builds and runs every test: the plain build (with the Xvfb real-window runs), the
+# sanitizer build, the fuzzers for a bounded time, the Windows program under Wine,
+# and a short run of each benchmark.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
@@ -15,5 +16,16 @@ cmake --preset asan
 cmake --build --preset asan -j"$jobs"
 ctest --preset asan -j"$jobs"
 
-echo "== fuzzers (bounded)"
+echo "== fuzzers (${FUZZ_SECONDS:-20} s each)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
+
+echo "== Windows program under Wine"
+cmake --preset windows -DTACTICO_FONT_DIR="$PWD/build/bin"
+cmake --build --preset windows -j"$jobs"
+tests/wine/run.sh build build-windows
+
+echo "== benchmarks (short)"
+RUNS=1 bench/engine/run.sh 32
+build/bin/tactico_render_bench --benchmark_min_time=0.05
+
+echo "All test stages passed."
