@@ -81,11 +81,29 @@ inline constexpr std::uint16_t hiWord(std::uintptr_t value) {
     return static_cast<std::uint16_t>((value >> 16) & 0xFFFF);
 }
 inline constexpr LParam makeLParam(std::int32_t low, std::int32_t high) {
-    return static_cast<LParam>(static_cast<std::uint32_t>(
-        (static_cast<std::uint32_t>(low) & 0xFFFF) | ((static_cast<std::uint32_t>(high) & 0xFFFF) << 16)));
+    return static_cast<LParam>(
+        static_cast<std::uint32_t>((static_cast<std::uint32_t>(low) & 0xFFFF) |
+                                   ((static_cast<std::uint32_t>(high) & 0xFFFF) << 16)));
 }
 inline constexpr WParam makeWParam(std::int32_t low, std::int32_t high) {
     return static_cast<WParam>(static_cast<std::uint32_t>(makeLParam(low, high)));
+}
+
+// The character messages TranslateMessage makes for keys that type a control
+// character; 0 for every other key.
+inline constexpr std::uint8_t controlCharacterFor(std::uint32_t virtualKey) {
+    switch (virtualKey) {
+    case kVkBack:
+        return 8;
+    case kVkTab:
+        return 9;
+    case kVkReturn:
+        return 13;
+    case kVkEscape:
+        return 27;
+    default:
+        return 0;
+    }
 }
 
 } // namespace win

@@ -259,23 +259,9 @@ bool getMessage(PlatformMessage* message) {
 void translateMessage(const PlatformMessage* message) {
     if (message == nullptr || message->message != win::kWmKeyDown)
         return;
-    std::uint8_t character = desktop().lastKeyCharacter;
-    switch (message->wParam) {
-    case win::kVkBack:
-        character = 8;
-        break;
-    case win::kVkTab:
-        character = 9;
-        break;
-    case win::kVkReturn:
-        character = 13;
-        break;
-    case win::kVkEscape:
-        character = 27;
-        break;
-    default:
-        break;
-    }
+    std::uint8_t character = win::controlCharacterFor(static_cast<std::uint32_t>(message->wParam));
+    if (character == 0)
+        character = desktop().lastKeyCharacter;
     if (character != 0)
         desktop().queue.push_front({{message->window, win::kWmChar, character, 1}, 0});
 }

@@ -54,7 +54,10 @@ const PlatformOps& ops();
 // Queues a message for the application window, as the desktop would deliver it.
 void post(std::uint32_t message, WParam wParam = 0, LParam lParam = 0);
 // Conveniences that post what a user's action would cause (mouse move first).
-void click(int x, int y); // move and left down now, left up at the next drain
+// Move and left down now; left up at the next drain of the queue. Called from a pump
+// hook, the press lands in this frame and the release in the next, so the
+// wizard's buttons, polled once per frame, see a click.
+void click(int x, int y);
 void pressKey(std::uint32_t virtualKey,
               std::uint8_t character = 0); // key down (+ WM_CHAR via translate)
 // One character per frame (see schedule): key down with the letter's or digit's

@@ -82,21 +82,6 @@ std::uint32_t virtualKeyFor(SDL_Keycode key) {
     }
 }
 
-std::uint8_t controlCharacterFor(std::uint32_t virtualKey) {
-    switch (virtualKey) {
-    case win::kVkBack:
-        return 8;
-    case win::kVkTab:
-        return 9;
-    case win::kVkReturn:
-        return 13;
-    case win::kVkEscape:
-        return 27;
-    default:
-        return 0;
-    }
-}
-
 std::string utf8ToWindows1252(const char* utf8) {
     std::string out;
     if (utf8 == nullptr)

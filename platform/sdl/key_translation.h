@@ -6,14 +6,16 @@
 
 #include <SDL.h>
 
+#include "platform/messages.h"
+
 namespace sdl {
 
 // The Windows virtual-key code of a key, or 0 for keys the program has no use for.
 std::uint32_t virtualKeyFor(SDL_Keycode key);
 
-// The character TranslateMessage makes of a key press that text input does not
-// report (Backspace, Tab, Enter, Escape), or 0.
-std::uint8_t controlCharacterFor(std::uint32_t virtualKey);
+// Text input does not report Backspace, Tab, Enter and Escape; their characters
+// come from the key presses, as TranslateMessage makes them.
+using win::controlCharacterFor;
 
 // Converts UTF-8 text to Windows-1252 bytes; characters that code page lacks and
 // malformed sequences are dropped.

@@ -1,41 +1,48 @@
-// The window: opening and closing, its size limits, paint and size messages, and
-// what presentation puts on the screen.
+// The window: opening and closing, its size limits, paint and size messages, what
+// presentation puts on the screen, and the input the window procedure latches.
+#include <memory>
+
 #include "app/devices.h"
 #include "app/main_loop.h"
 #include "datafile/directory.h"
 #include "platform/messages.h"
-#include "render/font.h"
-#include "render/screen.h"
 #include "tests/app/shell_test_support.h"
 
 namespace {
 
-using WindowTest = ShellTest;
+class WindowTest : public ShellTest {
+  protected:
+    int open() {
+        Directory here;
+        return app.openGraphics(640, 480, "Title", false, here, -1, -1, -1, -1);
+    }
+    CountingApp app;
+};
 
-int openDefault(CountingApp& app) {
-    Directory here;
-    return app.openGraphics(640, 480, "Title", false, here, -1, -1, -1, -1);
-}
+class OpenApp : public WindowTest {
+  protected:
+    void SetUp() override {
+        WindowTest::SetUp();
+        writeFonts();
+        ASSERT_EQ(open(), 0);
+    }
+    KEYBOARD keyboard;
+    std::uint8_t character = 0xFF;
+    std::uint32_t key = 0;
+};
 
 void expectSurfaceMatchesBuffer() {
     const auto& surface = headless::surface();
     ASSERT_EQ(surface.size(), static_cast<std::size_t>(screen.width) * screen.height);
-    for (std::int16_t y = 0; y < screen.height; ++y) {
-        const Colour555* row = pixelRow(y);
-        for (std::int16_t x = 0; x < screen.width; ++x) {
-            ASSERT_EQ(surface[static_cast<std::size_t>(y) * screen.width + x], row[x] & 0x7FFF)
+    for (std::int16_t y = 0; y < screen.height; ++y)
+        for (std::int16_t x = 0; x < screen.width; ++x)
+            ASSERT_EQ(surface[static_cast<std::size_t>(y) * screen.width + x],
+                      pixelRow(y)[x] & 0x7FFF)
                 << "at " << x << "," << y;
-        }
-    }
 }
 
-TEST_F(WindowTest, FixedWindowIsCentredAndItsLimitsPinTheOuterSize) {
-    writeFonts();
-    CountingApp app;
-    ASSERT_EQ(openDefault(app), 0);
-
+TEST_F(OpenApp, FixedWindowIsCentredAndItsLimitsPinTheOuterSize) {
     const auto& window = headless::window();
-    EXPECT_EQ(window.className, "main");
     EXPECT_EQ(window.style & (win::kWsThickFrame | win::kWsMaximizeBox), 0u);
     EXPECT_NE(window.style & win::kWsMinimizeBox, 0u);
     EXPECT_EQ(window.clientWidth, 640);
@@ -54,37 +61,16 @@ TEST_F(WindowTest, FixedWindowIsCentredAndItsLimitsPinTheOuterSize) {
         EXPECT_EQ(size.x, 646);
         EXPECT_EQ(size.y, 505);
     }
-    EXPECT_EQ(info.ptMaxPosition.x, (1025 - 646) / 2);
-    EXPECT_EQ(info.ptMaxPosition.y, (769 - 505) / 2);
-}
-
-TEST_F(WindowTest, ResizableLimitsArePairedFittedAndCappedByTheWorkArea) {
-    writeFonts();
-    CountingApp app;
-    Directory here;
-    // The height pair is incomplete and drops out; the width pair stays.
-    ASSERT_EQ(app.openGraphics(640, 480, "T", true, here, 200, -1, 700, 2000), 0);
-    EXPECT_NE(headless::window().style & win::kWsThickFrame, 0u);
-
-    win::MinMaxInfo info{};
-    windowProcedure(screen.window, win::kWmGetMinMaxInfo, 0, reinterpret_cast<LParam>(&info));
-    // A minimum above the requested width comes down to it; the maximum is cut to
-    // the work area.
-    EXPECT_EQ(info.ptMinTrackSize.x, 640 + 8);
-    EXPECT_EQ(info.ptMaxTrackSize.x, 1025);
-    EXPECT_EQ(info.ptMaxSize.x, 1025);
-    EXPECT_EQ(info.ptMaxPosition.x, 0);
-    EXPECT_EQ(info.ptMinTrackSize.y, 480 + 19 + 8);
-    EXPECT_EQ(info.ptMaxTrackSize.y, 480 + 19 + 8);
+    EXPECT_EQ(info.ptMaxPosition.x, window.x);
+    EXPECT_EQ(info.ptMaxPosition.y, window.y);
 }
 
 TEST_F(WindowTest, SmallWorkAreaShrinksTheClientAndTheBuffer) {
     writeFonts();
     headless::DesktopConfig config;
     config.workArea = {0, 0, 499, 399};
-    installDesktop(config);
-    CountingApp app;
-    ASSERT_EQ(openDefault(app), 0);
+    headless::install(config);
+    ASSERT_EQ(open(), 0);
     EXPECT_EQ(screen.width, 500 - 6);
     EXPECT_EQ(screen.height, 400 - 19 - 6);
     EXPECT_EQ(headless::window().clientWidth, screen.width);
@@ -94,8 +80,7 @@ TEST_F(WindowTest, SmallWorkAreaShrinksTheClientAndTheBuffer) {
 
 TEST_F(WindowTest, FailedFontKeepsEarlierSlotsAndCloseReleasesTwiceSafely) {
     writeFonts(3);
-    CountingApp app;
-    EXPECT_EQ(openDefault(app), RenderFontNotOpened);
+    EXPECT_EQ(open(), RenderFontNotOpened);
     ASSERT_NE(screen.fontSlots, nullptr);
     for (int slot = 0; slot < FontSlotCount; ++slot)
         EXPECT_EQ(screen.fontSlots[slot] != nullptr, slot < 3) << slot;
@@ -110,20 +95,12 @@ TEST_F(WindowTest, FailedFontKeepsEarlierSlotsAndCloseReleasesTwiceSafely) {
     app.closeGraphics();
 }
 
-TEST_F(WindowTest, PaintOutsideTheLoopOnlyValidates) {
-    writeFonts();
-    CountingApp app;
-    ASSERT_EQ(openDefault(app), 0);
+TEST_F(OpenApp, PaintBeforeTheLoopOnlyValidatesAndCloseTakesOneMoreFrame) {
     ASSERT_TRUE(headless::paintPending());
     app.pumpMessages();
     EXPECT_FALSE(headless::paintPending());
     EXPECT_EQ(app.builds, 0);
-}
 
-TEST_F(WindowTest, CloseTakesEffectAfterOneMoreFrame) {
-    writeFonts();
-    CountingApp app;
-    ASSERT_EQ(openDefault(app), 0);
     int drains = 0;
     headless::setPumpHook([&] {
         if (++drains == 3)
@@ -133,19 +110,26 @@ TEST_F(WindowTest, CloseTakesEffectAfterOneMoreFrame) {
     // The first step, then one step after each of the three pumps.
     EXPECT_EQ(app.steps, 4);
     EXPECT_EQ(drains, 3);
-    EXPECT_EQ(app.builds, 1);
+    EXPECT_EQ(app.builds, 0);
     EXPECT_FALSE(shell::running);
     // Closing is the main loop's decision, not the window's.
     EXPECT_TRUE(headless::window().visible);
 }
 
-TEST_F(WindowTest, PresentationCopiesTheBufferWithoutItsFlagBit) {
-    writeFonts();
-    CountingApp app;
-    ASSERT_EQ(openDefault(app), 0);
+TEST_F(OpenApp, FirstPaintInTheLoopDiscardsLatchedInputAndPresentsTheDirtyRectangle) {
+    MOUSE mouse;
+    headless::pressKey('X', 'x');
+    headless::post(win::kWmLButtonDown, 1);
+    headless::post(win::kWmRButtonDown, 2);
+    headless::post(win::kWmMButtonDown, 16);
     app.stepsUntilDone = 2;
     runMainLoop();
     ASSERT_EQ(app.builds, 1);
+    EXPECT_FALSE(keyboard.readKey(character, key));
+    EXPECT_EQ(input::leftButton, 0);
+    EXPECT_EQ(input::rightButton, 0);
+    // The middle button is not the wizard's business and keeps its state.
+    EXPECT_EQ(input::middleButton, 1);
     expectSurfaceMatchesBuffer();
 
     // Only the dirty rectangle travels: a pixel changed outside it stays behind.
@@ -160,41 +144,80 @@ TEST_F(WindowTest, PresentationCopiesTheBufferWithoutItsFlagBit) {
     EXPECT_NE(headless::surface()[5 * 640 + 5], 0x1234);
 }
 
-TEST_F(WindowTest, MinimiseIgnoredRestoreReallocatesAndRebuilds) {
-    writeFonts();
-    CountingApp app;
-    ASSERT_EQ(openDefault(app), 0);
-    KEYBOARD keyboard;
-    MOUSE mouse;
-    int drain = 0;
-    headless::setPumpHook([&] {
-        switch (++drain) {
-        case 2:
+TEST_F(OpenApp, MinimiseIgnoredRestoreReallocatesAndRebuilds) {
+    headless::setPumpHook([&, drain = 0]() mutable {
+        if (++drain == 2) {
             headless::resizeClient(0, 0, win::kSizeMinimized);
-            break;
-        case 3:
+        } else if (drain == 3) {
             // Minimised: nothing is reallocated, nothing repainted.
             EXPECT_EQ(app.builds, 1);
             EXPECT_EQ(screen.width, 640);
-            headless::post(win::kWmKeyDown, 'A');
-            headless::post(win::kWmLButtonDown, 1);
             headless::resizeClient(600, 400, win::kSizeRestored);
-            break;
-        case 4:
+        } else if (drain == 4) {
             headless::post(win::kWmClose);
-            break;
-        default:
-            break;
         }
     });
     runMainLoop();
     EXPECT_EQ(app.builds, 2);
     EXPECT_EQ(screen.width, 600);
     EXPECT_EQ(screen.height, 400);
-    // The rebuild threw away what was latched before it.
-    EXPECT_EQ(input::keyLatch, 0u);
-    EXPECT_EQ(input::leftButton, 0);
     expectSurfaceMatchesBuffer();
+}
+
+TEST_F(OpenApp, BetweenTwoFramesOnlyTheNewestKeyAndCharacterSurvive) {
+    headless::pressKey('A', 'a');
+    headless::pressKey('B', 'b');
+    headless::pressKey(win::kVkF1 + 4);
+    app.pumpMessages();
+    EXPECT_TRUE(keyboard.readKey(character, key));
+    EXPECT_EQ(key, 116u);
+    // F5 makes no character, so the 'b' of the key before it is still latched.
+    EXPECT_EQ(character, 'b');
+    EXPECT_EQ(KEYBOARD::logicalKey(key), KeyF5);
+
+    EXPECT_FALSE(keyboard.readKey(character, key));
+    EXPECT_EQ(character, 0);
+    EXPECT_EQ(key, 0u);
+}
+
+TEST_F(OpenApp, MouseMessagesUnpackSignedCoordinatesAndWheelDeltas) {
+    MOUSE mouse;
+    headless::post(win::kWmMouseMove, 0, win::makeLParam(-3, 470));
+    headless::post(win::kWmLButtonDown, 1, win::makeLParam(-3, 470));
+    headless::post(win::kWmMouseWheel, win::makeWParam(0, -120));
+    headless::post(win::kWmMouseWheel, win::makeWParam(0, 240));
+    app.pumpMessages();
+    std::int16_t x = 0, y = 0;
+    mouse.getPosition(x, y);
+    EXPECT_EQ(x, -3);
+    EXPECT_EQ(y, 470);
+    std::uint8_t down = 0;
+    mouse.getLeftButton(down);
+    EXPECT_EQ(down, 1);
+    EXPECT_EQ(input::wheelTotal, 120);
+
+    headless::post(win::kWmLButtonUp, 0, win::makeLParam(10, 20));
+    app.pumpMessages();
+    mouse.getLeftButton(down);
+    EXPECT_EQ(down, 0);
+}
+
+TEST_F(ShellTest, MouseShowsBusyThenItsStateAndRestoresTheCursorItFound) {
+    auto mouse = std::make_unique<MOUSE>();
+    EXPECT_EQ(headless::cursorChanges(), std::vector<int>{CursorBusyResource});
+    mouse->setCursorState(CursorArrow);
+    mouse->setCursorState(CursorArrow);
+    EXPECT_EQ(headless::cursorChanges(),
+              (std::vector<int>{CursorBusyResource, CursorArrowResource}));
+    // Something else took the cursor: the next move puts the arrow back once.
+    headless::ops().setCursor(nullptr);
+    mouse->refreshCursor();
+    mouse->refreshCursor();
+    EXPECT_EQ(headless::currentCursor(), CursorArrowResource);
+    EXPECT_EQ(headless::cursorChanges().size(), 4u);
+    mouse.reset();
+    EXPECT_EQ(headless::currentCursor(), -1);
+    EXPECT_EQ(headless::liveCursorCount(), 0);
 }
 
 } // namespace

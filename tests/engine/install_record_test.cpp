@@ -8,33 +8,21 @@
 #include "temp_folder.h"
 #include "update/install_record.h"
 
-namespace fs = std::filesystem;
-
 namespace {
 
 const char* const VersionText = "Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)";
 
-const std::string Existing = "Windows Registry Editor Version 5.00\r\n"
-                             "\r\n"
+const std::string Existing = "Windows Registry Editor Version 5.00\r\n\r\n"
                              "[HKEY_LOCAL_MACHINE\\Software\\Other Vendor\\Game]\r\n"
-                             "\"Path\"=\"C:\\\\Other\"\r\n"
-                             "\"Flags\"=dword:00000003\r\n"
-                             "\r\n"
+                             "\"Path\"=\"C:\\\\Other\"\r\n\"Flags\"=dword:00000003\r\n\r\n"
                              "[HKEY_LOCAL_MACHINE\\Software\\Brackwater Ltd\\Tactico]\r\n"
-                             "\"Version\"=\"Version 3.69\"\r\n"
-                             "\"Blob\"=hex:01,02,\\\r\n"
-                             "  03,04\r\n"
-                             "\"Location\"=\"/opt/tactico\"\r\n"
-                             "\r\n";
+                             "\"Version\"=\"Version 3.69\"\r\n\"Blob\"=hex:01,02,\\\r\n  03,04\r\n"
+                             "\"Location\"=\"/opt/tactico\"\r\n\r\n";
 
 class InstallRecord : public ::testing::Test {
   protected:
     void SetUp() override {
-        ops.name = "regfile";
-        ops.readRegistryString = regFileRead;
-        ops.writeRegistryString = regFileWrite;
         selectPlatform(&ops);
-        store = folder / "registry.reg";
         ::setenv("TACTICO_REGISTRY", store.c_str(), 1);
     }
     void TearDown() override {
@@ -48,11 +36,26 @@ class InstallRecord : public ::testing::Test {
     }
 
     TempFolder folder;
-    PlatformOps ops{};
-    std::string store;
+    PlatformOps ops{
+        .name = "regfile", .readRegistryString = regFileRead, .writeRegistryString = regFileWrite};
+    const std::string store = folder / "registry.reg";
 };
 
-TEST_F(InstallRecord, ReadsPresentValuesAndFailsOnAbsentOnes) {
+TEST_F(InstallRecord, TwoWritesCreateTheKeyAndLeaveAFileInTheFormat) {
+    ASSERT_TRUE(writeInstallValue("Tactico", "Version", "a\\b\"c"));
+    ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
+    EXPECT_EQ(read("Version", 47), VersionText);
+    EXPECT_EQ(read("Version", 46), "<failed>");
+    ASSERT_TRUE(writeInstallValue("Tactico", "Location", "C:\\T\"1\""));
+    // By hand: header, blank line, the key, one value line each with \\ and \" escapes.
+    EXPECT_EQ(readFile(store), "Windows Registry Editor Version 5.00\r\n\r\n"
+                               "[HKEY_LOCAL_MACHINE\\Software\\Brackwater Ltd\\Tactico]\r\n"
+                               "\"Version\"=\"Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)\"\r\n"
+                               "\"Location\"=\"C:\\\\T\\\"1\\\"\"\r\n\r\n");
+    EXPECT_EQ(read("Location"), "C:\\T\"1\"");
+}
+
+TEST_F(InstallRecord, ReadsAndWritesLeaveEveryOtherKeyAndValue) {
     EXPECT_EQ(read("Version"), "<failed>");
     writeFile(store, Existing);
     EXPECT_EQ(read("Version"), "Version 3.69");
@@ -61,25 +64,7 @@ TEST_F(InstallRecord, ReadsPresentValuesAndFailsOnAbsentOnes) {
     EXPECT_EQ(read("Missing"), "<failed>");
     char buffer[200];
     EXPECT_FALSE(readInstallValue("Tacticx", "Version", buffer, sizeof buffer));
-}
 
-TEST_F(InstallRecord, TwoWritesCreateTheKeyAndLeaveAFileInTheFormat) {
-    ASSERT_TRUE(writeInstallValue("Tactico", "Version", "a\\b\"c"));
-    ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
-    EXPECT_EQ(read("Version", 47), VersionText);
-    EXPECT_EQ(read("Version", 46), "<failed>");
-    EXPECT_EQ(read("Location"), "<failed>");
-    // By hand: header, blank line, the key, one value line with \\ and \" escapes.
-    ASSERT_TRUE(writeInstallValue("Tactico", "Location", "C:\\T\"1\""));
-    EXPECT_EQ(readFile(store), "Windows Registry Editor Version 5.00\r\n\r\n"
-                               "[HKEY_LOCAL_MACHINE\\Software\\Brackwater Ltd\\Tactico]\r\n"
-                               "\"Version\"=\"Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)\"\r\n"
-                               "\"Location\"=\"C:\\\\T\\\"1\\\"\"\r\n\r\n");
-    EXPECT_EQ(read("Location"), "C:\\T\"1\"");
-}
-
-TEST_F(InstallRecord, WritesKeepEveryOtherKeyAndValue) {
-    writeFile(store, Existing);
     ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
     std::string expected = Existing;
     expected.replace(expected.find("Version 3.69"), 12, VersionText);
@@ -91,7 +76,7 @@ TEST_F(InstallRecord, WritesKeepEveryOtherKeyAndValue) {
     EXPECT_EQ(readFile(store), expected);
 }
 
-TEST_F(InstallRecord, UnparsableFileIsNeitherReadNorOverwritten) {
+TEST_F(InstallRecord, UnusableFileIsNeitherReadNorOverwritten) {
     for (const std::string& bad :
          {std::string("REGEDIT5\r\n"), Existing + "stray line\r\n",
           Existing + "[-HKEY_LOCAL_MACHINE\\Software\\Other Vendor]\r\n",
@@ -104,33 +89,26 @@ TEST_F(InstallRecord, UnparsableFileIsNeitherReadNorOverwritten) {
     writeFile(store, Existing);
     EXPECT_FALSE(writeInstallValue("Tactico", "Version", "two\nlines"));
     EXPECT_EQ(readFile(store), Existing);
-}
 
-TEST_F(InstallRecord, KeyThatCannotBeOpenedForWritingCannotBeRead) {
-    if (runningAsRoot()) {
-        GTEST_SKIP() << "permissions do not bind root";
+    // A key that cannot be opened for writing cannot be read either (as any user but root).
+    if (::geteuid() != 0) {
+        fs::permissions(store, fs::perms::owner_read);
+        EXPECT_EQ(read("Version"), "<failed>");
+        EXPECT_FALSE(writeInstallValue("Tactico", "Version", VersionText));
+        EXPECT_EQ(readFile(store), Existing);
     }
-    writeFile(store, Existing);
-    fs::permissions(store, fs::perms::owner_read);
-    EXPECT_EQ(read("Version"), "<failed>");
-    EXPECT_FALSE(writeInstallValue("Tactico", "Version", VersionText));
-    EXPECT_EQ(readFile(store), Existing);
 }
 
 TEST_F(InstallRecord, Utf16ExportsSurviveAWrite) {
-    // regedit's own exports are UTF-16LE with a byte-order mark.
     std::string wide = "\xFF\xFE";
     for (char c : Existing + "[HKEY_LOCAL_MACHINE\\Software\\Caf\xC3\xA9]\r\n") {
-        wide += c;
-        wide += '\0';
+        wide += {c, '\0'};
     }
     writeFile(store, wide);
     EXPECT_EQ(read("Version"), "Version 3.69");
     ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
     const std::string written = readFile(store);
-    ASSERT_TRUE(written.starts_with("\xFF\xFE"
-                                    "W"));
-    EXPECT_EQ(written[3], '\0');
+    EXPECT_EQ(written.substr(0, 4), std::string("\xFF\xFEW\0", 4));
     EXPECT_EQ(read("Version"), VersionText);
     // Windows-1252 text cannot be carried in a UTF-16 file without knowing it is that.
     EXPECT_FALSE(writeInstallValue("Tactico", "Version", "\xE9t\xE9"));

@@ -4,24 +4,17 @@
 #include "temp_folder.h"
 #include "update/quick_start.h"
 
-namespace fs = std::filesystem;
-
 namespace {
-
-TEST(QuickStart, MissingOrEmptyFolderHasNothingToDelete) {
-    TempFolder folder;
-    const std::string install = folder.path().string();
-    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
-    EXPECT_TRUE(removeQuickStartFiles(install.c_str(), true));
-    fs::create_directory("qstart");
-    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
-    fs::create_directory("qstart/folder.qst");
-    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
-}
 
 TEST(QuickStart, DeletesOnlyQuickStartFilesDirectlyInTheFolder) {
     TempFolder folder;
     const std::string install = folder.path().string();
+    // A missing folder, or one holding only a folder named like a match, has nothing.
+    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
+    EXPECT_TRUE(removeQuickStartFiles(install.c_str(), true));
+    fs::create_directories("qstart/folder.qst");
+    EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
+
     fs::create_directories("qstart/older");
     for (const char* name : {"qstart/one.qst", "qstart/TWO.QST", "qstart/three.Qst",
                              "qstart/locked.qst", "qstart/keep.qst.bak", "qstart/keep.txt",
@@ -38,7 +31,7 @@ TEST(QuickStart, DeletesOnlyQuickStartFilesDirectlyInTheFolder) {
         EXPECT_FALSE(fs::exists(gone)) << gone;
     }
     for (const char* kept : {"qstart/keep.qst.bak", "qstart/keep.txt", "qstart/qst",
-                             "qstart/older/deep.qst", "top.qst"}) {
+                             "qstart/older/deep.qst", "qstart/folder.qst", "top.qst"}) {
         EXPECT_TRUE(fs::exists(kept)) << kept;
     }
     EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));

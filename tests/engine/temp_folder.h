@@ -1,27 +1,53 @@
-// A scratch folder that the test works in: created empty, made the current folder,
-// and removed with everything in it at the end.
+// A scratch folder the test works in: created empty, made the current folder, and
+// removed with everything in it at the end.
 #pragma once
 
 #include <filesystem>
+#include <fstream>
+#include <random>
+#include <sstream>
 #include <string>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 class TempFolder {
   public:
-    TempFolder();
-    ~TempFolder();
-    TempFolder(const TempFolder&) = delete;
-    TempFolder& operator=(const TempFolder&) = delete;
-
-    const std::filesystem::path& path() const { return root; }
+    TempFolder() {
+        fs::remove_all(root);
+        fs::create_directories(root);
+        fs::current_path(root);
+    }
+    ~TempFolder() {
+        fs::current_path(previous);
+        std::error_code error;
+        fs::remove_all(root, error);
+    }
+    const fs::path& path() const { return root; }
     std::string operator/(const std::string& name) const { return (root / name).string(); }
 
   private:
-    std::filesystem::path root;
-    std::filesystem::path previous;
+    const fs::path previous = fs::current_path();
+    const fs::path root =
+        fs::temp_directory_path() / ("tactico-engine-" + std::to_string(getpid()));
 };
 
-void writeFile(const std::string& path, const std::string& bytes);
-std::string readFile(const std::string& path);
+inline void writeFile(const std::string& path, const std::string& bytes) {
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+}
+
+inline std::string readFile(const std::string& path) {
+    std::ostringstream bytes;
+    bytes << std::ifstream(path, std::ios::binary).rdbuf();
+    return bytes.str();
+}
+
 // Deterministic bytes that differ from file to file.
-std::string patternBytes(std::size_t size, unsigned seed);
-bool runningAsRoot();
+inline std::string patternBytes(std::size_t size, unsigned seed) {
+    std::minstd_rand random(seed + 1);
+    std::string bytes(size, '\0');
+    for (char& c : bytes) {
+        c = static_cast<char>(random() >> 8);
+    }
+    return bytes;
+}

@@ -3,42 +3,32 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <array>
 #include <cstdint>
 #include <vector>
 
 #include "platform/platform.h"
 #include "render/screen.h"
 
-struct PresentedRect {
-    std::int16_t left, top, right, bottom;
-};
-
-inline std::vector<PresentedRect>& presentedRects() {
-    static std::vector<PresentedRect> rects;
-    return rects;
-}
-
-inline void recordPresent(WindowHandle, const void*, std::int32_t, std::int16_t, std::int16_t,
-                          std::int16_t left, std::int16_t top, std::int16_t right,
-                          std::int16_t bottom) {
-    presentedRects().push_back({left, top, right, bottom});
-}
+using Points = std::vector<std::pair<int, int>>;
+using Row = std::vector<Colour555>;
+using Box = std::array<int, 4>; // left, top, right, bottom
 
 class RenderTest : public ::testing::Test {
   protected:
     void SetUp() override {
         static PlatformOps recorder{};
-        recorder.name = "recorder";
-        recorder.presentRect = recordPresent;
+        recorder.presentRect = [](WindowHandle, const void*, std::int32_t, std::int16_t,
+                                  std::int16_t, std::int16_t left, std::int16_t top,
+                                  std::int16_t right, std::int16_t bottom) {
+            presented.push_back({left, top, right, bottom});
+        };
         selectPlatform(&recorder);
-        presentedRects().clear();
+        presented.clear();
         screen.settingUp = false;
-        screen.dirty = DirtyRect{};
     }
-    void TearDown() override {
-        freeFrameBuffer();
-        screen.dirty = DirtyRect{};
-    }
+    void TearDown() override { freeFrameBuffer(); }
 
     // A black screen with nothing dirty yet.
     void useScreen(std::int16_t width, std::int16_t height) {
@@ -47,16 +37,15 @@ class RenderTest : public ::testing::Test {
     }
 
     static Colour555 pixel(int x, int y) { return pixelRow(static_cast<std::int16_t>(y))[x]; }
+    static Row row(int y) { return Row(pixelRow(y), pixelRow(y) + screen.width); }
     static void fill(Colour555 colour) {
-        for (int y = 0; y < screen.height; ++y) {
-            for (int x = 0; x < screen.width; ++x) {
-                pixelRow(static_cast<std::int16_t>(y))[x] = colour;
-            }
+        for (std::int16_t y = 0; y < screen.height; ++y) {
+            std::fill_n(pixelRow(y), screen.width, colour);
         }
     }
-    // Every pixel of the screen that is not `background`, as (x, y) pairs.
-    static std::vector<std::pair<int, int>> painted(Colour555 background = 0) {
-        std::vector<std::pair<int, int>> points;
+    // Every pixel that is not `background`, row by row.
+    static Points painted(Colour555 background = 0) {
+        Points points;
         for (int y = 0; y < screen.height; ++y) {
             for (int x = 0; x < screen.width; ++x) {
                 if (pixel(x, y) != background) {
@@ -66,10 +55,9 @@ class RenderTest : public ::testing::Test {
         }
         return points;
     }
-    static void expectDirty(int left, int top, int right, int bottom) {
-        EXPECT_EQ(screen.dirty.left, left);
-        EXPECT_EQ(screen.dirty.top, top);
-        EXPECT_EQ(screen.dirty.right, right);
-        EXPECT_EQ(screen.dirty.bottom, bottom);
+    static Box dirty() {
+        return {screen.dirty.left, screen.dirty.top, screen.dirty.right, screen.dirty.bottom};
     }
+
+    static inline std::vector<Box> presented;
 };

@@ -1,149 +1,162 @@
-// Native side of the Windows end-to-end run (tests/wine/run.sh):
-//   files <update dir> <installation dir>       lay out sources and an old installation
-//   check <update dir> <installation dir> <n>   the installation updated in language n?
-//   screens <font dir> <version text> <out dir> headless renderings and click points
-//   locate <capture.ppm> <reference.ppm>        where the reference shows in the capture
+// Native side of tests/wine/run.sh, on the sample that "tactico-demo prepare" lays out in <root>:
+//   screens <root>                       headless renderings as PPM files in <root>
+//   check <root>                         the installation updated in English, quick-start deleted?
+//   locate <capture.ppm> <reference.ppm> the one place the reference shows in the capture
 //   compare <capture.ppm> <reference.ppm> <x> <y>
+#include <unistd.h>
+
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "app/bwio.h"
 #include "platform/headless/headless.h"
-#include "tests/wine/fixture_files.h"
-#include "tests/wine/pixmap.h"
-#include "wizard/update_wizard.h"
+#include "tools/demo/result_check.h"
+#include "wizard/texts.h"
+#include "wizard/wizard_steps.h"
 
 namespace {
 
-fixture::Point centreOf(const Button* button) {
-    return {button->x + button->width / 2, button->y + button->height / 2};
+void useSample(const demo::DemoFolders& folders) {
+    setenv("TACTICO_REGISTRY", folders.registry.c_str(), 1);
+    headless::install();
 }
 
-// Runs the program on the headless desktop and keeps, in outDir, what reaches the
-// window: the language screen, the version screen for versionText, and that
-// screen again with Next held down (a copy of just the button's rectangle).
-int renderScreens(const char* fontDir, const char* versionText, const char* outDirArg) {
-    // The program reads its fonts from the current folder.
-    const std::filesystem::path outDir = std::filesystem::absolute(outDirArg);
-    std::error_code error;
-    std::filesystem::current_path(fontDir, error);
-    if (error) {
-        std::fprintf(stderr, "cannot enter %s\n", fontDir);
+// What reaches the window: the language screen, the version screen the sample's
+// record leads to, and that screen again with Next held down (a copy of just the
+// button's rectangle).
+int screens(const demo::DemoFolders& folders) {
+    if (chdir(folders.update.c_str()) != 0) {
         return 1;
     }
-    headless::install();
+    useSample(folders);
     int phase = 0;
     bool written = true;
-    fixture::Point english{}, next{};
     const auto keep = [&](const char* name) {
-        written =
-            written && fixture::writePpm((outDir / name).string(),
-                                         fixture::fromFrameBuffer(headless::surface(),
-                                                                  headless::window().clientWidth,
-                                                                  headless::window().clientHeight));
+        std::ofstream out(folders.root / name, std::ios::binary);
+        out << "P6\n"
+            << headless::window().clientWidth << ' ' << headless::window().clientHeight
+            << "\n255\n";
+        for (std::uint16_t p : headless::surface()) {
+            out << char((p >> 7) & 0xF8) << char((p >> 2) & 0xF8) << char(p << 3);
+        }
+        written = written && out;
     };
     headless::setPumpHook([&] {
         auto* wizard = dynamic_cast<UpdateWizard*>(shell::application);
-        if (wizard == nullptr || wizard->builtState < 0) {
+        if (wizard == nullptr) {
             return;
         }
-        if (phase == 0 && wizard->builtState == LanguageScreen && wizard->buttons[1] != nullptr) {
-            english = centreOf(wizard->buttons[1]);
+        if (phase == 0 && wizard->builtState == LanguageScreen) {
             keep("language.ppm");
-            wizard->state = VersionScreen;
-            std::snprintf(wizard->installedVersion, sizeof wizard->installedVersion, "%s",
-                          versionText);
-            wizard->buildScreen();
-            phase = 1;
-        } else if (phase == 1 && wizard->buttons[4] != nullptr) {
-            next = centreOf(wizard->buttons[4]);
+            chooseLanguage(*wizard, English);
+        } else if (phase == 1 && wizard->builtState == VersionScreen) {
             keep("version.ppm");
             wizard->buttons[4]->pressed = 1;
             wizard->drawButton(wizard->buttons[4]);
-            phase = 2;
         } else if (phase == 2) {
             keep("next-pressed.ppm");
             wizard->finished = true;
-            phase = 3;
+        } else {
+            return;
         }
+        ++phase;
     });
     runApplication(nullptr, "");
-    if (phase != 3 || !written) {
-        for (const auto& box : headless::messageBoxes()) {
-            std::fprintf(stderr, "%s: %s\n", box.title.c_str(), box.text.c_str());
-        }
-        std::fprintf(stderr, "the headless run did not reach the version screen\n");
-        return 1;
-    }
-    // Finish on the completion screen stands where Next stands on the version screen.
-    std::ofstream points(outDir / "points", std::ios::trunc);
-    points << "english " << english.x << " " << english.y << "\n"
-           << "next " << next.x << " " << next.y << "\n"
-           << "finish " << next.x << " " << next.y << "\n";
-    return points ? 0 : 1;
+    return phase == 3 && written ? 0 : 1;
 }
 
-bool readBoth(const char* capturePath, const char* referencePath, fixture::Pixmap& capture,
-              fixture::Pixmap& reference) {
-    if (!fixture::readPpm(capturePath, capture)) {
-        std::fprintf(stderr, "cannot read %s\n", capturePath);
+int check(const demo::DemoFolders& folders) {
+    useSample(folders);
+    auto problems =
+        demo::checkUpdatedInstallation(folders, English, demo::QuickStartOutcome::Deleted).problems;
+    // The update wrote Wine's registry, not the sample's record file.
+    std::erase_if(problems, [](const std::string& p) { return p.starts_with("\"Version\""); });
+    for (const std::string& problem : problems) {
+        std::fprintf(stderr, "%s\n", problem.c_str());
+    }
+    return problems.empty() ? 0 : 1;
+}
+
+struct Image {
+    int width = 0, height = 0;
+    std::string rgb;
+    const char* at(int x, int y) const { return &rgb[(std::size_t(y) * width + x) * 3]; }
+};
+
+bool readPpm(const char* path, Image& image) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int maxValue = 0;
+    if (!(in >> magic >> image.width >> image.height >> maxValue) || magic != "P6" ||
+        maxValue != 255 || image.width <= 0 || image.height <= 0) {
+        std::fprintf(stderr, "cannot read %s\n", path);
         return false;
     }
-    if (!fixture::readPpm(referencePath, reference)) {
-        std::fprintf(stderr, "cannot read %s\n", referencePath);
-        return false;
+    in.get();
+    image.rgb.resize(std::size_t(image.width) * image.height * 3);
+    return static_cast<bool>(in.read(image.rgb.data(), std::streamsize(image.rgb.size())));
+}
+
+// Pixels of reference unlike capture at (ox, oy), counted up to limit. Only the
+// top five bits of a channel count: a display widens a 5-bit channel by a shift
+// or by repeating its top bits.
+long differences(const Image& capture, const Image& reference, int ox, int oy, long limit) {
+    long count = 0;
+    for (int y = 0; y < reference.height; ++y) {
+        for (int x = 0; x < reference.width; ++x) {
+            const int cx = ox + x, cy = oy + y;
+            bool same = cx >= 0 && cy >= 0 && cx < capture.width && cy < capture.height;
+            for (int c = 0; same && c < 3; ++c) {
+                same = ((capture.at(cx, cy)[c] ^ reference.at(x, y)[c]) & 0xF8) == 0;
+            }
+            if (!same && ++count >= limit) {
+                return count;
+            }
+        }
     }
-    return true;
+    return count;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "files" && argc == 4) {
-        std::string error;
-        if (!fixture::writeFiles(argv[2], argv[3], error)) {
-            std::fprintf(stderr, "%s\n", error.c_str());
+    const std::string command = argc > 2 ? argv[1] : "";
+    if (argc == 3 && command == "screens") {
+        return screens(demo::foldersUnder(argv[2]));
+    }
+    if (argc == 3 && command == "check") {
+        return check(demo::foldersUnder(argv[2]));
+    }
+    Image capture, reference;
+    if ((argc == 4 && command == "locate") || (argc == 6 && command == "compare")) {
+        if (!readPpm(argv[2], capture) || !readPpm(argv[3], reference)) {
             return 1;
         }
-        return 0;
-    }
-    if (command == "check" && argc == 5) {
-        const auto problems = fixture::checkUpdated(argv[2], argv[3], std::atoi(argv[4]));
-        for (const std::string& problem : problems) {
-            std::fprintf(stderr, "%s\n", problem.c_str());
+        if (argc == 6) {
+            const long count =
+                differences(capture, reference, std::atoi(argv[4]), std::atoi(argv[5]), LONG_MAX);
+            std::printf("%ld differing pixels\n", count);
+            return count == 0 ? 0 : 1;
         }
-        return problems.empty() ? 0 : 1;
-    }
-    if (command == "screens" && argc == 5) {
-        return renderScreens(argv[2], argv[3], argv[4]);
-    }
-    if (command == "locate" && argc == 4) {
-        fixture::Pixmap capture, reference;
-        if (!readBoth(argv[2], argv[3], capture, reference)) {
-            return 1;
+        std::vector<std::pair<int, int>> found;
+        for (int y = 0; y + reference.height <= capture.height; ++y) {
+            for (int x = 0; x + reference.width <= capture.width; ++x) {
+                if (differences(capture, reference, x, y, 1) == 0) {
+                    found.emplace_back(x, y);
+                }
+            }
         }
-        const auto found = fixture::locate(capture, reference);
         if (found.size() != 1) {
             std::fprintf(stderr, "reference found %zu times in the capture\n", found.size());
             return 1;
         }
-        std::printf("%d %d\n", found[0].x, found[0].y);
+        std::printf("%d %d\n", found[0].first, found[0].second);
         return 0;
-    }
-    if (command == "compare" && argc == 6) {
-        fixture::Pixmap capture, reference;
-        if (!readBoth(argv[2], argv[3], capture, reference)) {
-            return 1;
-        }
-        const long differences =
-            fixture::countDifferences(capture, reference, {std::atoi(argv[4]), std::atoi(argv[5])});
-        std::printf("%ld differing pixels\n", differences);
-        return differences == 0 ? 0 : 1;
     }
     std::fprintf(stderr, "usage: see the head of tests/wine/wine_fixture_main.cpp\n");
     return 2;

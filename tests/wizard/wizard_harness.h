@@ -2,64 +2,223 @@
 // in a temporary folder, driven frame by frame as a user would drive it.
 #pragma once
 
-#include <cstdint>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <deque>
 #include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "platform/headless/headless.h"
+#include "update/file_list.h"
+#include "update/install_record.h"
+#include "update/package.h"
+#include "wizard/texts.h"
 #include "wizard/update_wizard.h"
 
 namespace fs = std::filesystem;
 
-inline constexpr int ReadmeEntry = 42;
+inline std::string readFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
 
+inline void writeFile(const fs::path& path, const std::string& contents) {
+    fs::create_directories(path.parent_path());
+    std::ofstream(path, std::ios::binary) << contents;
+}
+
+inline std::string recordedVersion() {
+    char value[PathAreaBytes] = {};
+    return readInstallValue("Tactico", "Version", value, sizeof value) ? value : "<none>";
+}
+
+inline std::string readmeContents(int language) {
+    return "readme " + std::string(LanguageReadmeFiles[language]) + "\n";
+}
+// Names and sizes differ per entry, so a swapped, shifted or cut file shows.
+inline std::string oldContents(int entry) {
+    return UpdateFileList[entry].name + std::string(2000 + entry, 'o');
+}
+inline std::string newContents(int entry, int language = English) {
+    return isReadmeEntry(entry) ? readmeContents(language)
+                                : UpdateFileList[entry].name + std::string(3000 + 31 * entry, 'n');
+}
+
+// The update folder (current folder of a run) with fonts, package and readmes,
+// an old installation, and an installation record pointing at it.
 struct SampleSetup {
     fs::path root, updateFolder, game;
 
-    // The update folder (current folder of a run) with fonts, package and
-    // readmes, an old installation, and an installation record pointing at it.
-    static SampleSetup create(const std::string& name);
-    void remove() const { fs::remove_all(root); }
+    explicit SampleSetup(const std::string& name) {
+        static int serial = 0;
+        root = fs::temp_directory_path() /
+               ("wz-" + name + std::to_string(++serial) + "-" + std::to_string(getpid()));
+        updateFolder = root / "update";
+        game = root / "game";
+        fs::remove_all(root);
+        fs::create_directories(updateFolder);
+        for (const auto& font : fs::directory_iterator(TACTICO_FONT_DIR)) {
+            if (font.path().extension() == ".fnt") {
+                fs::copy_file(font.path(), updateFolder / font.path().filename());
+            }
+        }
+        for (int l = 0; l < LanguageCount; ++l) {
+            writeFile(updateFolder / LanguageReadmeFiles[l], readmeContents(l));
+        }
+        std::string package(PackageTableBytes, '\0');
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            const std::string body = isReadmeEntry(e) ? "" : newContents(e);
+            for (int b = 0; b < 4; ++b) {
+                package[4 * e + b] = static_cast<char>(body.size() >> (8 * b));
+            }
+            package += body;
+        }
+        writeFile(updateFolder / PackageFileName, package);
+        writeOldInstallation(game);
+        setenv("TACTICO_REGISTRY", (root / "registry.reg").c_str(), 1);
+        headless::install();
+        writeRecord("Version 3.60", game.c_str());
+    }
+    SampleSetup(const SampleSetup&) = delete;
+    ~SampleSetup() {
+        std::error_code ignored;
+        fs::remove_all(root, ignored);
+    }
 
-    static std::string oldContents(int entry);
-    static std::string newContents(int entry); // the language readme for the readme entry
-    static std::string readmeContents(int language);
-    fs::path target(int entry, const fs::path& installation) const;
-    fs::path target(int entry) const { return target(entry, game); }
-    void writeOldInstallation(const fs::path& installation) const;
-    void writeRecord(const char* version, const char* location) const;
+    fs::path target(int entry, const fs::path& installation = {}) const {
+        std::string subfolder = UpdateFileList[entry].subfolder;
+        std::replace(subfolder.begin(), subfolder.end(), '\\', '/');
+        return (installation.empty() ? game : installation) / subfolder.substr(1) /
+               UpdateFileList[entry].name;
+    }
+    void writeOldInstallation(const fs::path& installation) const {
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            writeFile(target(e, installation), oldContents(e));
+        }
+    }
+    void writeRecord(const char* version, const char* location) const {
+        fs::remove(root / "registry.reg");
+        if (version != nullptr) {
+            writeInstallValue("Tactico", "Version", version);
+        }
+        if (location != nullptr) {
+            writeInstallValue("Tactico", "Location", location);
+        }
+    }
+    // Entries in [from, to) hold their new contents, the others their old ones.
+    void expectFiles(const fs::path& installation, int from, int to, int language = English) const {
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            if (!fs::is_directory(target(e, installation))) {
+                EXPECT_EQ(readFile(target(e, installation)),
+                          from <= e && e < to ? newContents(e, language) : oldContents(e))
+                    << "entry " << e;
+            }
+        }
+    }
+    // Files that are no target and no quick-start game: what an interrupted
+    // replacement could leave behind.
+    std::vector<fs::path> strayFiles() const {
+        std::vector<fs::path> stray;
+        for (const auto& item : fs::recursive_directory_iterator(game)) {
+            bool expected =
+                !item.is_regular_file() || item.path().parent_path().filename() == "qstart";
+            for (int e = 0; e < UpdateFileCount && !expected; ++e) {
+                expected = item.path() == target(e);
+            }
+            if (!expected) {
+                stray.push_back(item.path());
+            }
+        }
+        return stray;
+    }
 };
-
-std::string readFile(const fs::path& path);
-void writeFile(const fs::path& path, const std::string& contents);
-std::string recordValue(const char* name);
-// Files under the installation that are no target of the update and no
-// quick-start game: what an interrupted replacement could leave behind.
-std::vector<fs::path> strayFiles(const SampleSetup& setup);
 
 // A step is called once per frame, after the frame's messages, until it returns
 // true; messages it posts reach the next frame step.
-using ScriptStep = std::function<bool(UpdateWizard&)>;
-
 class Script {
   public:
-    Script& then(ScriptStep step);
-    Script& waitState(std::int16_t state);
-    // Press and release in two frames, as a real click comes.
-    Script& clickSlot(int slot);
-    Script& key(std::uint32_t virtualKey);
-    Script& typeChar(std::uint8_t character);
-    Script& frames(int count);
-    Script& check(std::function<void(UpdateWizard&)> body);
+    Script& then(std::function<bool(UpdateWizard&)> step) {
+        steps_.push_back(std::move(step));
+        return *this;
+    }
+    Script& waitState(std::int16_t state) {
+        return then([state](UpdateWizard& w) { return w.state == state && w.builtState == state; });
+    }
+    Script& clickSlot(int slot) {
+        return then([slot](UpdateWizard& w) {
+            const Button& b = *w.buttons[slot];
+            return headless::click(b.x + b.width / 2, b.y + b.height / 2), true;
+        });
+    }
+    Script& post(std::uint32_t message, WParam wParam) {
+        return then([=](UpdateWizard&) { return headless::post(message, wParam), true; });
+    }
+    Script& key(std::uint32_t virtualKey, std::size_t times = 1) {
+        return times == 0 ? *this : post(win::kWmKeyDown, virtualKey).key(virtualKey, times - 1);
+    }
+    // One character per frame, without the key presses.
+    Script& type(const std::string& characters) {
+        for (unsigned char c : characters) {
+            post(win::kWmChar, c);
+        }
+        return *this;
+    }
+    // Moves to a point of a slot's button, in halves of its size from its top left
+    // corner, and posts the messages there in the same frame.
+    Script& mouse(int slot, int halfX, int halfY, std::vector<std::uint32_t> messages) {
+        return then([=](UpdateWizard& w) {
+            const Button& b = *w.buttons[slot];
+            const LParam at =
+                win::makeLParam(b.x + b.width * halfX / 2, b.y + b.height * halfY / 2);
+            headless::post(win::kWmMouseMove, 0, at);
+            for (std::uint32_t m : messages) {
+                headless::post(m, m == win::kWmLButtonDown, m == win::kWmPaint ? 0 : at);
+            }
+            return true;
+        });
+    }
+    Script& frames(int count) {
+        return then([count](UpdateWizard&) mutable { return --count < 0; });
+    }
+    Script& check(std::function<void(UpdateWizard&)> body) {
+        return then([body = std::move(body)](UpdateWizard& w) { return body(w), true; });
+    }
     // False, with a test failure, when the program ended or stalled before the
     // script did.
-    bool run(const SampleSetup& setup, int frameBudget = 3000);
+    bool run(const SampleSetup& setup) {
+        const fs::path previous = fs::current_path();
+        fs::current_path(setup.updateFolder);
+        int frame = 0;
+        headless::setPumpHook([&] {
+            auto* w = dynamic_cast<UpdateWizard*>(shell::application);
+            if (w != nullptr && !steps_.empty() && steps_.front()(*w)) {
+                steps_.pop_front();
+            }
+            if (++frame == 3000) {
+                headless::post(win::kWmClose);
+            }
+        });
+        runApplication(headless::ops().instance(), "");
+        headless::setPumpHook(nullptr);
+        fs::current_path(previous);
+        if (!steps_.empty()) {
+            ADD_FAILURE() << "the program ended or stalled with " << steps_.size() << " steps left";
+        }
+        return steps_.empty();
+    }
 
   private:
-    std::deque<ScriptStep> steps_;
+    std::deque<std::function<bool(UpdateWizard&)>> steps_;
 };
 
-// Language, Next, and Finish once the update is done.
-Script updateScript(int language);
+// Picks the language and starts the update.
+inline Script toProgress(int language = English) {
+    Script s;
+    s.waitState(LanguageScreen).clickSlot(1 + language).waitState(VersionScreen).clickSlot(4);
+    return s;
+}
