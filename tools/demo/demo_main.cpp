@@ -21,6 +21,11 @@
 #include "tools/demo/sample_setup.h"
 #include "wizard/texts.h"
 
+namespace {
+const char* const LanguageNames[LanguageCount] = {"English",   "Spanish",    "French",  "Italian",
+                                                  "Norwegian", "Portuguese", "Swedish", "Dutch"};
+} // namespace
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -117,7 +122,7 @@ int play(const Options& options, const demo::DemoFolders& folders) {
         std::fprintf(stderr, "tactico-demo: cannot enter %s\n", folders.update.c_str());
         return 1;
     }
-    std::printf("Playing the update headless in %s ...\n", LanguageReadmeFiles[options.language]);
+    std::printf("Playing the update headless in %s ...\n", LanguageNames[options.language]);
     demo::PlayResult played = demo::playUpdate(options.language, folders.screens);
 
     std::printf("Screens passed:");
@@ -179,7 +184,7 @@ int check(const Options& options, const demo::DemoFolders& folders) {
                     "CHECK FAILED\n");
         return 1;
     }
-    std::printf("Checking the update in %s\n", LanguageReadmeFiles[language]);
+    std::printf("Checking the update in %s\n", LanguageNames[language]);
     useDemoRegistry(folders);
     headless::install();
     demo::CheckResult result =
