@@ -13,16 +13,9 @@
 namespace {
 
 bool readArt(const char* path, resgen::Art& art) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        std::fprintf(stderr, "resgen: cannot read %s\n", path);
-        return false;
-    }
-    std::ostringstream text;
-    text << in.rdbuf();
     std::string error;
-    if (!resgen::parseArt(text.str(), path, art, error)) {
-        std::fprintf(stderr, "resgen: %s\n", error.c_str());
+    if (!resgen::readArtFile(path, art, error)) {
+        std::fprintf(stderr, "%s%s\n", "resgen: ", error.c_str());
         return false;
     }
     return true;

@@ -1,5 +1,6 @@
 #include "tools/resgen/resource_art.h"
 
+#include <fstream>
 #include <map>
 #include <sstream>
 
@@ -133,6 +134,17 @@ bool parseArt(const std::string& text, const std::string& sourceName, Art& art,
     if (art.hotX < 0 || art.hotY < 0 || art.hotX >= art.width || art.hotY >= art.height)
         return fail(error, sourceName, lineNumber, "hot spot outside the image");
     return true;
+}
+
+bool readArtFile(const char* path, Art& art, std::string& error) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        error = std::string("cannot read ") + path;
+        return false;
+    }
+    std::ostringstream text;
+    text << in.rdbuf();
+    return parseArt(text.str(), path, art, error);
 }
 
 } // namespace resgen

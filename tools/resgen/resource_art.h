@@ -23,5 +23,7 @@ struct Art {
 
 // False with a message in error when the text is not a valid image.
 bool parseArt(const std::string& text, const std::string& sourceName, Art& art, std::string& error);
+// parseArt on the contents of a file.
+bool readArtFile(const char* path, Art& art, std::string& error);
 
 } // namespace resgen
