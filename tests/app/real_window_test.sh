@@ -41,7 +41,7 @@ find_window() {
     window=$(xdotool search --onlyvisible --name '^Tactico Update$' 2>/dev/null | head -n 1)
     [[ -n "$window" ]]
 }
-wait_for 100 find_window || fail "no window titled \"Tactico Update\" appeared"
+wait_for 300 find_window || fail "no window titled \"Tactico Update\" appeared"
 
 geometry=$(xdotool getwindowgeometry "$window")
 echo "$geometry"
