@@ -6,6 +6,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/file_io.h"
 #include "update/paths.h"
 
 struct Directory::State {
@@ -17,7 +18,8 @@ Directory::Directory() : state(new (std::nothrow) State{}) {
         return;
     }
     std::error_code error;
-    const std::string current = std::filesystem::current_path(error).string();
+    const std::filesystem::path folder = std::filesystem::current_path(error);
+    const std::string current = fromFsPath(folder);
     if (error || current.size() >= sizeof state->path) {
         return;
     }

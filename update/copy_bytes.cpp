@@ -1,8 +1,7 @@
 #include "update/copy_bytes.h"
 
-#include <filesystem>
+#include <cstdio>
 #include <new>
-#include <system_error>
 
 std::unique_ptr<unsigned char[]> makeCopyBuffer() {
     return std::unique_ptr<unsigned char[]>(new (std::nothrow) unsigned char[CopyBufferBytes]);
@@ -25,8 +24,7 @@ CopyResult copyBytes(std::FILE* source, std::FILE* target, std::uint64_t count,
 }
 
 void removeQuietly(const char* path) {
-    std::error_code error;
-    std::filesystem::remove(path, error);
+    std::remove(path);
 }
 
 std::string temporaryPathFor(const char* target) {

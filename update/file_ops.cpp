@@ -12,23 +12,23 @@ namespace fs = std::filesystem;
 
 bool makeWritable(const char* path) {
     std::error_code error;
-    if (!fs::exists(path, error)) {
+    if (!fs::exists(toFsPath(path), error)) {
         return false;
     }
-    fs::permissions(path, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::add,
-                    error);
+    fs::permissions(toFsPath(path), fs::perms::owner_read | fs::perms::owner_write,
+                    fs::perm_options::add, error);
     return !error;
 }
 
 bool replaceWith(const char* source, const char* target) {
     std::error_code error;
-    fs::rename(source, target, error);
+    fs::rename(toFsPath(source), toFsPath(target), error);
     if (!error) {
         return true;
     }
     // Some systems refuse to rename over a read-only file. The target is only made
     // writable when that is what stands in the way, so a failure leaves it as it was.
-    const fs::file_status status = fs::symlink_status(target, error);
+    const fs::file_status status = fs::symlink_status(toFsPath(target), error);
     if (error || !fs::is_regular_file(status) ||
         (status.permissions() & fs::perms::owner_write) != fs::perms::none) {
         return false;
@@ -36,9 +36,9 @@ bool replaceWith(const char* source, const char* target) {
     if (!makeWritable(target)) {
         return false;
     }
-    fs::rename(source, target, error);
+    fs::rename(toFsPath(source), toFsPath(target), error);
     if (error) {
-        fs::permissions(target, fs::perms::owner_write, fs::perm_options::remove, error);
+        fs::permissions(toFsPath(target), fs::perms::owner_write, fs::perm_options::remove, error);
         return false;
     }
     return true;
@@ -83,10 +83,10 @@ bool copyThroughTemporary(const char* source, const char* target) {
 
 bool moveFileReplacing(const char* source, const char* target) {
     std::error_code error;
-    if (!fs::is_regular_file(source, error)) {
+    if (!fs::is_regular_file(toFsPath(source), error)) {
         return false;
     }
-    fs::rename(source, target, error);
+    fs::rename(toFsPath(source), toFsPath(target), error);
     if (!error) {
         return true;
     }

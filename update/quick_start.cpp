@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/file_io.h"
 #include "update/file_ops.h"
 #include "update/paths.h"
 
@@ -24,13 +25,13 @@ std::vector<fs::path> findQuickStartFiles(const char* installPath) {
         return found;
     }
     std::error_code error;
-    fs::directory_iterator entries(folder, error);
+    fs::directory_iterator entries(toFsPath(folder), error);
     for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
         const fs::file_status status = entries->symlink_status(error);
         if (error) {
             break;
         }
-        if (!fs::is_directory(status) && isQuickStartName(entries->path().filename().string())) {
+        if (!fs::is_directory(status) && isQuickStartName(fromFsPath(entries->path().filename()))) {
             found.push_back(entries->path());
         }
     }
@@ -51,7 +52,7 @@ bool removeQuickStartFiles(const char* installPath, bool deleteThem) {
         std::error_code error;
         // A link is removed as itself; making it writable would change what it points to.
         if (fs::is_regular_file(fs::symlink_status(file, error))) {
-            makeWritable(file.string().c_str());
+            makeWritable(fromFsPath(file).c_str());
         }
         fs::remove(file, error);
     }

@@ -19,3 +19,11 @@ bool syncFile(std::FILE* file) {
 void adviseSequential(std::FILE* file) {
     posix_fadvise(fileno(file), 0, 0, POSIX_FADV_SEQUENTIAL);
 }
+
+std::filesystem::path toFsPath(const char* text) {
+    return std::filesystem::path(text);
+}
+
+std::string fromFsPath(const std::filesystem::path& path) {
+    return path.string();
+}

@@ -78,7 +78,9 @@ std::uint32_t virtualKeyFor(SDL_Keycode key) {
     case SDLK_MINUS:
         return 0xBD;
     default:
-        return 0;
+        // Every other key still replaces the newest key code, as on Windows, under
+        // the code Windows gives keys it has no name for.
+        return 0xFF;
     }
 }
 

@@ -10,7 +10,7 @@
 
 namespace sdl {
 
-// The Windows virtual-key code of a key, or 0 for keys the program has no use for.
+// The Windows virtual-key code of a key; 0xFF for keys without one.
 std::uint32_t virtualKeyFor(SDL_Keycode key);
 
 // Text input does not report Backspace, Tab, Enter and Escape; their characters

@@ -172,6 +172,14 @@ void translateButton(const SDL_MouseButtonEvent& event, bool down) {
             win::makeLParam(event.x, event.y));
 }
 
+// The program never captures the mouse: like a Windows window it hears of the
+// pointer only over its client area, while SDL goes on reporting a drag beyond it.
+bool insideClient(int x, int y) {
+    int width = 0, height = 0;
+    SDL_GetWindowSize(backend().window.window, &width, &height);
+    return x >= 0 && y >= 0 && x < width && y < height;
+}
+
 void translateEvent(const SDL_Event& event) {
     switch (event.type) {
     case SDL_QUIT:
@@ -182,26 +190,26 @@ void translateEvent(const SDL_Event& event) {
             translateWindowEvent(event.window);
         break;
     case SDL_KEYDOWN:
-    case SDL_KEYUP: {
-        const std::uint32_t key = virtualKeyFor(event.key.keysym.sym);
-        if (key != 0)
-            enqueue(event.type == SDL_KEYDOWN ? win::kWmKeyDown : win::kWmKeyUp, key,
-                    event.type == SDL_KEYDOWN ? 1 : static_cast<LParam>(0xC0000001u));
+    case SDL_KEYUP:
+        enqueue(event.type == SDL_KEYDOWN ? win::kWmKeyDown : win::kWmKeyUp,
+                virtualKeyFor(event.key.keysym.sym),
+                event.type == SDL_KEYDOWN ? 1 : static_cast<LParam>(0xC0000001u));
         break;
-    }
     case SDL_TEXTINPUT:
         for (char c : utf8ToWindows1252(event.text.text))
             enqueue(win::kWmChar, static_cast<std::uint8_t>(c), 1);
         break;
     case SDL_MOUSEMOTION:
-        enqueue(win::kWmMouseMove, mouseKeys(event.motion.state),
-                win::makeLParam(event.motion.x, event.motion.y));
+        if (insideClient(event.motion.x, event.motion.y))
+            enqueue(win::kWmMouseMove, mouseKeys(event.motion.state),
+                    win::makeLParam(event.motion.x, event.motion.y));
         break;
     case SDL_MOUSEBUTTONDOWN:
         translateButton(event.button, true);
         break;
     case SDL_MOUSEBUTTONUP:
-        translateButton(event.button, false);
+        if (insideClient(event.button.x, event.button.y))
+            translateButton(event.button, false);
         break;
     case SDL_MOUSEWHEEL: {
         int x = 0, y = 0;
@@ -543,6 +551,7 @@ const PlatformOps table = {
 
 void install() {
     Backend& b = backend();
+    SDL_SetHint(SDL_HINT_MOUSE_AUTO_CAPTURE, "0");
     b.videoReady = SDL_InitSubSystem(SDL_INIT_VIDEO) == 0;
     if (b.videoReady) {
         b.defaultCursor.cursor = SDL_GetCursor();

@@ -38,8 +38,10 @@ bool readRegistryString(const char* keyPath, const char* valueName, char* buffer
         RegQueryValueExA(key, valueName, nullptr, &type, reinterpret_cast<BYTE*>(buffer), &size);
     RegCloseKey(key);
     // Anything but a string would be read as text, and the registry does not
-    // promise a terminator when the writer left it out.
-    if (result != ERROR_SUCCESS || type != REG_SZ || size > bufferSize) {
+    // promise a terminator when the writer left it out. An expandable string is
+    // still a string; its %VARIABLES% are not expanded.
+    const bool text = type == REG_SZ || type == REG_EXPAND_SZ;
+    if (result != ERROR_SUCCESS || !text || size > bufferSize) {
         return false;
     }
     if (size == 0) {

@@ -12,7 +12,9 @@ for needed in "$exe" "$fixture" "$bin/tactico-demo"; do
     [[ -f $needed ]] || { echo "missing $needed" >&2; exit 1; }
 done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-wine.XXXXXX")
+# A folder name outside ASCII: players run the update from folders like
+# "C:\Users\José\Downloads", and the program must find its files there.
+work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-wine-Košice.XXXXXX")
 update=$work/update
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 record='HKLM\Software\Brackwater Ltd\Tactico'
@@ -133,9 +135,12 @@ wait_for 30 "$fixture" check "$work" || { "$fixture" check "$work" || true; fail
 click "$FINISH_X" "$FINISH_Y"
 ended Finish
 echo "ok: 47 files replaced, quick-start games deleted, \"$expected\" recorded"
-# Finish hands the installed readme to the shell (the log doubles backslashes).
+# Finish hands the installed readme to the shell. The log shows the program's
+# Windows-1252 text with backslashes doubled and bytes past ASCII as \xNN.
 readme=$(winepath -w "$work/installation")'\readme.txt'
+logged=$(printf '%s' "$readme" | iconv -f UTF-8 -t CP1252 |
+    perl -pe 's/\\/\\\\/g; s/([\x80-\xff])/sprintf("\\x%02x", ord $1)/ge')
 call=$(grep -aF "Call shell32.ShellExecuteA(00000000," "$work/update.log" || true)
-[[ $call == *'"open"'* && $call == *"\"${readme//\\/\\\\}\""* ]] || fail "Finish did not open $readme"
+[[ $call == *'"open"'* && $call == *"\"$logged\""* ]] || fail "Finish did not open $readme"
 echo "ok: Finish opened $readme through the shell"
 echo "PASS"
