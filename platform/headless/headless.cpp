@@ -61,17 +61,13 @@ WindowHandle handle() {
     return &desktop().windowObject;
 }
 
-bool hasThickFrame(std::uint32_t style) {
-    return (style & win::kWsThickFrame) != 0;
-}
-
 int frameWidth() {
     const Desktop& d = desktop();
-    return hasThickFrame(d.window.style) ? d.config.sizingFrameWidth : d.config.fixedFrameWidth;
+    return d.config.borderWidth(d.window.style);
 }
 int frameHeight() {
     const Desktop& d = desktop();
-    return hasThickFrame(d.window.style) ? d.config.sizingFrameHeight : d.config.fixedFrameHeight;
+    return d.config.borderHeight(d.window.style);
 }
 
 // The surface keeps its pixels where old and new sizes overlap, as a real window
@@ -277,20 +273,7 @@ PlatformRect workArea() {
 }
 
 int systemMetric(SystemMetric metric) {
-    const DesktopConfig& c = desktop().config;
-    switch (metric) {
-    case SystemMetric::FixedFrameWidth:
-        return c.fixedFrameWidth;
-    case SystemMetric::FixedFrameHeight:
-        return c.fixedFrameHeight;
-    case SystemMetric::SizingFrameWidth:
-        return c.sizingFrameWidth;
-    case SystemMetric::SizingFrameHeight:
-        return c.sizingFrameHeight;
-    case SystemMetric::CaptionHeight:
-        return c.captionHeight;
-    }
-    return 0;
+    return desktop().config.metric(metric);
 }
 
 void presentRect(WindowHandle window, const void* pixels, std::int32_t pitch, std::int16_t width,

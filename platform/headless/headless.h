@@ -9,18 +9,14 @@
 #include <string>
 #include <vector>
 
+#include "platform/frame_metrics.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
 
 namespace headless {
 
-struct DesktopConfig {
+struct DesktopConfig : FrameMetrics {
     PlatformRect workArea{0, 0, 1024, 768};
-    int fixedFrameWidth = 3;
-    int fixedFrameHeight = 3;
-    int sizingFrameWidth = 4;
-    int sizingFrameHeight = 4;
-    int captionHeight = 19;
     // Cursor resources that cannot be made (their loadCursor returns null).
     std::vector<int> missingCursorResources;
     // Makes createWindow fail.

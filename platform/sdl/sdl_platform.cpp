@@ -8,6 +8,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "platform/frame_metrics.h"
 #include "platform/messages.h"
 #include "platform/regfile/regfile_store.h"
 #include "platform/sdl/key_translation.h"
@@ -26,10 +27,6 @@ struct OpaqueCursor {
 
 namespace sdl {
 namespace {
-
-struct FrameMetrics {
-    int fixedWidth = 3, fixedHeight = 3, sizingWidth = 4, sizingHeight = 4, caption = 19;
-};
 
 struct Backend {
     bool videoReady = false;
@@ -65,10 +62,10 @@ bool thickFrame() {
     return (backend().style & win::kWsThickFrame) != 0;
 }
 int frameWidth() {
-    return thickFrame() ? backend().metrics.sizingWidth : backend().metrics.fixedWidth;
+    return backend().metrics.borderWidth(backend().style);
 }
 int frameHeight() {
-    return thickFrame() ? backend().metrics.sizingHeight : backend().metrics.fixedHeight;
+    return backend().metrics.borderHeight(backend().style);
 }
 
 LResult send(std::uint32_t message, WParam wParam, LParam lParam) {
@@ -101,9 +98,9 @@ void probeFrameMetrics() {
     SDL_SetWindowBordered(probe, SDL_TRUE);
     int top = 0, left = 0, bottom = 0, right = 0;
     if (SDL_GetWindowBordersSize(probe, &top, &left, &bottom, &right) == 0 && top > 0) {
-        b.metrics.fixedWidth = b.metrics.sizingWidth = left;
-        b.metrics.fixedHeight = b.metrics.sizingHeight = bottom;
-        b.metrics.caption = std::max(0, top - bottom);
+        b.metrics.fixedFrameWidth = b.metrics.sizingFrameWidth = left;
+        b.metrics.fixedFrameHeight = b.metrics.sizingFrameHeight = bottom;
+        b.metrics.captionHeight = std::max(0, top - bottom);
     }
     SDL_DestroyWindow(probe);
 }
@@ -250,13 +247,13 @@ WindowHandle createWindow(const char*, const char* title, std::uint32_t style, i
         return nullptr;
     b.style = style;
     const int clientWidth = std::max(1, outerWidth - 2 * frameWidth());
-    const int clientHeight = std::max(1, outerHeight - b.metrics.caption - 2 * frameHeight());
+    const int clientHeight = std::max(1, outerHeight - b.metrics.captionHeight - 2 * frameHeight());
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (thickFrame())
         flags |= SDL_WINDOW_RESIZABLE;
     SDL_Window* window =
         SDL_CreateWindow(title != nullptr ? title : "", x + frameWidth(),
-                         y + b.metrics.caption + frameHeight(), clientWidth, clientHeight, flags);
+                         y + b.metrics.captionHeight + frameHeight(), clientWidth, clientHeight, flags);
     if (window == nullptr)
         return nullptr;
     b.window.window = window;
@@ -267,7 +264,7 @@ WindowHandle createWindow(const char*, const char* title, std::uint32_t style, i
     limits.ptMinTrackSize = {outerWidth, outerHeight};
     limits.ptMaxTrackSize = {outerWidth, outerHeight};
     send(win::kWmGetMinMaxInfo, 0, reinterpret_cast<LParam>(&limits));
-    const int frameX = 2 * frameWidth(), frameY = b.metrics.caption + 2 * frameHeight();
+    const int frameX = 2 * frameWidth(), frameY = b.metrics.captionHeight + 2 * frameHeight();
     if (thickFrame()) {
         SDL_SetWindowMinimumSize(window, std::max(1, limits.ptMinTrackSize.x - frameX),
                                  std::max(1, limits.ptMinTrackSize.y - frameY));
@@ -399,20 +396,7 @@ PlatformRect workArea() {
 
 int systemMetric(SystemMetric metric) {
     probeFrameMetrics();
-    const FrameMetrics& m = backend().metrics;
-    switch (metric) {
-    case SystemMetric::FixedFrameWidth:
-        return m.fixedWidth;
-    case SystemMetric::FixedFrameHeight:
-        return m.fixedHeight;
-    case SystemMetric::SizingFrameWidth:
-        return m.sizingWidth;
-    case SystemMetric::SizingFrameHeight:
-        return m.sizingHeight;
-    case SystemMetric::CaptionHeight:
-        return m.caption;
-    }
-    return 0;
+    return backend().metrics.metric(metric);
 }
 
 void presentRect(WindowHandle window, const void* pixels, std::int32_t pitch, std::int16_t width,
