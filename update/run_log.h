@@ -1,0 +1,18 @@
+// A record of what one run did, for administrators and support: one line per
+// event, each with a local timestamp, flushed as it is written so that a killed
+// run keeps what it wrote. Nothing is recorded while no log is open.
+#pragma once
+
+// Appends to path (created when missing). False when it cannot be opened.
+bool openRunLog(const char* path);
+void closeRunLog();
+bool runLogOpen();
+
+#if defined(__GNUC__)
+#define TACTICO_PRINTF_LIKE(f, a) __attribute__((format(printf, f, a)))
+#else
+#define TACTICO_PRINTF_LIKE(f, a)
+#endif
+
+// One line of the log; the text must not end in a newline.
+void runLog(const char* format, ...) TACTICO_PRINTF_LIKE(1, 2);
