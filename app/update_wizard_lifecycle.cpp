@@ -7,6 +7,7 @@
 #include "update/package.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
+#include "wizard/wizard_steps.h"
 
 namespace {
 
@@ -45,6 +46,8 @@ UpdateWizard::UpdateWizard() : BWIO() {
         platform().messageBox("Setup", packUpdate() ? "Packed files successfully !"
                                                     : "Unable to pack files");
         finished = true;
+    } else {
+        finishInterruptedUpdate();
     }
 
     mouse = createMouse();
@@ -72,6 +75,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
 }
 
 UpdateWizard::~UpdateWizard() {
+    discardStagedUpdate();
     for (Button*& slot : buttons) {
         delete slot;
         slot = nullptr;

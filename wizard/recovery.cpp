@@ -1,0 +1,5 @@
+#include "wizard/wizard_steps.h"
+
+void finishInterruptedUpdate() {}
+
+void discardStagedUpdate() {}
