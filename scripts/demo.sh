@@ -30,9 +30,12 @@ if [[ $mode == auto ]]; then
   if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then mode=window; else mode=headless; fi
 fi
 
+scripts/setup.sh demo
 echo "== building (cmake --preset default)"
-cmake --preset default >/dev/null
-cmake --build --preset default -j"${JOBS:-$(nproc)}"
+# Without the tests and benchmarks, whose libraries the demo does not need;
+# scripts/test.sh turns them on again in the same build.
+cmake --preset default -DTACTICO_TESTS=OFF -DTACTICO_BENCH=OFF >/dev/null
+cmake --build --preset default -j"${JOBS:-$(nproc)}" --target tactico-demo tactico-screens
 
 bin=build/bin
 root=build/demo

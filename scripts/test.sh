@@ -5,9 +5,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=$(nproc)
+scripts/setup.sh tests
 
 echo "== plain build"
-cmake --preset default
+cmake --preset default -DTACTICO_TESTS=ON -DTACTICO_BENCH=ON
 cmake --build --preset default -j"$jobs"
 ctest --preset default -j"$jobs"
 
