@@ -50,6 +50,7 @@ bool DataFile::open(const Directory& directory, const char* name, std::uint8_t b
     if (directory.path() == nullptr || state == nullptr || name == nullptr) {
         return false;
     }
+    close();
     char fullName[500];
     if (!joinPath(fullName, sizeof fullName, directory.path(), name)) {
         return false;
@@ -103,17 +104,20 @@ bool DataFile::readBytes(void* buffer, std::int32_t count) {
     return std::fread(buffer, 1, wanted, state->stream) == wanted;
 }
 
+bool DataFile::putByte(std::uint8_t value) {
+    return std::fputc(value, state->stream) != EOF;
+}
+
 bool DataFile::writeByte(std::uint8_t value) {
     if (state == nullptr || state->stream == nullptr ||
         (state->mode != BinaryWrite && state->mode != BinaryAppend)) {
         return false;
     }
-    return std::fputc(value, state->stream) != EOF;
+    flushRun();
+    return putByte(value);
 }
 
 bool DataFile::queueByte(std::uint8_t value) {
-    // Only a BinaryWrite file ever writes its run out, so anywhere else the byte
-    // would be lost.
     if (state == nullptr || state->stream == nullptr || state->mode != BinaryWrite) {
         return false;
     }
@@ -129,11 +133,11 @@ void DataFile::flushRun() {
     if (state == nullptr) {
         return;
     }
-    if (state->mode == BinaryWrite && state->runLength != 0) {
+    if (state->mode == BinaryWrite && state->stream != nullptr && state->runLength != 0) {
         if (state->runLength > 1 || state->runByte >= RunCountMarker) {
-            writeByte(static_cast<std::uint8_t>(RunCountMarker | state->runLength));
+            putByte(static_cast<std::uint8_t>(RunCountMarker | state->runLength));
         }
-        writeByte(state->runByte);
+        putByte(state->runByte);
     }
     state->runLength = 0;
 }

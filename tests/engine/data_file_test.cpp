@@ -95,4 +95,28 @@ TEST(DataFile, PendingRunIsWrittenInRunLengthCode) {
     EXPECT_EQ(runOutput({0x41, 0x41, 0x42, 0xC0, 0x42}), "\xC2\x41\x42\xC1\xC0\x42");
 }
 
+TEST(DataFile, PendingRunStaysInItsPlaceAndInItsFile) {
+    TempFolder folder;
+    Directory directory;
+    DataFile file;
+    ASSERT_TRUE(file.open(directory, "mixed.bin", LittleEndian, BinaryWrite));
+    for (std::uint8_t b : {'A', 'A'}) {
+        file.queueByte(b);
+    }
+    EXPECT_TRUE(file.writeByte('B'));
+    for (std::uint8_t b : {'C', 'C', 'C'}) {
+        file.queueByte(b);
+    }
+    // Opened again, in append mode, without a close: the run belongs to the
+    // first file and must not be lost or carried over.
+    writeFile("append.bin", "xy");
+    ASSERT_TRUE(file.open(directory, "append.bin", LittleEndian, BinaryAppend));
+    EXPECT_EQ(readFile("mixed.bin"), "\xC2"
+                                     "AB\xC3"
+                                     "C");
+    EXPECT_TRUE(file.writeByte('z'));
+    file.close();
+    EXPECT_EQ(readFile("append.bin"), "xyz");
+}
+
 } // namespace
