@@ -26,8 +26,10 @@ void presentRect(WindowHandle window, const void* pixels, std::int32_t pitch, st
     // StretchDIBits counts the source rectangle up from the image's bottom edge
     // even for a top-down bitmap.
     const auto sourceY = static_cast<std::int16_t>(height - 1 - bottom);
-    StretchDIBits(context, left, top, copyWidth, copyHeight, left, sourceY, copyWidth, copyHeight,
-                  pixels, &info, DIB_RGB_COLORS, SRCCOPY);
+    // A whole scale with COLORONCOLOR repeats each pixel as a block, never blends.
+    const int scale = currentScale();
+    StretchDIBits(context, left * scale, top * scale, copyWidth * scale, copyHeight * scale, left,
+                  sourceY, copyWidth, copyHeight, pixels, &info, DIB_RGB_COLORS, SRCCOPY);
     ReleaseDC(hwnd, context);
 }
 

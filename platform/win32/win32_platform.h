@@ -61,6 +61,21 @@ void setCursor(CursorHandle cursor);
 void showCursor(bool show);
 void destroyCursor(CursorHandle cursor);
 
+// Whole-pixel scaling (scaling.cpp): the core sees a 96-DPI desktop divided by the
+// current scale; these translate between it and the real one.
+int currentScale();
+int logicalSystemMetric(SystemMetric metric);
+PlatformRect logicalWorkArea();
+// The real window for the core's logical outer rectangle: client area scaled,
+// frame at the display's DPI, centred where the core centred it.
+RECT physicalWindowRect(DWORD style, int x, int y, int outerWidth, int outerHeight);
+// The window's own DPI may differ from the one the scale was chosen for.
+void matchWindowDpi(HWND window);
+// Fills the real size-limit record from the one the core filled in logical pixels.
+void scaleMinMaxInfo(MINMAXINFO* info, DWORD style, const MINMAXINFO& logical);
+// Picks the scale for a new DPI and returns the window's new outer rectangle.
+RECT rescaleForDpi(HWND window, int dpi, const RECT& suggested);
+
 bool readRegistryString(const char* keyPath, const char* valueName, char* buffer,
                         std::uint32_t bufferSize);
 bool writeRegistryString(const char* keyPath, const char* valueName, const char* text);

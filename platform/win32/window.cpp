@@ -1,3 +1,6 @@
+#include <initializer_list>
+
+#include "platform/display_scale.h"
 #include "platform/win32/win32_platform.h"
 
 namespace win32 {
@@ -9,9 +12,64 @@ PAINTSTRUCT paintState;
 // time and cursor position, which the platform-neutral record does not carry.
 MSG lastTaken;
 
+LPARAM logicalPoint(LPARAM lParam) {
+    const int scale = currentScale();
+    const int x = display_scale::toLogical(static_cast<short>(LOWORD(lParam)), scale);
+    const int y = display_scale::toLogical(static_cast<short>(HIWORD(lParam)), scale);
+    return MAKELPARAM(x, y);
+}
+
+LRESULT minMaxInfo(HWND window, MINMAXINFO* info) {
+    const int scale = currentScale();
+    MINMAXINFO logical = *info;
+    for (POINT* point : {&logical.ptMaxSize, &logical.ptMaxPosition, &logical.ptMinTrackSize,
+                         &logical.ptMaxTrackSize}) {
+        point->x /= scale;
+        point->y /= scale;
+    }
+    const LRESULT result =
+        coreProcedure(fromHwnd(window), WM_GETMINMAXINFO, 0, reinterpret_cast<LPARAM>(&logical));
+    scaleMinMaxInfo(info, static_cast<DWORD>(GetWindowLongPtrA(window, GWL_STYLE)), logical);
+    return result;
+}
+
+// Moved to a display of another DPI: the system suggests a place; the size is
+// this program's own whole-pixel choice. The size message that follows gives
+// the core its unchanged logical client area and a full repaint.
+LRESULT dpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
+    const RECT target =
+        rescaleForDpi(window, LOWORD(wParam), *reinterpret_cast<const RECT*>(lParam));
+    SetWindowPos(window, nullptr, target.left, target.top, target.right - target.left,
+                 target.bottom - target.top, SWP_NOZORDER | SWP_NOACTIVATE);
+    InvalidateRect(window, nullptr, FALSE);
+    return 0;
+}
+
+// The core works in logical pixels: positions and sizes on the way in are divided
+// by the scale, size limits on the way out multiplied.
 LRESULT CALLBACK realWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (coreProcedure == nullptr) {
         return DefWindowProcA(window, message, wParam, lParam);
+    }
+    switch (message) {
+    case WM_DPICHANGED:
+        return dpiChanged(window, wParam, lParam);
+    case WM_GETMINMAXINFO:
+        return minMaxInfo(window, reinterpret_cast<MINMAXINFO*>(lParam));
+    case WM_SIZE:
+        lParam = MAKELPARAM(LOWORD(lParam) / currentScale(), HIWORD(lParam) / currentScale());
+        break;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONUP:
+        lParam = logicalPoint(lParam);
+        break;
+    default:
+        break;
     }
     return coreProcedure(fromHwnd(window), message, wParam, lParam);
 }
@@ -23,12 +81,6 @@ MSG toMsg(const PlatformMessage* message) {
     msg.wParam = message->wParam;
     msg.lParam = message->lParam;
     return msg;
-}
-
-PlatformRect fromRect(const RECT& rect) {
-    return PlatformRect{static_cast<std::int32_t>(rect.left), static_cast<std::int32_t>(rect.top),
-                        static_cast<std::int32_t>(rect.right),
-                        static_cast<std::int32_t>(rect.bottom)};
 }
 
 } // namespace
@@ -51,8 +103,13 @@ void registerWindowClass(const char* className, WindowProcedure procedure, int i
 
 WindowHandle createWindow(const char* className, const char* title, std::uint32_t style, int x,
                           int y, int outerWidth, int outerHeight) {
-    HWND window = CreateWindowA(className, title, style, x, y, outerWidth, outerHeight, nullptr,
-                                nullptr, moduleInstance(), nullptr);
+    const RECT placed = physicalWindowRect(style, x, y, outerWidth, outerHeight);
+    HWND window =
+        CreateWindowA(className, title, style, placed.left, placed.top, placed.right - placed.left,
+                      placed.bottom - placed.top, nullptr, nullptr, moduleInstance(), nullptr);
+    if (window != nullptr) {
+        matchWindowDpi(window);
+    }
     return fromHwnd(window);
 }
 
@@ -75,7 +132,9 @@ void setWindowText(WindowHandle window, const char* text) {
 PlatformRect getClientRect(WindowHandle window) {
     RECT rect{};
     GetClientRect(toHwnd(window), &rect);
-    return fromRect(rect);
+    const int scale = currentScale();
+    return PlatformRect{rect.left / scale, rect.top / scale, rect.right / scale,
+                        rect.bottom / scale};
 }
 
 void invalidateWindow(WindowHandle window) {
@@ -123,25 +182,11 @@ LResult dispatchMessage(const PlatformMessage* message) {
 }
 
 PlatformRect workArea() {
-    RECT rect{};
-    SystemParametersInfoA(SPI_GETWORKAREA, 0, &rect, 0);
-    return fromRect(rect);
+    return logicalWorkArea();
 }
 
 int systemMetric(SystemMetric metric) {
-    switch (metric) {
-    case SystemMetric::FixedFrameWidth:
-        return GetSystemMetrics(SM_CXFIXEDFRAME);
-    case SystemMetric::FixedFrameHeight:
-        return GetSystemMetrics(SM_CYFIXEDFRAME);
-    case SystemMetric::SizingFrameWidth:
-        return GetSystemMetrics(SM_CXFRAME);
-    case SystemMetric::SizingFrameHeight:
-        return GetSystemMetrics(SM_CYFRAME);
-    case SystemMetric::CaptionHeight:
-        return GetSystemMetrics(SM_CYCAPTION);
-    }
-    return 0;
+    return logicalSystemMetric(metric);
 }
 
 } // namespace win32

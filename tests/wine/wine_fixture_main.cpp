@@ -1,10 +1,12 @@
 // Native side of tests/wine/run.sh, on the sample that "tactico-demo prepare" lays out in <root>:
 //   screens <root>                       headless renderings as PPM files in <root>
 //   check <root>                         the installation updated in English, quick-start deleted?
-//   locate <capture.ppm> <reference.ppm> the one place the reference shows in the capture
-//   compare <capture.ppm> <reference.ppm> <x> <y>
+//   locate <capture.ppm> <reference.ppm> [scale]   the one place the reference shows
+//   compare <capture.ppm> <reference.ppm> <x> <y> [scale]
+// With a scale N each reference pixel must fill an N by N block of the capture.
 #include <unistd.h>
 
+#include <algorithm>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
@@ -102,17 +104,19 @@ bool readPpm(const char* path, Image& image) {
     return static_cast<bool>(in.read(image.rgb.data(), std::streamsize(image.rgb.size())));
 }
 
-// Pixels of reference unlike capture at (ox, oy), counted up to limit. Only the
-// top five bits of a channel count: a display widens a 5-bit channel by a shift
-// or by repeating its top bits.
-long differences(const Image& capture, const Image& reference, int ox, int oy, long limit) {
+// Pixels of capture at (ox, oy) unlike reference drawn at the given scale,
+// counted up to limit. Only the top five bits of a channel count: a display
+// widens a 5-bit channel by a shift or by repeating its top bits.
+long differences(const Image& capture, const Image& reference, int ox, int oy, long limit,
+                 int scale = 1) {
     long count = 0;
-    for (int y = 0; y < reference.height; ++y) {
-        for (int x = 0; x < reference.width; ++x) {
+    for (int y = 0; y < reference.height * scale; ++y) {
+        for (int x = 0; x < reference.width * scale; ++x) {
             const int cx = ox + x, cy = oy + y;
             bool same = cx >= 0 && cy >= 0 && cx < capture.width && cy < capture.height;
             for (int c = 0; same && c < 3; ++c) {
-                same = ((capture.at(cx, cy)[c] ^ reference.at(x, y)[c]) & 0xF8) == 0;
+                same =
+                    ((capture.at(cx, cy)[c] ^ reference.at(x / scale, y / scale)[c]) & 0xF8) == 0;
             }
             if (!same && ++count >= limit) {
                 return count;
@@ -133,20 +137,23 @@ int main(int argc, char** argv) {
         return check(demo::foldersUnder(argv[2]));
     }
     Image capture, reference;
-    if ((argc == 4 && command == "locate") || (argc == 6 && command == "compare")) {
+    const bool locate = (argc == 4 || argc == 5) && command == "locate";
+    const bool compare = (argc == 6 || argc == 7) && command == "compare";
+    if (locate || compare) {
         if (!readPpm(argv[2], capture) || !readPpm(argv[3], reference)) {
             return 1;
         }
-        if (argc == 6) {
-            const long count =
-                differences(capture, reference, std::atoi(argv[4]), std::atoi(argv[5]), LONG_MAX);
+        const int scale = std::max(1, std::atoi(argc == (locate ? 5 : 7) ? argv[argc - 1] : "1"));
+        if (compare) {
+            const long count = differences(capture, reference, std::atoi(argv[4]),
+                                           std::atoi(argv[5]), LONG_MAX, scale);
             std::printf("%ld differing pixels\n", count);
             return count == 0 ? 0 : 1;
         }
         std::vector<std::pair<int, int>> found;
-        for (int y = 0; y + reference.height <= capture.height; ++y) {
-            for (int x = 0; x + reference.width <= capture.width; ++x) {
-                if (differences(capture, reference, x, y, 1) == 0) {
+        for (int y = 0; y + reference.height * scale <= capture.height; ++y) {
+            for (int x = 0; x + reference.width * scale <= capture.width; ++x) {
+                if (differences(capture, reference, x, y, 1, scale) == 0) {
                     found.emplace_back(x, y);
                 }
             }

@@ -51,8 +51,9 @@ int main(int argc, char** argv) {
             return 1;
         }
     }
-    // Largest first, the order Windows' own icon files use.
-    std::sort(arts.begin(), arts.end(), [](const resgen::Art& a, const resgen::Art& b) {
+    // Largest first, the order Windows' own icon files use; sizes given twice (16
+    // and 2 colours) keep the order they were given in.
+    std::stable_sort(arts.begin(), arts.end(), [](const resgen::Art& a, const resgen::Art& b) {
         return a.width * a.height > b.width * b.height;
     });
     std::vector<IconImage> images;
