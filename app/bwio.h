@@ -9,7 +9,7 @@
 class Directory;
 
 class BWIO {
-public:
+  public:
     BWIO();
     virtual ~BWIO();
     BWIO(const BWIO&) = delete;
@@ -22,9 +22,9 @@ public:
 
     const char* commandLine() const;
 
-    int openGraphics(std::int16_t width, std::int16_t height, const char* title,
-                     bool showMaximised, const Directory& fontDirectory, std::int16_t minHeight,
-                     std::int16_t maxHeight, std::int16_t minWidth, std::int16_t maxWidth);
+    int openGraphics(std::int16_t width, std::int16_t height, const char* title, bool showMaximised,
+                     const Directory& fontDirectory, std::int16_t minHeight, std::int16_t maxHeight,
+                     std::int16_t minWidth, std::int16_t maxWidth);
     void closeGraphics();
     void setWindowTitle(const char* text);
     void pumpMessages();
@@ -38,11 +38,15 @@ extern BWIO* application;
 extern bool running;
 extern bool closeRequested;
 extern bool painting;
+// Runs before every frame step while the main loop runs; null for none.
+extern void (*beforeFrame)();
 } // namespace shell
 
 // The one window procedure, shared by every backend.
 LResult windowProcedure(WindowHandle window, std::uint32_t message, WParam wParam, LParam lParam);
 
 // The program: stores the entry's arguments, creates the application, runs the main
-// loop, destroys the application. Returns the exit code (always 0).
+// loop, destroys the application. Returns the exit code: 0 in the window; with
+// /silent, how the run ended (app/run_outcome.h); 4 for a bad command line,
+// whose usage the entry shows.
 int runApplication(InstanceHandle instance, const char* commandLine);

@@ -1,9 +1,17 @@
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <new>
+#include <string>
 
 #include "app/bwio.h"
 #include "app/devices.h"
 #include "app/main_loop.h"
+#include "app/run_context.h"
+#include "app/run_report.h"
+#include "app/silent_answers.h"
 #include "app/test_hooks.h"
+#include "update/run_log.h"
 #include "wizard/update_wizard.h"
 
 namespace {
@@ -31,6 +39,30 @@ void startFresh() {
     input::wheelTotal = 0;
     input::keyLatch = 0;
     input::characterLatch = 0;
+    run_context::packResult = PackResult::NotAsked;
+    startSilentAnswers();
+}
+
+void watchWindowRun() {
+    logScreenChange();
+}
+
+void answerUnattended() {
+    logScreenChange();
+    answerCurrentScreen();
+}
+
+// An administrator who asked for a log must learn that there is none.
+bool openRequestedLog(const RunOptions& options) {
+    if (options.logPath.empty() || openRunLog(options.logPath.c_str()))
+        return true;
+    const std::string why =
+        "Unable to open the log " + options.logPath + ": " + std::strerror(errno);
+    if (options.silent)
+        std::fprintf(stderr, "%s\n", why.c_str());
+    else
+        platform().messageBox("Error", why.c_str());
+    return false;
 }
 
 } // namespace
@@ -39,19 +71,43 @@ int runApplication(InstanceHandle instance, const char* commandLine) {
     startFresh();
     shell::instanceHandle = instance;
     shell::commandLine = commandLine;
+    run_context::options = parseCommandLine(commandLine);
+    const RunOptions& options = run_context::options;
+    // The entry has shown the usage; nothing is touched.
+    if (options.help)
+        return ExitUpdated;
+    if (!options.error.empty() || !openRequestedLog(options))
+        return ExitBadCommandLine;
+    setRunLogEcho(options.silent ? stdout : nullptr);
+    logRunStart(commandLine);
+    shell::beforeFrame = options.silent ? answerUnattended : watchWindowRun;
 
     UpdateWizard* created = createApplication();
     runMainLoop();
+    const int finalState = created != nullptr ? created->state : -1;
     destroyApplication(created);
-    return 0;
+
+    const RunOutcome outcome = runOutcome(created != nullptr, finalState, run_context::packResult);
+    // The window keeps exit code 0, which whatever starts it may rely on.
+    const int exitCode = options.silent ? outcome.exitCode : 0;
+    logRunEnd(outcome, exitCode);
+    shell::beforeFrame = nullptr;
+    setRunLogEcho(nullptr);
+    closeRunLog();
+    return exitCode;
 }
 
 void runMainLoop() {
     shell::running = true;
-    if (shell::application != nullptr && shell::application->frameStep()) {
+    const auto step = [] {
+        if (shell::beforeFrame != nullptr)
+            shell::beforeFrame();
+        return shell::application->frameStep();
+    };
+    if (shell::application != nullptr && step()) {
         while (!shell::closeRequested) {
             shell::application->pumpMessages();
-            if (!shell::application->frameStep())
+            if (!step())
                 break;
         }
     }

@@ -2,9 +2,11 @@
 #include <new>
 
 #include "app/devices.h"
+#include "app/run_context.h"
 #include "app/test_hooks.h"
 #include "datafile/directory.h"
 #include "update/package.h"
+#include "update/run_log.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
 #include "wizard/wizard_steps.h"
@@ -23,8 +25,24 @@ KEYBOARD* createKeyboard() {
     return new (std::nothrow) KEYBOARD();
 }
 
-bool isPackMode(const char* commandLine) {
-    return commandLine != nullptr && std::strstr(commandLine, "-pack") != nullptr;
+// Support reads in the log what the user read in the box.
+void showStartupMessage(const char* title, const char* text) {
+    runLog("%s: %s", title, text);
+    platform().messageBox(title, text);
+}
+
+// The box has one text for every cause; the log tells them apart.
+const char* graphicsFailure(int result) {
+    switch (result) {
+    case RenderWindowFailed:
+        return "no window could be made";
+    case RenderFontNotOpened:
+        return "a font file (.fnt) is missing beside the program";
+    case RenderFontShort:
+        return "a font file (.fnt) is cut short";
+    default:
+        return "out of memory";
+    }
 }
 
 } // namespace
@@ -42,9 +60,11 @@ UpdateWizard::UpdateWizard() : BWIO() {
     mouse = nullptr;
     keyboard = nullptr;
 
-    if (isPackMode(commandLine())) {
-        platform().messageBox("Setup", packUpdate() ? "Packed files successfully !"
-                                                    : "Unable to pack files");
+    if (run_context::options.pack) {
+        const bool packed = packUpdate();
+        run_context::packResult = packed ? PackResult::Packed : PackResult::Failed;
+        showStartupMessage("Setup",
+                           packed ? "Packed files successfully !" : "Unable to pack files");
         finished = true;
     } else {
         finishInterruptedUpdate();
@@ -52,7 +72,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
 
     mouse = createMouse();
     if (mouse == nullptr) {
-        platform().messageBox("Error", "Unable to create mouse");
+        showStartupMessage("Error", "Unable to create mouse");
         finished = true;
     }
     if (mouse != nullptr)
@@ -60,13 +80,15 @@ UpdateWizard::UpdateWizard() : BWIO() {
 
     keyboard = createKeyboard();
     if (keyboard == nullptr) {
-        platform().messageBox("Error", "Unable to create keyboard");
+        showStartupMessage("Error", "Unable to create keyboard");
         finished = true;
     }
 
-    if (openGraphics(640, 480, WindowTitles[language], false, currentFolder, -1, -1, -1, -1) !=
-        RenderOk) {
-        platform().messageBox("Error", "Unable to open graphics");
+    const int graphics =
+        openGraphics(640, 480, WindowTitles[language], false, currentFolder, -1, -1, -1, -1);
+    if (graphics != RenderOk) {
+        runLog("Opening the window failed: %s", graphicsFailure(graphics));
+        showStartupMessage("Error", "Unable to open graphics");
         finished = true;
     }
 

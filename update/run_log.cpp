@@ -1,12 +1,21 @@
 #include "update/run_log.h"
 
 #include <cstdarg>
-#include <cstdio>
 #include <ctime>
 
 namespace {
 
 std::FILE* logFile = nullptr;
+std::FILE* echo = nullptr;
+
+void writeLine(std::FILE* stream, const char* stamp, const char* format, va_list arguments) {
+    if (stamp != nullptr) {
+        std::fprintf(stream, "%s ", stamp);
+    }
+    std::vfprintf(stream, format, arguments);
+    std::fputc('\n', stream);
+    std::fflush(stream);
+}
 
 } // namespace
 
@@ -24,23 +33,29 @@ void closeRunLog() {
 }
 
 bool runLogOpen() {
-    return logFile != nullptr;
+    return logFile != nullptr || echo != nullptr;
+}
+
+void setRunLogEcho(std::FILE* stream) {
+    echo = stream;
 }
 
 void runLog(const char* format, ...) {
-    if (logFile == nullptr) {
-        return;
+    if (logFile != nullptr) {
+        const std::time_t now = std::time(nullptr);
+        char stamp[32] = "";
+        if (const std::tm* local = std::localtime(&now)) {
+            std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+        }
+        va_list arguments;
+        va_start(arguments, format);
+        writeLine(logFile, stamp, format, arguments);
+        va_end(arguments);
     }
-    const std::time_t now = std::time(nullptr);
-    char stamp[32] = "";
-    if (const std::tm* local = std::localtime(&now)) {
-        std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+    if (echo != nullptr) {
+        va_list arguments;
+        va_start(arguments, format);
+        writeLine(echo, nullptr, format, arguments);
+        va_end(arguments);
     }
-    std::fprintf(logFile, "%s ", stamp);
-    va_list arguments;
-    va_start(arguments, format);
-    std::vfprintf(logFile, format, arguments);
-    va_end(arguments);
-    std::fputc('\n', logFile);
-    std::fflush(logFile);
 }

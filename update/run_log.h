@@ -1,12 +1,20 @@
 // A record of what one run did, for administrators and support: one line per
 // event, each with a local timestamp, flushed as it is written so that a killed
-// run keeps what it wrote. Nothing is recorded while no log is open.
+// run keeps what it wrote. Nothing is recorded while no log is open and no echo
+// is set.
 #pragma once
+
+#include <cstdio>
 
 // Appends to path (created when missing). False when it cannot be opened.
 bool openRunLog(const char* path);
 void closeRunLog();
+// Whether a line written now goes anywhere (the log file or the echo).
 bool runLogOpen();
+
+// Also writes every line, without its timestamp, to stream (null: no echo).
+// Unattended runs echo to standard output as their progress report.
+void setRunLogEcho(std::FILE* stream);
 
 #if defined(__GNUC__)
 #define TACTICO_PRINTF_LIKE(f, a) __attribute__((format(printf, f, a)))

@@ -1,15 +1,20 @@
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
+#include "app/language_codes.h"
+#include "app/run_context.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/paths.h"
+#include "update/run_log.h"
 #include "wizard/texts.h"
 #include "wizard/wizard_steps.h"
 
 namespace {
 
 constexpr const char* RecordKey = "Tactico";
+constexpr const char* RecordName = "HKEY_LOCAL_MACHINE\\Software\\Brackwater Ltd\\Tactico";
 
 void showAsNewName(char* version) {
     // The old version is labelled by the name the new one replaces it under.
@@ -25,9 +30,30 @@ bool gameExecutablePresent(const char* installPath) {
     }
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
+        runLog("Cannot open %s: %s", path, std::strerror(errno));
         return false;
     }
     std::fclose(file);
+    return true;
+}
+
+// An administrator's /dir stands in for the record's "Location".
+bool readLocation(char* installPath, std::size_t size) {
+    const std::string& folder = run_context::options.installFolder;
+    if (folder.empty()) {
+        if (!readInstallValue(RecordKey, "Location", installPath,
+                              static_cast<std::uint32_t>(size))) {
+            runLog("The installation record %s has no \"Location\"", RecordName);
+            return false;
+        }
+        runLog("Installation record: \"Location\" = \"%s\"", installPath);
+        return true;
+    }
+    if (folder.size() >= size) {
+        return false;
+    }
+    std::memcpy(installPath, folder.c_str(), folder.size() + 1);
+    runLog("Installation folder: \"%s\" (from the command line)", installPath);
     return true;
 }
 
@@ -47,14 +73,21 @@ bool installPathFits(const char* installPath) {
 void chooseLanguage(UpdateWizard& wizard, std::int32_t language) {
     wizard.language = language;
     wizard.setWindowTitle(WindowTitles[language]);
+    runLog("Language: %s", languageCode(language));
 
     bool found = false;
     if (readInstallValue(RecordKey, "Version", wizard.installedVersion,
                          sizeof wizard.installedVersion)) {
+        runLog("Installation record: \"Version\" = \"%s\"", wizard.installedVersion);
         showAsNewName(wizard.installedVersion);
-        found = readInstallValue(RecordKey, "Location", wizard.installPath,
-                                 sizeof wizard.installPath) &&
-                installPathFits(wizard.installPath) && gameExecutablePresent(wizard.installPath);
+        found = readLocation(wizard.installPath, sizeof wizard.installPath);
+        if (found && !installPathFits(wizard.installPath)) {
+            runLog("The installation folder's name is too long for the update's paths");
+            found = false;
+        }
+        found = found && gameExecutablePresent(wizard.installPath);
+    } else {
+        runLog("No installation record: %s has no \"Version\"", RecordName);
     }
     wizard.state = found ? VersionScreen : NotInstalledScreen;
     wizard.buildScreen();

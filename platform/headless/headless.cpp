@@ -7,8 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/headless/default_registry.h"
 #include "platform/messages.h"
-#include "platform/regfile/regfile_store.h"
 
 struct OpaqueWindow {
     int unused;
@@ -344,23 +344,54 @@ void destroyCursor(CursorHandle cursor) {
     delete cursor;
 }
 
-const PlatformOps table = {
-    "headless",       instance,
-    "/opt/tactdemo",  registerWindowClass,
-    createWindow,     showWindow,
-    hideWindow,       destroyWindow,
-    setWindowText,    getClientRect,
-    invalidateWindow, beginPaint,
-    endPaint,         defaultWindowProcedure,
-    peekMessage,      getMessage,
-    translateMessage, dispatchMessage,
-    workArea,         systemMetric,
-    presentRect,      messageBox,
-    shellOpen,        loadCursor,
-    loadSystemCursor, getCursor,
-    setCursor,        showCursor,
-    destroyCursor,    regFileRead,
-    regFileWrite,
+bool readRegistryString(const char* keyPath, const char* valueName, char* buffer,
+                        std::uint32_t bufferSize) {
+    const DesktopConfig& config = desktop().config;
+    return config.readRegistryString != nullptr
+               ? config.readRegistryString(keyPath, valueName, buffer, bufferSize)
+               : defaultRegistryRead(keyPath, valueName, buffer, bufferSize);
+}
+
+bool writeRegistryString(const char* keyPath, const char* valueName, const char* text) {
+    const DesktopConfig& config = desktop().config;
+    return config.writeRegistryString != nullptr
+               ? config.writeRegistryString(keyPath, valueName, text)
+               : defaultRegistryWrite(keyPath, valueName, text);
+}
+
+// Not const: the default installation path is the desktop's configuration.
+PlatformOps table = {
+    "headless",
+    instance,
+    "/opt/tactdemo",
+    registerWindowClass,
+    createWindow,
+    showWindow,
+    hideWindow,
+    destroyWindow,
+    setWindowText,
+    getClientRect,
+    invalidateWindow,
+    beginPaint,
+    endPaint,
+    defaultWindowProcedure,
+    peekMessage,
+    getMessage,
+    translateMessage,
+    dispatchMessage,
+    workArea,
+    systemMetric,
+    presentRect,
+    messageBox,
+    shellOpen,
+    loadCursor,
+    loadSystemCursor,
+    getCursor,
+    setCursor,
+    showCursor,
+    destroyCursor,
+    readRegistryString,
+    writeRegistryString,
 };
 
 } // namespace
@@ -387,6 +418,7 @@ void install(const DesktopConfig& config) {
     d.liveCursors = 0;
     d.presents = 0;
     d.lastMinMax = win::MinMaxInfo{};
+    table.defaultInstallPath = config.defaultInstallPath;
     selectPlatform(&table);
 }
 

@@ -24,6 +24,14 @@ struct DesktopConfig : FrameMetrics {
     // Also prints every message box as "<title>: <text>" on stdout (for runs
     // without a user, where nobody would see the record).
     bool printMessageBoxes = false;
+    // Where the wizard looks for the game before the record says otherwise.
+    const char* defaultInstallPath = "/opt/tactdemo";
+    // The installation record; null keeps this desktop's default store (the
+    // record file on Linux). The Windows program passes the real registry.
+    bool (*readRegistryString)(const char* keyPath, const char* valueName, char* buffer,
+                               std::uint32_t bufferSize) = nullptr;
+    bool (*writeRegistryString)(const char* keyPath, const char* valueName,
+                                const char* text) = nullptr;
 };
 
 struct MessageBoxRecord {

@@ -1,11 +1,49 @@
+#include <cstdio>
+#include <string>
+
 #include "app/bwio.h"
+#include "app/command_line.h"
+#include "app/run_context.h"
+#include "platform/win32/unattended.h"
 #include "platform/win32/win32_platform.h"
+
+namespace {
+
+// On the console for /silent, where a script reads it; in a box otherwise.
+int showUsage(const RunOptions& options) {
+    std::string text = usageText();
+    if (!options.error.empty()) {
+        text = options.error + "\n\n" + text;
+    }
+    if (options.silent) {
+        std::fputs(text.c_str(), stdout);
+        std::fflush(stdout);
+    } else {
+        MessageBoxA(nullptr, text.c_str(), "Tactico Update", MB_OK);
+    }
+    return options.error.empty() ? ExitUpdated : ExitBadCommandLine;
+}
+
+} // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine,
                    int showCommand) {
     // The window's show mode is the application's choice, not the caller's.
     (void)previousInstance;
     (void)showCommand;
-    win32::install(instance);
+    const RunOptions options = parseCommandLine(commandLine);
+    if (options.silent) {
+        win32::attachParentConsole();
+    }
+    if (options.help || !options.error.empty()) {
+        return showUsage(options);
+    }
+    run_context::systemLanguage = win32::userInterfaceLanguage();
+    run_context::platformDescription = win32::systemDescription();
+    if (options.silent) {
+        headless::install(win32::unattendedDesktop());
+    } else {
+        win32::install(instance);
+    }
     return runApplication(instance, commandLine);
 }

@@ -1,0 +1,184 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <cctype>
+#include <vector>
+
+#include "app/language_codes.h"
+
+namespace {
+
+// The longest folder the wizard can hold (its path areas are 200 bytes).
+constexpr std::size_t MaxFolderLength = 199;
+
+// Words separated by blanks; double quotes group blanks into a word and are
+// dropped. A backslash is an ordinary character, so "C:\Games\" stays a folder.
+std::vector<std::string> splitWords(const char* text) {
+    std::vector<std::string> words;
+    std::string word;
+    bool inWord = false;
+    bool quoted = false;
+    for (const char* p = text; *p != '\0'; ++p) {
+        const char c = *p;
+        if (c == '"') {
+            quoted = !quoted;
+            inWord = true;
+        } else if (!quoted && (c == ' ' || c == '\t' || c == '\n' || c == '\r')) {
+            if (inWord) {
+                words.push_back(word);
+            }
+            word.clear();
+            inWord = false;
+        } else {
+            word += c;
+            inWord = true;
+        }
+    }
+    if (inWord) {
+        words.push_back(word);
+    }
+    return words;
+}
+
+std::string lowered(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+bool isOption(const std::string& word) {
+    return word.starts_with("/") || word.starts_with("--");
+}
+
+// "/dir=C:\x" -> prefix and name "/dir", value "C:\x", hasValue.
+struct OptionWord {
+    std::string name;
+    std::string value;
+    bool hasValue = false;
+};
+
+OptionWord splitOption(const std::string& word) {
+    const std::size_t prefix = word.starts_with("--") ? 2 : 1;
+    const std::size_t equals = word.find('=');
+    OptionWord option;
+    option.name = word.substr(0, equals);
+    if (equals != std::string::npos) {
+        option.value = word.substr(equals + 1);
+        option.hasValue = true;
+    }
+    option.name = option.name.substr(0, prefix) + lowered(option.name.substr(prefix));
+    return option;
+}
+
+// Applies one option; returns the reason it is refused, or an empty text.
+std::string apply(RunOptions& options, const OptionWord& option) {
+    const std::string name = option.name.substr(option.name.starts_with("--") ? 2 : 1);
+    const auto withoutValue = [&](bool& flag) -> std::string {
+        if (option.hasValue) {
+            return option.name + " takes no value";
+        }
+        flag = true;
+        return {};
+    };
+    const auto requireValue = [&]() -> std::string {
+        return option.value.empty() ? option.name + " needs a value: " + option.name + "=..."
+                                    : std::string();
+    };
+
+    if (name == "silent") {
+        return withoutValue(options.silent);
+    }
+    if (name == "deletequickstart") {
+        return withoutValue(options.deleteQuickStart);
+    }
+    if (name == "help" || name == "?") {
+        return withoutValue(options.help);
+    }
+    if (name == "lang") {
+        const int language = languageFromCode(option.value.c_str());
+        if (language < 0) {
+            return "unknown language \"" + option.value +
+                   "\": use eng, esp, fra, ita, nor, por, sve or dut";
+        }
+        options.language = language;
+        return {};
+    }
+    if (name == "dir") {
+        if (std::string missing = requireValue(); !missing.empty()) {
+            return missing;
+        }
+        std::string folder = option.value;
+        // "C:\Games\Tactico\" and "C:\Games\Tactico" are the same folder; the
+        // wizard adds its own separator. A bare drive ("C:\") keeps "C:".
+        while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) {
+            folder.pop_back();
+        }
+        if (folder.size() > MaxFolderLength) {
+            return option.name + ": the folder name is longer than " +
+                   std::to_string(MaxFolderLength) + " characters";
+        }
+        options.installFolder = folder;
+        return {};
+    }
+    if (name == "log") {
+        if (std::string missing = requireValue(); !missing.empty()) {
+            return missing;
+        }
+        options.logPath = option.value;
+        return {};
+    }
+    return "unknown option " + option.name;
+}
+
+} // namespace
+
+RunOptions parseCommandLine(const char* text) {
+    RunOptions options;
+    if (text == nullptr) {
+        return options;
+    }
+    for (const std::string& word : splitWords(text)) {
+        if (!isOption(word)) {
+            options.pack = options.pack || word.find("-pack") != std::string::npos;
+            continue;
+        }
+        const OptionWord option = splitOption(word);
+        // "--pack" and the like keep asking for pack mode, as any word with
+        // "-pack" did; only a value is no request.
+        if (option.name.find("-pack") != std::string::npos) {
+            options.pack = true;
+            continue;
+        }
+        if (std::string refused = apply(options, option);
+            !refused.empty() && options.error.empty()) {
+            options.error = refused;
+        }
+    }
+    return options;
+}
+
+const char* usageText() {
+    return "Usage: tactico-update [options]\n"
+           "       tactico-update -pack [/silent] [/log=FILE]\n"
+           "\n"
+           "Without options the update wizard opens in its window. Options are written\n"
+           "/name or --name (with =value where one is needed), in any case:\n"
+           "  /silent            no window: answer each screen as a user would and\n"
+           "                     report each step on standard output\n"
+           "  /lang=LANGUAGE     eng, esp, fra, ita, nor, por, sve or dut; without it,\n"
+           "                     /silent takes the system's language, else eng\n"
+           "  /dir=FOLDER        the game's folder, instead of the installation record's\n"
+           "  /log=FILE          append a log of this run to FILE\n"
+           "  /deletequickstart  delete the old quick-start games (default: keep them)\n"
+           "  /help, /?          this text\n"
+           "  -pack              build update.dat from the files in the current folder\n"
+           "\n"
+           "Exit codes of /silent and of -pack /silent:\n"
+           "  0  updated (or packed)\n"
+           "  1  installation not found\n"
+           "  2  update.dat or the language's readme missing, cut or corrupt\n"
+           "  3  an installation file or the record could not be written (nothing changed)\n"
+           "  4  bad command line, or the log cannot be opened\n"
+           "  5  packing failed\n"
+           "  6  the program could not start (its fonts are missing beside it)\n";
+}

@@ -1,0 +1,22 @@
+// The command line: the options an administrator gives, in the forms /name[=value]
+// and --name[=value], names in any case; and the old "-pack" switch.
+#pragma once
+
+#include <string>
+
+struct RunOptions {
+    bool silent = false;
+    bool help = false;
+    bool pack = false;
+    bool deleteQuickStart = false;
+    int language = -1;         // a Language, or -1 when not given
+    std::string installFolder; // empty: the installation record's "Location"
+    std::string logPath;       // empty: no log
+    std::string error;         // why the command line is refused; empty when it is not
+};
+
+// Words that are no option are ignored, except that any word holding "-pack"
+// (case-sensitive) asks for pack mode; an option's value never does.
+RunOptions parseCommandLine(const char* text);
+
+const char* usageText();

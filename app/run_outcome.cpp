@@ -1,0 +1,31 @@
+#include "app/run_outcome.h"
+
+#include "wizard/update_wizard.h"
+
+RunOutcome runOutcome(bool started, int finalState, PackResult pack) {
+    if (pack == PackResult::Packed) {
+        return {ExitUpdated, "packed update.dat"};
+    }
+    if (pack == PackResult::Failed) {
+        return {ExitPackFailed, "packing failed"};
+    }
+    if (!started) {
+        return {ExitNotStarted, "the program could not start"};
+    }
+    switch (finalState) {
+    case CompletedScreen:
+    case QuickStartScreen:
+        return {ExitUpdated, "updated"};
+    case NotInstalledScreen:
+        return {ExitNotInstalled, "installation not found"};
+    case SourceErrorScreen:
+        return {ExitPackageBad, "the update file or the readme is missing, cut or corrupt"};
+    case WriteFailureScreen:
+    case FolderEntryScreen:
+        return {ExitWriteFailed, "the installation could not be written"};
+    case LanguageScreen:
+        return {ExitNotStarted, "ended before the update started"};
+    default:
+        return {ExitNotStarted, "ended before the update was done"};
+    }
+}

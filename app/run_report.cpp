@@ -1,0 +1,63 @@
+#include "app/run_report.h"
+
+#include "app/bwio.h"
+#include "app/language_codes.h"
+#include "app/run_context.h"
+#include "update/run_log.h"
+#include "wizard/texts.h"
+#include "wizard/update_wizard.h"
+
+namespace {
+
+int loggedState = -1;
+
+const char* screenName(int state) {
+    static const char* const names[] = {
+        "language",
+        "installation not found",
+        "version",
+        "progress",
+        "completed",
+        "update file missing or corrupt",
+        "corrupt installation",
+        "quick start",
+        "folder entry",
+        "write failure",
+        "incompatible update",
+    };
+    return state >= 0 && state <= IncompatibleScreen ? names[state] : "unknown";
+}
+
+} // namespace
+
+void logRunStart(const char* commandLine) {
+    const RunOptions& options = run_context::options;
+    loggedState = -1;
+    runLog("Tactico Update started: %s", UpdaterVersionText);
+    runLog("Command line: %s", commandLine != nullptr ? commandLine : "");
+    runLog("Platform: %s, %s desktop", run_context::platformDescription.c_str(), platform().name);
+    if (options.pack) {
+        runLog("Mode: pack%s", options.silent ? ", unattended" : "");
+    } else if (options.silent) {
+        runLog("Mode: unattended, language %s, quick-start games %s",
+               languageCode(silentLanguage()), options.deleteQuickStart ? "deleted" : "kept");
+    } else {
+        runLog("Mode: window");
+    }
+    if (!options.installFolder.empty()) {
+        runLog("Installation folder from the command line: %s", options.installFolder.c_str());
+    }
+}
+
+void logScreenChange() {
+    const auto* w = static_cast<const UpdateWizard*>(shell::application);
+    if (w == nullptr || w->builtState != w->state || w->state == loggedState) {
+        return;
+    }
+    loggedState = w->state;
+    runLog("Screen: %s", screenName(w->state));
+}
+
+void logRunEnd(const RunOutcome& outcome, int exitCode) {
+    runLog("Result: %s; exit code %d", outcome.description, exitCode);
+}

@@ -1,0 +1,12 @@
+// The installation record a headless desktop uses unless its configuration
+// names another: the record file where the system has no registry, nothing
+// where it has one (the program then passes the real registry).
+#pragma once
+
+#include <cstdint>
+
+namespace headless {
+bool defaultRegistryRead(const char* keyPath, const char* valueName, char* buffer,
+                         std::uint32_t bufferSize);
+bool defaultRegistryWrite(const char* keyPath, const char* valueName, const char* text);
+} // namespace headless

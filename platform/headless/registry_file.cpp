@@ -1,0 +1,15 @@
+#include "platform/headless/default_registry.h"
+#include "platform/regfile/regfile_store.h"
+
+namespace headless {
+
+bool defaultRegistryRead(const char* keyPath, const char* valueName, char* buffer,
+                         std::uint32_t bufferSize) {
+    return regFileRead(keyPath, valueName, buffer, bufferSize);
+}
+
+bool defaultRegistryWrite(const char* keyPath, const char* valueName, const char* text) {
+    return regFileWrite(keyPath, valueName, text);
+}
+
+} // namespace headless

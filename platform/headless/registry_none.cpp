@@ -1,0 +1,13 @@
+#include "platform/headless/default_registry.h"
+
+namespace headless {
+
+bool defaultRegistryRead(const char*, const char*, char*, std::uint32_t) {
+    return false;
+}
+
+bool defaultRegistryWrite(const char*, const char*, const char*) {
+    return false;
+}
+
+} // namespace headless

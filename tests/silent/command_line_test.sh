@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# The Linux program started as a terminal or a script starts it:
+#   tests/silent/command_line_test.sh <bin folder>
+# Exit codes, usage, the desktop's language, and a terminal without a display.
+set -euo pipefail
+bin=$(realpath "$1")
+program=$bin/tactico-update
+work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-cli.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+unset LC_ALL LC_MESSAGES
+
+# sample <name>: a fresh 3.69 installation with its record and update folder.
+sample() {
+    root=$work/$1
+    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
+    export TACTICO_REGISTRY=$root/registry.reg
+}
+# run <expected exit code> <arguments...>: in the update folder, output kept.
+run() {
+    local want=$1 got=0
+    shift
+    (cd "$root/update" && "$program" "$@" >"$root/out" 2>"$root/err") || got=$?
+    [[ $got -eq $want ]] || { cat "$root/out" "$root/err" >&2; fail "exit code $got, not $want: $*"; }
+}
+
+sample help
+run 0 /?
+grep -q "^Usage: tactico-update" "$root/out" || fail "/? shows no usage"
+cp "$root/registry.reg" "$root/before.reg"
+run 4 --silent --lnag=fra "--log=$root/x.log"
+grep -q "^Usage:" "$root/out" && grep -q "unknown option --lnag" "$root/err" || fail "no usage"
+[[ ! -e $root/x.log ]] && cmp -s "$root/registry.reg" "$root/before.reg" || fail "touched"
+echo "ok: /? exit code 0; a bad option exit code 4, the usage, nothing touched"
+
+# The readme of the chosen language is moved into the installation.
+sample system-language
+cp "$root/update/readme_sve.txt" "$root/expected.txt"
+LANG=sv_SE.UTF-8 run 0 --silent "--log=$root/run.log"
+cmp -s "$root/installation/readme.txt" "$root/expected.txt" || fail "not the Swedish readme"
+grep -q 'Version 3.84' "$root/registry.reg" || fail "Version not recorded"
+grep -q "Result: updated; exit code 0" "$root/run.log" || fail "no result in the log"
+sample option-language
+cp "$root/update/readme_por.txt" "$root/expected.txt"
+LANG=sv_SE.UTF-8 run 0 /SILENT /Lang=POR
+cmp -s "$root/installation/readme.txt" "$root/expected.txt" || fail "not the Portuguese readme"
+echo "ok: LANG chooses the language, /lang overrides it"
+
+sample pack
+mv "$root/update/update.dat" "$root/before.dat"
+run 0 -pack --silent
+cmp -s "$root/before.dat" "$root/update/update.dat" || fail "packed differently"
+mkdir "$root/old-packs"
+run 1 --silent "--dir=$root/old-packs"
+grep -q "Setup:" "$root/out" && fail "a value asked for pack mode"
+echo "ok: -pack --silent exit code 0; -pack in a value is no pack request"
+
+# No display: SDL would fall back to an invisible window and wait for ever.
+sample no-display
+started=$SECONDS
+got=0
+(cd "$root/update" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$program" \
+    >"$root/out" 2>"$root/err") || got=$?
+[[ $got -ne 124 ]] || fail "the program waited without a display"
+grep -q "Unable to open graphics" "$root/err" && grep -q -- "--silent" "$root/err" ||
+    { cat "$root/err" >&2; fail "no message on standard error"; }
+grep -q 'Version 3.69' "$root/registry.reg" || fail "the record changed"
+echo "ok: without a display it says so on standard error and ends ($((SECONDS - started)) s)"
+echo "PASS"
