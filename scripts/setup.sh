@@ -21,7 +21,7 @@ demo_packages=(
 test_packages=(
   clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
   xvfb xauth xdotool x11-apps x11-utils imagemagick osslsigncode openssl
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386
+  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 locales
 )
 
 usage() {
