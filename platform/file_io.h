@@ -1,6 +1,7 @@
 // The few file services the standard streams lack: 64-bit positions on every
-// system, pushing a file's data to the disk before it is renamed into place, and
-// handing the program's paths to std::filesystem.
+// system, pushing files and folders to the disk, replacing a file in one step,
+// free space, the system's own words for a failure, and handing the program's
+// paths to std::filesystem.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,19 @@ bool seekFile(std::FILE* file, std::int64_t offset, int origin);
 std::int64_t tellFile(std::FILE* file);
 // Flushes the stream's buffer and the system's cache of the file to the disk.
 bool syncFile(std::FILE* file);
+// Flushes a closed file's data to the disk.
+bool syncPath(const char* path);
+// Makes the names created, renamed or removed in folder durable (where the system
+// needs that asked for separately).
+bool syncFolder(const char* folder);
+// Renames source to target in one step, replacing target, written through to the
+// disk. A target another program holds open without sharing it is a failure.
+bool moveReplacing(const char* source, const char* target);
+// Bytes the caller may still write on the file system that holds folder; -1 when
+// the system cannot tell.
+std::int64_t availableBytes(const char* folder);
+// The system's text for the failure of the last file call, for the run log.
+std::string systemErrorText();
 // Asks the system to read the file front to back, once (a hint; may do nothing).
 void adviseSequential(std::FILE* file);
 

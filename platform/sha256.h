@@ -7,7 +7,7 @@
 using Sha256Digest = std::array<unsigned char, 32>;
 
 class Sha256 {
-public:
+  public:
     Sha256();
     ~Sha256();
     Sha256(const Sha256&) = delete;
@@ -17,7 +17,7 @@ public:
     // False when the system's hash failed at any point; the object is spent after.
     bool finish(Sha256Digest& digest);
 
-private:
+  private:
     struct State;
     State* state;
     bool failed;

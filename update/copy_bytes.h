@@ -15,8 +15,11 @@ std::unique_ptr<unsigned char[]> makeCopyBuffer();
 
 enum class CopyResult { Done, SourceShort, WriteFailed };
 
+class Sha256;
+
+// hash, when given, takes every byte copied.
 CopyResult copyBytes(std::FILE* source, std::FILE* target, std::uint64_t count,
-                     unsigned char* buffer);
+                     unsigned char* buffer, Sha256* hash = nullptr);
 
 // Removes a file, ignoring any failure (used to drop temporary files).
 void removeQuietly(const char* path);

@@ -11,12 +11,6 @@
 
 namespace {
 
-std::uint32_t tableCount(const unsigned char* table, int index) {
-    const unsigned char* p = table + 4 * index;
-    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
-           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
-}
-
 // Positions package at the start of entry index and gives its count; false when the
 // table or the entry's body is not wholly inside the package.
 bool locateEntry(std::FILE* package, int index, std::uint64_t& count) {
@@ -27,10 +21,10 @@ bool locateEntry(std::FILE* package, int index, std::uint64_t& count) {
     std::uint64_t offset = PackageTableBytes;
     for (int i = 0; i < index; ++i) {
         if (!isReadmeEntry(i)) {
-            offset += tableCount(table, i);
+            offset += packageTableCount(table, i);
         }
     }
-    count = tableCount(table, index);
+    count = packageTableCount(table, index);
     if (!seekFile(package, 0, SEEK_END)) {
         return false;
     }
@@ -64,12 +58,17 @@ bool writeEntry(std::FILE* package, std::uint64_t count, const std::string& temp
             break;
         }
     }
-    ok = ok && syncFile(target);
     ok = std::fclose(target) == 0 && ok;
     return ok;
 }
 
 } // namespace
+
+std::uint32_t packageTableCount(const unsigned char* table, int index) {
+    const unsigned char* p = table + 4 * index;
+    return static_cast<std::uint32_t>(p[0]) | static_cast<std::uint32_t>(p[1]) << 8 |
+           static_cast<std::uint32_t>(p[2]) << 16 | static_cast<std::uint32_t>(p[3]) << 24;
+}
 
 bool extractEntry(int index, const char* targetPath, bool& packageBad) {
     packageBad = false;

@@ -44,15 +44,13 @@ bool replaceWith(const char* source, const char* target) {
     return true;
 }
 
-namespace {
-
-bool copyThroughTemporary(const char* source, const char* target) {
+bool copyFileTo(const char* source, const char* target, std::uint64_t& size) {
+    size = 0;
     std::FILE* from = std::fopen(source, "rb");
     if (from == nullptr) {
         return false;
     }
-    const std::string temporary = temporaryPathFor(target);
-    std::FILE* to = std::fopen(temporary.c_str(), "wb");
+    std::FILE* to = std::fopen(target, "wb");
     if (to == nullptr) {
         std::fclose(from);
         return false;
@@ -64,39 +62,16 @@ bool copyThroughTemporary(const char* source, const char* target) {
         if (got > 0 && std::fwrite(buffer.get(), 1, got, to) != got) {
             ok = false;
         }
+        size += got;
         if (got < CopyBufferBytes) {
             ok = ok && std::ferror(from) == 0;
             break;
         }
     }
-    ok = ok && syncFile(to);
     ok = std::fclose(to) == 0 && ok;
     std::fclose(from);
-    if (!ok || !replaceWith(temporary.c_str(), target)) {
-        removeQuietly(temporary.c_str());
-        return false;
+    if (!ok) {
+        removeQuietly(target);
     }
-    return true;
-}
-
-} // namespace
-
-bool moveFileReplacing(const char* source, const char* target) {
-    std::error_code error;
-    if (!fs::is_regular_file(toFsPath(source), error)) {
-        return false;
-    }
-    fs::rename(toFsPath(source), toFsPath(target), error);
-    if (!error) {
-        return true;
-    }
-    if (error != std::errc::cross_device_link) {
-        return replaceWith(source, target);
-    }
-    if (!copyThroughTemporary(source, target)) {
-        return false;
-    }
-    // The new target is in place; a source that will not go away costs only space.
-    removeQuietly(source);
-    return true;
+    return ok;
 }

@@ -6,7 +6,9 @@
 #include <string>
 
 #include "platform/file_io.h"
+#include "platform/sha256.h"
 #include "update/copy_bytes.h"
+#include "update/digest.h"
 #include "update/file_list.h"
 #include "update/file_ops.h"
 
@@ -29,14 +31,14 @@ bool measure(const char* name, std::uint32_t& count) {
 
 // Exactly count bytes, and nothing after them: a source that changed size since it
 // was measured would put every later entry at the wrong offset.
-bool appendSource(std::FILE* package, const char* name, std::uint32_t count,
-                  unsigned char* buffer) {
+bool appendSource(std::FILE* package, const char* name, std::uint32_t count, unsigned char* buffer,
+                  Sha256& hash) {
     std::FILE* source = std::fopen(name, "rb");
     if (source == nullptr) {
         return false;
     }
     adviseSequential(source);
-    bool ok = copyBytes(source, package, count, buffer) == CopyResult::Done;
+    bool ok = copyBytes(source, package, count, buffer, &hash) == CopyResult::Done;
     if (ok && std::fgetc(source) != EOF) {
         ok = false;
     }
@@ -44,7 +46,8 @@ bool appendSource(std::FILE* package, const char* name, std::uint32_t count,
     return ok;
 }
 
-bool writePackage(std::FILE* package, const std::uint32_t (&counts)[UpdateFileCount]) {
+bool writePackage(std::FILE* package, const std::uint32_t (&counts)[UpdateFileCount],
+                  Sha256Digest& digest) {
     unsigned char table[PackageTableBytes];
     for (int i = 0; i < UpdateFileCount; ++i) {
         for (int b = 0; b < 4; ++b) {
@@ -54,17 +57,30 @@ bool writePackage(std::FILE* package, const std::uint32_t (&counts)[UpdateFileCo
     if (std::fwrite(table, sizeof table, 1, package) != 1) {
         return false;
     }
+    Sha256 hash;
+    hash.add(table, sizeof table);
     auto buffer = makeCopyBuffer();
     if (!buffer) {
         return false;
     }
     for (int i = 0; i < UpdateFileCount; ++i) {
         if (!isReadmeEntry(i) &&
-            !appendSource(package, UpdateFileList[i].name, counts[i], buffer.get())) {
+            !appendSource(package, UpdateFileList[i].name, counts[i], buffer.get(), hash)) {
             return false;
         }
     }
-    return syncFile(package);
+    return hash.finish(digest) && syncFile(package);
+}
+
+bool writeDigestFile(const char* path, const Sha256Digest& digest) {
+    std::FILE* file = std::fopen(path, "wb");
+    if (file == nullptr) {
+        return false;
+    }
+    const std::string text = digestFileText(digest);
+    bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
+    ok = syncFile(file) && ok;
+    return std::fclose(file) == 0 && ok;
 }
 
 } // namespace
@@ -78,19 +94,27 @@ bool packUpdate() {
     }
 
     const std::string temporary = temporaryPathFor(PackageFileName);
+    const std::string temporaryDigest = temporaryPathFor(DigestFileName);
     std::FILE* package = std::fopen(temporary.c_str(), "wb");
     if (package == nullptr) {
         return false;
     }
-    const bool written = writePackage(package, counts);
+    Sha256Digest digest{};
+    const bool written = writePackage(package, counts, digest);
     const bool closed = std::fclose(package) == 0;
-    if (!written || !closed) {
+    if (!written || !closed || !writeDigestFile(temporaryDigest.c_str(), digest)) {
         removeQuietly(temporary.c_str());
+        removeQuietly(temporaryDigest.c_str());
         return false;
     }
 
-    if (!replaceWith(temporary.c_str(), PackageFileName)) {
+    // The old digest goes first: a package without a digest file is still used,
+    // a package beside the digest of another is refused.
+    removeQuietly(DigestFileName);
+    if (!replaceWith(temporary.c_str(), PackageFileName) ||
+        !replaceWith(temporaryDigest.c_str(), DigestFileName)) {
         removeQuietly(temporary.c_str());
+        removeQuietly(temporaryDigest.c_str());
         return false;
     }
     return true;

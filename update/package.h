@@ -7,9 +7,15 @@
 inline constexpr const char* PackageFileName = "update.dat";
 inline constexpr int PackageTableBytes = 188;
 
-// Builds "update.dat" in the current folder from the bare-named sources there.
+// Entry index's body size in a package table.
+std::uint32_t packageTableCount(const unsigned char* table, int index);
+
+// Builds "update.dat" in the current folder from the bare-named sources there, and
+// "update.dat.sha256" beside it.
 bool packUpdate();
 
-// Writes entry index of "update.dat" in the current folder to targetPath. On
-// failure packageBad tells the package's fault (true) from the target's (false).
+// Writes entry index of "update.dat" in the current folder to targetPath, through a
+// temporary file renamed into place; the caller flushes it when it must be durable.
+// On failure packageBad tells the package's fault (true) from the target's (false),
+// and whatever stood at targetPath is as it was.
 bool extractEntry(int index, const char* targetPath, bool& packageBad);

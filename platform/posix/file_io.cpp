@@ -1,6 +1,9 @@
 #include "platform/file_io.h"
 
+#include <cerrno>
+#include <cstring>
 #include <fcntl.h>
+#include <sys/statvfs.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -14,6 +17,46 @@ std::int64_t tellFile(std::FILE* file) {
 
 bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
+}
+
+namespace {
+
+bool syncDescriptorOf(const char* path, int flags) {
+    const int descriptor = open(path, flags | O_CLOEXEC);
+    if (descriptor < 0) {
+        return false;
+    }
+    const bool synced = fsync(descriptor) == 0;
+    const int saved = errno;
+    close(descriptor);
+    errno = saved;
+    return synced;
+}
+
+} // namespace
+
+bool syncPath(const char* path) {
+    return syncDescriptorOf(path, O_RDONLY);
+}
+
+bool syncFolder(const char* folder) {
+    return syncDescriptorOf(folder, O_RDONLY | O_DIRECTORY);
+}
+
+bool moveReplacing(const char* source, const char* target) {
+    return std::rename(source, target) == 0;
+}
+
+std::int64_t availableBytes(const char* folder) {
+    struct statvfs info {};
+    if (statvfs(folder, &info) != 0) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
+}
+
+std::string systemErrorText() {
+    return std::strerror(errno);
 }
 
 void adviseSequential(std::FILE* file) {

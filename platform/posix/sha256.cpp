@@ -7,8 +7,8 @@ struct Sha256::State {
 };
 
 Sha256::Sha256() : state(new State{EVP_MD_CTX_new()}), failed(false) {
-    failed = state->context == nullptr ||
-             EVP_DigestInit_ex(state->context, EVP_sha256(), nullptr) != 1;
+    failed =
+        state->context == nullptr || EVP_DigestInit_ex(state->context, EVP_sha256(), nullptr) != 1;
 }
 
 Sha256::~Sha256() {

@@ -1,5 +1,7 @@
 #include "platform/file_io.h"
 
+#include <cerrno>
+#include <cstring>
 #include <io.h>
 #include <windows.h>
 
@@ -13,6 +15,57 @@ std::int64_t tellFile(std::FILE* file) {
 
 bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+
+bool syncPath(const char* path) {
+    // Flushing needs a handle with write access; the data is not changed.
+    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool flushed = FlushFileBuffers(file) != 0;
+    const DWORD error = GetLastError();
+    CloseHandle(file);
+    SetLastError(error);
+    return flushed;
+}
+
+// Renames made with MOVEFILE_WRITE_THROUGH are on the disk when they return.
+bool syncFolder(const char*) {
+    return true;
+}
+
+bool moveReplacing(const char* source, const char* target) {
+    SetLastError(ERROR_SUCCESS);
+    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+}
+
+std::int64_t availableBytes(const char* folder) {
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(folder, &available, nullptr, nullptr)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(available.QuadPart);
+}
+
+std::string systemErrorText() {
+    // The C library's streams report through errno, the system's calls through
+    // GetLastError; the latter names sharing violations and access denials.
+    const DWORD error = GetLastError();
+    if (error == ERROR_SUCCESS) {
+        return std::strerror(errno);
+    }
+    char text[512] = "";
+    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, text, sizeof text, nullptr);
+    std::string message(text, length);
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.')) {
+        message.pop_back();
+    }
+    return message.empty() ? "system error " + std::to_string(error) : message;
 }
 
 void adviseSequential(std::FILE*) {}

@@ -1,52 +1,102 @@
-// The program killed at any point of the update leaves every file whole.
+// The program killed at any point of the update: the next start leaves the game
+// wholly old or wholly new, with a record that agrees, and nothing beside it.
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 
+#include "update/commit.h"
 #include "wizard_harness.h"
 
 namespace {
 
-TEST(CrashSafety, EveryFileIsOldOrNewWhereverTheUpdateDies) {
+int frameToDie = -1;
+
+// Runs the update in a child that dies where dies() says; true when it died
+// there, false when it ran to the end without dying.
+template <typename Hook> bool updateKilled(const SampleSetup& setup, Hook dies) {
+    const pid_t child = fork();
+    if (child == 0) {
+        const rlimit noCore{0, 0};
+        setrlimit(RLIMIT_CORE, &noCore);
+        dies(); // arms a commit hook, where it applies
+        toProgress()
+            .then([&](UpdateWizard& w) {
+                if (w.state == ProgressScreen && w.progressCount == frameToDie) {
+                    raise(SIGKILL);
+                }
+                return w.state == CompletedScreen || w.state == WriteFailureScreen;
+            })
+            .run(setup);
+        _exit(0);
+    }
+    int status = 0;
+    waitpid(child, &status, 0);
+    return WIFSIGNALED(status);
+}
+
+TEST(CrashSafety, KilledAtAnyFrameOfTheUpdate) {
     for (int step = 0; step <= UpdateFileCount + 1; ++step) {
         SCOPED_TRACE(step);
-        const SampleSetup setup("crash");
-        // The child dies at `step`: a file-size limit kills it inside whatever that
-        // step writes, and a step that writes little is followed by SIGKILL.
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            const rlimit noCore{0, 0}, small{1000, 1000};
-            setrlimit(RLIMIT_CORE, &noCore);
-            bool limited = false;
-            toProgress()
-                .then([&](UpdateWizard& w) {
-                    if (limited) {
-                        raise(SIGKILL);
-                    }
-                    if (w.state == ProgressScreen && w.progressCount == step) {
-                        limited = setrlimit(RLIMIT_FSIZE, &small) == 0;
-                    }
-                    return false;
-                })
-                .run(setup);
-            _exit(3);
+        const SampleSetup setup("frame");
+        frameToDie = step;
+        ASSERT_TRUE(updateKilled(setup, [] {}));
+        frameToDie = -1;
+        // Nothing is replaced before the last step's commit.
+        setup.expectFiles(setup.game, 0, 0);
+        ASSERT_TRUE(startAgain(setup));
+        setup.expectOldOrNew();
+        EXPECT_EQ(recordedVersion(), "Version 3.60");
+    }
+}
+
+void dieAfterOperation(int operation) {
+    static int stopAt = 0;
+    stopAt = operation;
+    commit_hooks::afterOperation = [](int count) {
+        if (count == stopAt) {
+            raise(SIGKILL);
         }
-        int status = 0;
-        waitpid(child, &status, 0);
-        ASSERT_TRUE(WIFSIGNALED(status)) << "status " << status;
+        return false;
+    };
+}
 
-        // The entry being written when it died may hold either contents.
-        const int interrupted = step - 1;
-        const bool whole = interrupted >= 0 && interrupted < UpdateFileCount &&
-                           readFile(setup.target(interrupted)) == newContents(interrupted);
-        setup.expectFiles(setup.game, 0, whole ? step : interrupted);
+// Once the journal is written, the next start completes the update.
+TEST(CrashSafety, KilledAfterEachOperationOfTheCommit) {
+    int operation = 1;
+    for (;; ++operation) {
+        SCOPED_TRACE(operation);
+        const SampleSetup setup("commit");
+        if (!updateKilled(setup, [operation] { dieAfterOperation(operation); })) {
+            setup.expectFiles(setup.game, 0, UpdateFileCount);
+            break;
+        }
+        ASSERT_TRUE(startAgain(setup));
+        setup.expectOldOrNew();
+        EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+        EXPECT_FALSE(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]));
+    }
+    // A journal, two moves per entry, the record, the old files, the readme and
+    // the journal's removal.
+    EXPECT_EQ(operation, 1 + 2 * UpdateFileCount + 1 + UpdateFileCount + 2 + 1);
+}
 
-        // Whatever was left behind, a second run finishes the job and clears it.
-        writeFile(setup.updateFolder / LanguageReadmeFiles[English], readmeContents(English));
-        ASSERT_TRUE(toProgress().waitState(CompletedScreen).clickSlot(4).run(setup));
-        setup.expectFiles(setup.game, 0, UpdateFileCount);
-        EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
+// A record that cannot take the new version: the commit undoes itself, and a
+// kill inside that undo is finished by the next start, which cannot write the
+// record either.
+TEST(CrashSafety, KilledWhileUndoingForARecordThatCannotBeWritten) {
+    constexpr int movesDone = 1 + 2 * UpdateFileCount;
+    for (int operation = movesDone + 1;; ++operation) {
+        SCOPED_TRACE(operation);
+        const SampleSetup setup("undo");
+        const UnwritableRecord unwritable;
+        if (!updateKilled(setup, [operation] { dieAfterOperation(operation); })) {
+            break;
+        }
+        ASSERT_TRUE(startAgain(setup));
+        setup.expectOldOrNew();
+        EXPECT_EQ(recordedVersion(), "Version 3.60");
+        EXPECT_TRUE(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]));
+        ASSERT_LT(operation, movesDone + 2 * UpdateFileCount + 2);
     }
 }
 

@@ -64,14 +64,15 @@ TEST_F(UpdateFlow, BrokenSourceStopsAndKeepsTheOldFiles) {
         setup.expectFiles(setup.game, 0, 0);
         fs::rename(setup.root / missing, setup.updateFolder / missing);
     }
-    // Cut inside city.dat: the files before it are replaced, city.dat stays whole.
+    // Cut inside city.dat (an interrupted download): found before any file is
+    // touched.
     std::size_t cut = PackageTableBytes + 1500;
     for (int e = 0; e < CityDat; ++e) {
         cut += isReadmeEntry(e) ? 0 : newContents(e).size();
     }
     fs::resize_file(setup.updateFolder / PackageFileName, cut);
     ASSERT_TRUE(toProgress().waitState(SourceErrorScreen).key(win::kVkEscape).run(setup));
-    setup.expectFiles(setup.game, 0, CityDat);
+    setup.expectFiles(setup.game, 0, 0);
     EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
 }
 
@@ -106,9 +107,9 @@ TEST_F(UpdateFlow, WriteFailureResumesInATypedFolder) {
     script.waitState(QuickStartScreen).key(win::kVkReturn);
     ASSERT_TRUE(script.waitState(CompletedScreen).key(win::kVkReturn).run(setup));
 
-    // The entries done before the failure are not copied again.
-    setup.expectFiles(setup.game, 0, CityDat);
-    setup.expectFiles(other, CityDat, UpdateFileCount);
+    // The first folder is left as it was; the typed one gets the whole update.
+    setup.expectFiles(setup.game, 0, 0);
+    setup.expectFiles(other, 0, UpdateFileCount);
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
     ASSERT_EQ(headless::shellOpens().size(), 1u);
     EXPECT_EQ(fs::path(headless::shellOpens()[0]), other / "readme.txt");
@@ -119,7 +120,7 @@ TEST_F(UpdateFlow, WriteFailureResumesInATypedFolder) {
 
 // Also: Enter is ignored on the language and progress screens, and the old
 // version shows under its new name, which is never written back.
-TEST_F(UpdateFlow, EscapeEndsAfterTheStepOfItsFrame) {
+TEST_F(UpdateFlow, EscapeDuringTheUpdateLeavesTheGameAsItWas) {
     setup.writeRecord("Tactico 3.69 (3.69)", setup.game.c_str());
     Script script;
     script.waitState(LanguageScreen).key(win::kVkReturn).frames(1);
@@ -133,7 +134,9 @@ TEST_F(UpdateFlow, EscapeEndsAfterTheStepOfItsFrame) {
     // is the last one done.
     script.then([](UpdateWizard& w) { return w.progressCount == 10; });
     ASSERT_TRUE(script.key(win::kVkReturn).key(win::kVkEscape).run(setup));
-    setup.expectFiles(setup.game, 0, 12);
+    // Leaving mid-way leaves the installation as it was, with nothing staged.
+    setup.expectFiles(setup.game, 0, 0);
+    EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
     EXPECT_TRUE(headless::shellOpens().empty());
     EXPECT_EQ(recordedVersion(), "Tactico 3.69 (3.69)");
 }

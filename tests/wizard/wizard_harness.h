@@ -10,10 +10,12 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "update/digest.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/package.h"
@@ -120,6 +122,25 @@ struct SampleSetup {
             }
         }
     }
+    // The package's SHA-256 line beside it, or a wrong one.
+    void writeDigestFile(bool matching) const {
+        std::optional<Sha256Digest> digest = digestOfFile((updateFolder / PackageFileName).c_str());
+        ASSERT_TRUE(digest.has_value());
+        if (!matching) {
+            (*digest)[7] ^= 1;
+        }
+        writeFile(updateFolder / DigestFileName, digestFileText(*digest));
+    }
+    // The installation is wholly the old version with the old record, or wholly
+    // the new one with the new record; and nothing is left beside it.
+    void expectOldOrNew(const char* oldVersion = "Version 3.60") const {
+        const bool updated = recordedVersion() == UpdaterVersionText;
+        if (!updated) {
+            EXPECT_EQ(recordedVersion(), oldVersion);
+        }
+        expectFiles(game, 0, updated ? UpdateFileCount : 0);
+        EXPECT_EQ(strayFiles(), std::vector<fs::path>{});
+    }
     // Files that are no target and no quick-start game: what an interrupted
     // replacement could leave behind.
     std::vector<fs::path> strayFiles() const {
@@ -215,6 +236,26 @@ class Script {
   private:
     std::deque<std::function<bool(UpdateWizard&)>> steps_;
 };
+
+// While it lives, the installation record can be read but not written, as when
+// its store is full or the program lacks the rights.
+class UnwritableRecord {
+  public:
+    UnwritableRecord() : ops_(headless::ops()) {
+        ops_.writeRegistryString = [](const char*, const char*, const char*) { return false; };
+        selectPlatform(&ops_);
+    }
+    ~UnwritableRecord() { selectPlatform(&headless::ops()); }
+
+  private:
+    PlatformOps ops_;
+};
+
+// Starts the program and leaves at once: what a start finds, it sets right.
+inline bool startAgain(const SampleSetup& setup) {
+    Script script;
+    return script.waitState(LanguageScreen).key(win::kVkEscape).run(setup);
+}
 
 // Picks the language and starts the update.
 inline Script toProgress(int language = English) {

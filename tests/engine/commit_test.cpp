@@ -1,0 +1,162 @@
+// The package check before an update, and the commit's undo when a file cannot
+// be replaced part way through.
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "platform/platform.h"
+#include "platform/regfile/regfile_store.h"
+#include "temp_folder.h"
+#include "update/commit.h"
+#include "update/digest.h"
+#include "update/file_list.h"
+#include "update/install_record.h"
+#include "update/journal.h"
+#include "update/package.h"
+#include "update/package_check.h"
+
+namespace {
+
+std::string sourceOf(int index) {
+    return patternBytes(200 + 13 * static_cast<std::size_t>(index), index);
+}
+
+class PackedUpdate : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        for (int i = 0; i < UpdateFileCount; ++i) {
+            writeFile(UpdateFileList[i].name, isReadmeEntry(i) ? "never packed" : sourceOf(i));
+        }
+        ASSERT_TRUE(packUpdate());
+        package = readFile(PackageFileName);
+    }
+
+    bool sound() const { return checkPackage().sound; }
+
+    TempFolder folder;
+    std::string package;
+};
+
+TEST_F(PackedUpdate, PackingWritesADigestThatSha256sumAccepts) {
+    EXPECT_TRUE(sound());
+    EXPECT_EQ(readFile(DigestFileName).size(), 64u + 2 + std::string(PackageFileName).size() + 1);
+    if (std::system("command -v sha256sum >/dev/null") == 0) {
+        EXPECT_EQ(std::system("sha256sum --status -c update.dat.sha256"), 0);
+    }
+    // sha256sum's binary mark is read too; a digest for another file is not.
+    std::string binary = readFile(DigestFileName);
+    binary[65] = '*';
+    writeFile(DigestFileName, binary);
+    EXPECT_TRUE(sound());
+    writeFile(DigestFileName, binary.substr(0, 66) + "other.dat\n");
+    EXPECT_FALSE(sound());
+    fs::remove(DigestFileName);
+    EXPECT_TRUE(sound()); // no digest file: the length check alone
+}
+
+TEST_F(PackedUpdate, ACutOrPaddedOrAlteredPackageIsRefused) {
+    fs::remove(DigestFileName);
+    std::size_t end = PackageTableBytes;
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        if (isReadmeEntry(i)) {
+            continue;
+        }
+        end += sourceOf(i).size();
+        writeFile(PackageFileName, package.substr(0, end - 1)); // cut inside entry i
+        EXPECT_FALSE(sound()) << "cut inside entry " << i;
+    }
+    writeFile(PackageFileName, package.substr(0, 100));
+    EXPECT_FALSE(sound());
+    writeFile(PackageFileName, package + "x");
+    EXPECT_FALSE(sound());
+    // The right length with one byte changed passes only without a digest file.
+    std::string altered = package;
+    altered[PackageTableBytes + 5000] ^= 0x20;
+    writeFile(PackageFileName, altered);
+    EXPECT_TRUE(sound());
+    writeFile(PackageFileName, package);
+    ASSERT_TRUE(packUpdate());
+    writeFile(PackageFileName, altered);
+    EXPECT_FALSE(sound());
+}
+
+TEST(Journal, OnlyAWholeJournalIsRead) {
+    Journal journal{
+        "Version 3.84 (ENG)", "/updates/readme_eng.txt", {{0, true, 12}, {46, false, 0}}};
+    const std::string text = journalText(journal);
+    const auto back = parseJournal(text);
+    ASSERT_TRUE(back.has_value());
+    EXPECT_EQ(back->versionText, journal.versionText);
+    EXPECT_EQ(back->readmeSource, journal.readmeSource);
+    ASSERT_EQ(back->entries.size(), 2u);
+    EXPECT_TRUE(back->entries[0].hadOld);
+    EXPECT_EQ(back->entries[0].size, 12u);
+    EXPECT_EQ(back->entries[1].index, 46);
+
+    EXPECT_FALSE(parseJournal(text.substr(0, text.size() - 4)).has_value());
+    for (const char* bad : {"entry\t47\t1\t3\n", "entry\t0\t2\t3\n", "entry\t0\t1\t3\n"}) {
+        std::string changed = text;
+        changed.insert(changed.find("entry"), bad);
+        EXPECT_FALSE(parseJournal(changed).has_value()) << bad;
+    }
+}
+
+// A file that cannot be moved aside half way through: every file goes back, the
+// staged files wait for a retry, and the record keeps the old version.
+TEST(Commit, AFailedMoveUndoesEverythingBeforeIt) {
+    TempFolder folder;
+    PlatformOps ops{
+        .name = "regfile", .readRegistryString = regFileRead, .writeRegistryString = regFileWrite};
+    selectPlatform(&ops);
+    ::setenv("TACTICO_REGISTRY", (folder / "registry.reg").c_str(), 1);
+    ASSERT_TRUE(writeInstallValue("Tactico", "Version", "Version 3.69"));
+
+    const std::string game = folder / "game";
+    StagedUpdate update;
+    update.installPath = game.c_str();
+    update.versionText = "Version 3.84";
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        const std::string target = entryTargetPath(game.c_str(), e);
+        fs::create_directories(fs::path(target).parent_path());
+        writeFile(target, "old " + std::to_string(e));
+        writeFile(stagedPathFor(target), sourceOf(e));
+        update.staged[e] = true;
+        update.sizes[e] = sourceOf(e).size();
+    }
+    // Entry 30's old file cannot be moved aside: a folder with something in it is
+    // in the way, put there once the commit has begun.
+    static std::string obstacle;
+    obstacle = asidePathFor(entryTargetPath(game.c_str(), 30)) + "/inside";
+    commit_hooks::afterOperation = [](int count) {
+        if (count == 1) {
+            fs::create_directories(obstacle);
+        }
+        return false;
+    };
+    EXPECT_EQ(commitUpdate(update), CommitOutcome::NothingChanged);
+    commit_hooks::afterOperation = nullptr;
+
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        const std::string target = entryTargetPath(game.c_str(), e);
+        EXPECT_EQ(readFile(target), "old " + std::to_string(e)) << e;
+        EXPECT_EQ(readFile(stagedPathFor(target)), sourceOf(e)) << e;
+    }
+    EXPECT_FALSE(fs::exists(fs::path(game) / JournalFileName));
+    char version[200] = {};
+    ASSERT_TRUE(readInstallValue("Tactico", "Version", version, sizeof version));
+    EXPECT_STREQ(version, "Version 3.69");
+
+    // The way clear, the retry replaces everything.
+    fs::remove_all(fs::path(obstacle).parent_path());
+    EXPECT_EQ(commitUpdate(update), CommitOutcome::Committed);
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        EXPECT_EQ(readFile(entryTargetPath(game.c_str(), e)), sourceOf(e)) << e;
+    }
+    ASSERT_TRUE(readInstallValue("Tactico", "Version", version, sizeof version));
+    EXPECT_STREQ(version, "Version 3.84");
+    ::unsetenv("TACTICO_REGISTRY");
+    selectPlatform(nullptr);
+}
+
+} // namespace

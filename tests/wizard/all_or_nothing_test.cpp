@@ -1,0 +1,117 @@
+// Whatever fails, the installation is wholly old with the old record, or wholly
+// new with the new one.
+#include <sys/mount.h>
+
+#include <cstring>
+#include <optional>
+
+#include "wizard_harness.h"
+
+namespace {
+
+TEST(AllOrNothing, ARecordThatCannotBeWrittenUndoesTheUpdateAndARetryCompletesIt) {
+    const SampleSetup setup("record");
+    std::optional<UnwritableRecord> unwritable;
+    unwritable.emplace();
+    Script script = toProgress();
+    script.waitState(WriteFailureScreen).check([&](UpdateWizard& w) {
+        setup.expectFiles(setup.game, 0, 0);
+        EXPECT_EQ(recordedVersion(), "Version 3.60");
+        EXPECT_EQ(w.progressCount, UpdateFileCount + 1);
+        unwritable.reset();
+    });
+    // Back, Next, Next retries the commit with what was staged.
+    script.clickSlot(3).waitState(FolderEntryScreen).clickSlot(3).waitState(VersionScreen);
+    script.clickSlot(4).waitState(CompletedScreen).clickSlot(4);
+    ASSERT_TRUE(script.run(setup));
+    setup.expectOldOrNew();
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+}
+
+TEST(AllOrNothing, PackagesAreCheckedAgainstTheirDigestBeforeAnythingIsTouched) {
+    const SampleSetup setup("digest");
+    setup.writeDigestFile(false);
+    ASSERT_TRUE(toProgress().waitState(SourceErrorScreen).key(win::kVkEscape).run(setup));
+    setup.expectOldOrNew();
+    writeFile(setup.updateFolder / DigestFileName, "not a digest\n");
+    ASSERT_TRUE(toProgress().waitState(SourceErrorScreen).key(win::kVkEscape).run(setup));
+    setup.expectOldOrNew();
+    EXPECT_EQ(recordedVersion(), "Version 3.60");
+
+    setup.writeDigestFile(true);
+    ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup));
+    setup.expectOldOrNew();
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+}
+
+// The installation on a small file system of its own.
+class FullDisk : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        disk = setup.root / "disk";
+        fs::create_directories(disk);
+        if (::mount("tactico-test", disk.c_str(), "tmpfs", 0, "size=4m") != 0) {
+            GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << ")";
+        }
+        mounted = true;
+        setup.writeOldInstallation(disk);
+        setup.writeRecord("Version 3.60", disk.c_str());
+    }
+    void TearDown() override {
+        if (mounted) {
+            ::umount2(disk.c_str(), MNT_DETACH);
+        }
+    }
+    // Fills the file system but for about `left` bytes.
+    void fill(std::uintmax_t left) const {
+        const std::uintmax_t free = fs::space(disk).available;
+        fs::remove(disk / "filler");
+        writeFile(disk / "filler", std::string(free > left ? free - left : 0, 'f'));
+    }
+    void expectOld() const {
+        setup.expectFiles(disk, 0, 0);
+        EXPECT_EQ(recordedVersion(), "Version 3.60");
+    }
+
+    SampleSetup setup{"disk"};
+    fs::path disk;
+    bool mounted = false;
+};
+
+TEST_F(FullDisk, TooLittleSpaceIsFoundBeforeAnythingIsWritten) {
+    fill(64 * 1024);
+    ASSERT_TRUE(toProgress()
+                    .waitState(WriteFailureScreen)
+                    .check([&](UpdateWizard& w) { EXPECT_EQ(w.progressCount, 0); })
+                    .key(win::kVkEscape)
+                    .run(setup));
+    expectOld();
+}
+
+TEST_F(FullDisk, ADiskFillingUpWhileStagingChangesNothingAndTheResumeContinues) {
+    int failedAt = 0;
+    Script script = toProgress();
+    script.then([&](UpdateWizard& w) {
+        if (w.progressCount == 20) {
+            fill(0);
+            return true;
+        }
+        return false;
+    });
+    script.waitState(WriteFailureScreen).check([&](UpdateWizard& w) {
+        failedAt = w.progressCount;
+        expectOld();
+        fs::remove(disk / "filler");
+    });
+    // Resumed into the same folder, staging goes on at the entry that failed.
+    script.clickSlot(3).waitState(FolderEntryScreen).clickSlot(3).waitState(VersionScreen);
+    script.clickSlot(4).waitState(ProgressScreen).check([&](UpdateWizard& w) {
+        EXPECT_GE(failedAt, 20);
+        EXPECT_EQ(w.progressCount, failedAt + 1); // the first frame's step is done
+    });
+    ASSERT_TRUE(script.waitState(CompletedScreen).key(win::kVkEscape).run(setup));
+    setup.expectFiles(disk, 0, UpdateFileCount);
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+}
+
+} // namespace

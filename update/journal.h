@@ -1,0 +1,31 @@
+// The commit's journal: written into the installation folder, flushed, before the
+// first file of the installation is replaced, and removed when the record agrees
+// with the files again. A program killed in between finds it on its next start.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+inline constexpr const char* JournalFileName = "tactico-update.journal";
+
+struct JournalEntry {
+    int index = 0;
+    // Whether the installation had a file there before the update.
+    bool hadOld = false;
+    // The staged file's size: a staged file of another size is not complete.
+    std::uint64_t size = 0;
+};
+
+struct Journal {
+    std::string versionText;
+    // The language readme in the update folder, removed once the update is in
+    // place (the readme is moved into the installation); may be empty.
+    std::string readmeSource;
+    std::vector<JournalEntry> entries;
+};
+
+std::string journalText(const Journal& journal);
+// Nothing when the text is not a whole journal.
+std::optional<Journal> parseJournal(const std::string& text);
