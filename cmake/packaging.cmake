@@ -1,8 +1,10 @@
 # Release archives: the program, its seven fonts and a readme, in one folder.
-#   Windows: cmake --build --preset windows --target package   -> .zip
-#   Linux:   cmake --build --preset default --target package   -> .tar.gz
+#   Windows: cmake --build --preset windows --target package     -> ...-windows-x64.zip
+#            cmake --build --preset windows32 --target package   -> ...-windows-x86.zip
+#   Linux:   cmake --build --preset default --target package     -> .tar.gz
 # A cross build cannot run the font builder, so the Windows archive takes the
 # fonts from a native build (TACTICO_FONT_DIR).
+include(${CMAKE_CURRENT_LIST_DIR}/updater_version.cmake)
 if(CMAKE_CROSSCOMPILING)
   set(TACTICO_FONT_DIR ${CMAKE_SOURCE_DIR}/build/bin
       CACHE PATH "Folder holding the seven .fnt fonts of a native build")
@@ -11,6 +13,13 @@ else()
 endif()
 
 install(TARGETS tactico-update RUNTIME DESTINATION .)
+if(WIN32)
+  install(CODE "
+    set(program \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/tactico-update.exe\")
+    set(work \"${CMAKE_BINARY_DIR}\")
+    include(\"${CMAKE_CURRENT_LIST_DIR}/sign_program.cmake\")
+  ")
+endif()
 install(CODE "
   file(GLOB fonts \"${TACTICO_FONT_DIR}/*.fnt\")
   list(LENGTH fonts count)
@@ -19,16 +28,21 @@ install(CODE "
   endif()
   file(INSTALL \${fonts} DESTINATION \"\${CMAKE_INSTALL_PREFIX}\")
 ")
-install(FILES ${CMAKE_SOURCE_DIR}/cmake/release_readme.txt DESTINATION . RENAME README.txt)
+configure_file(${CMAKE_CURRENT_LIST_DIR}/release_readme.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY)
+install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
 
 set(CPACK_PACKAGE_NAME tactico-update)
 set(CPACK_PACKAGE_VENDOR "Brackwater Ltd")
-set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VERSION ${TACTICO_VERSION})
 if(WIN32)
   set(CPACK_GENERATOR ZIP)
-  set(CPACK_PACKAGE_FILE_NAME tactico-update-${PROJECT_VERSION}-windows-x64)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    set(CPACK_PACKAGE_FILE_NAME tactico-update-${TACTICO_VERSION}-windows-x86)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME tactico-update-${TACTICO_VERSION}-windows-x64)
+  endif()
 else()
   set(CPACK_GENERATOR TGZ)
-  set(CPACK_PACKAGE_FILE_NAME tactico-update-${PROJECT_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
+  set(CPACK_PACKAGE_FILE_NAME tactico-update-${TACTICO_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
 endif()
 include(CPack)

@@ -1,5 +1,7 @@
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <deque>
 #include <string>
 #include <vector>
@@ -8,6 +10,7 @@
 #include <spawn.h>
 #include <sys/wait.h>
 
+#include "platform/display_scale.h"
 #include "platform/frame_metrics.h"
 #include "platform/messages.h"
 #include "platform/regfile/regfile_store.h"
@@ -38,6 +41,12 @@ struct Backend {
     std::deque<PlatformMessage> queue;
     FrameMetrics metrics;
     bool metricsProbed = false;
+    // Whole-pixel scale of the picture: 0 until chosen. The core sees the desktop
+    // divided by it (platform/display_scale.h).
+    int scale = 0;
+    // The client size limits the core gave, in its pixels; {0, 0} is none.
+    SDL_Point minimumClient{0, 0};
+    SDL_Point maximumClient{0, 0};
     OpaqueCursor* current = nullptr;
     OpaqueCursor defaultCursor{nullptr, true};
     OpaqueCursor arrow{nullptr, true};
@@ -61,6 +70,7 @@ WindowHandle handle() {
 bool thickFrame() {
     return (backend().style & win::kWsThickFrame) != 0;
 }
+// The window manager's frame, in real pixels.
 int frameWidth() {
     return backend().metrics.borderWidth(backend().style);
 }
@@ -105,13 +115,78 @@ void probeFrameMetrics() {
     SDL_DestroyWindow(probe);
 }
 
+int displayOf() {
+    return windowExists() ? std::max(0, SDL_GetWindowDisplayIndex(backend().window.window)) : 0;
+}
+
+SDL_Rect usableBounds(int display) {
+    SDL_Rect bounds{0, 0, 1024, 768};
+    if (!backend().videoReady || SDL_GetDisplayUsableBounds(display, &bounds) != 0)
+        bounds = {0, 0, 1024, 768};
+    return bounds;
+}
+
+int scaleForDisplay(int display) {
+    if (const int forced = display_scale::scaleOverride(std::getenv("TACTICO_SCALE")); forced > 0)
+        return forced;
+    float dpi = 0;
+    if (!backend().videoReady || SDL_GetDisplayDPI(display, nullptr, &dpi, nullptr) != 0 ||
+        dpi <= 0)
+        return 1;
+    probeFrameMetrics();
+    const FrameMetrics& m = backend().metrics;
+    const SDL_Rect bounds = usableBounds(display);
+    return display_scale::chooseScale(static_cast<int>(dpi + 0.5f), bounds.w, bounds.h,
+                                      2 * m.sizingFrameWidth,
+                                      m.captionHeight + 2 * m.sizingFrameHeight);
+}
+
+int scale() {
+    Backend& b = backend();
+    if (b.scale == 0)
+        b.scale = scaleForDisplay(displayOf());
+    return b.scale;
+}
+
+LParam logicalPoint(int x, int y) {
+    return win::makeLParam(display_scale::toLogical(x, scale()),
+                           display_scale::toLogical(y, scale()));
+}
+
+void applyLimits() {
+    Backend& b = backend();
+    if (!thickFrame() || b.minimumClient.x <= 0)
+        return;
+    SDL_SetWindowMinimumSize(b.window.window, b.minimumClient.x * scale(),
+                             b.minimumClient.y * scale());
+    SDL_SetWindowMaximumSize(b.window.window, b.maximumClient.x * scale(),
+                             b.maximumClient.y * scale());
+}
+
+// Moved to another display: its DPI may call for another scale. The size change
+// that follows reaches the core as an unchanged logical size and a repaint.
+void rescaleForDisplay() {
+    Backend& b = backend();
+    const int chosen = scaleForDisplay(displayOf());
+    if (chosen == scale())
+        return;
+    int width = 0, height = 0;
+    SDL_GetWindowSize(b.window.window, &width, &height);
+    width /= b.scale;
+    height /= b.scale;
+    b.scale = chosen;
+    applyLimits();
+    SDL_SetWindowSize(b.window.window, width * chosen, height * chosen);
+    b.paintPending = true;
+}
+
 // --- events -------------------------------------------------------------------
 
 void queueSize(WParam sizeType) {
     int width = 0, height = 0;
     if (sizeType != win::kSizeMinimized)
         SDL_GetWindowSize(backend().window.window, &width, &height);
-    enqueue(win::kWmSize, sizeType, win::makeLParam(width, height));
+    enqueue(win::kWmSize, sizeType, win::makeLParam(width / scale(), height / scale()));
 }
 
 void translateWindowEvent(const SDL_WindowEvent& event) {
@@ -133,6 +208,9 @@ void translateWindowEvent(const SDL_WindowEvent& event) {
         break;
     case SDL_WINDOWEVENT_MINIMIZED:
         queueSize(win::kSizeMinimized);
+        break;
+    case SDL_WINDOWEVENT_DISPLAY_CHANGED:
+        rescaleForDisplay();
         break;
     default:
         break;
@@ -166,7 +244,7 @@ void translateButton(const SDL_MouseButtonEvent& event, bool down) {
         return;
     }
     enqueue(message, mouseKeys(SDL_GetMouseState(nullptr, nullptr)),
-            win::makeLParam(event.x, event.y));
+            logicalPoint(event.x, event.y));
 }
 
 // The program never captures the mouse: like a Windows window it hears of the
@@ -199,7 +277,7 @@ void translateEvent(const SDL_Event& event) {
     case SDL_MOUSEMOTION:
         if (insideClient(event.motion.x, event.motion.y))
             enqueue(win::kWmMouseMove, mouseKeys(event.motion.state),
-                    win::makeLParam(event.motion.x, event.motion.y));
+                    logicalPoint(event.motion.x, event.motion.y));
         break;
     case SDL_MOUSEBUTTONDOWN:
         translateButton(event.button, true);
@@ -214,7 +292,7 @@ void translateEvent(const SDL_Event& event) {
         const int delta =
             (event.wheel.direction == SDL_MOUSEWHEEL_FLIPPED ? -event.wheel.y : event.wheel.y) *
             120;
-        enqueue(win::kWmMouseWheel, win::makeWParam(0, delta), win::makeLParam(x, y));
+        enqueue(win::kWmMouseWheel, win::makeWParam(0, delta), logicalPoint(x, y));
         break;
     }
     default:
@@ -246,14 +324,22 @@ WindowHandle createWindow(const char*, const char* title, std::uint32_t style, i
     if (!b.videoReady || windowExists())
         return nullptr;
     b.style = style;
-    const int clientWidth = std::max(1, outerWidth - 2 * frameWidth());
-    const int clientHeight = std::max(1, outerHeight - b.metrics.captionHeight - 2 * frameHeight());
+    // The core added the frame it was told of, in its own pixels.
+    const int n = scale();
+    const int logicalFrameX = 2 * (frameWidth() / n);
+    const int logicalFrameY = b.metrics.captionHeight / n + 2 * (frameHeight() / n);
+    const int clientWidth = std::max(1, outerWidth - logicalFrameX) * n;
+    const int clientHeight = std::max(1, outerHeight - logicalFrameY) * n;
+    const int left =
+        display_scale::toPhysicalPosition(x, outerWidth, clientWidth + 2 * frameWidth(), n);
+    const int top = display_scale::toPhysicalPosition(
+        y, outerHeight, clientHeight + b.metrics.captionHeight + 2 * frameHeight(), n);
     Uint32 flags = SDL_WINDOW_HIDDEN;
     if (thickFrame())
         flags |= SDL_WINDOW_RESIZABLE;
-    SDL_Window* window =
-        SDL_CreateWindow(title != nullptr ? title : "", x + frameWidth(),
-                         y + b.metrics.captionHeight + frameHeight(), clientWidth, clientHeight, flags);
+    SDL_Window* window = SDL_CreateWindow(title != nullptr ? title : "", left + frameWidth(),
+                                          top + b.metrics.captionHeight + frameHeight(),
+                                          clientWidth, clientHeight, flags);
     if (window == nullptr)
         return nullptr;
     b.window.window = window;
@@ -264,13 +350,11 @@ WindowHandle createWindow(const char*, const char* title, std::uint32_t style, i
     limits.ptMinTrackSize = {outerWidth, outerHeight};
     limits.ptMaxTrackSize = {outerWidth, outerHeight};
     send(win::kWmGetMinMaxInfo, 0, reinterpret_cast<LParam>(&limits));
-    const int frameX = 2 * frameWidth(), frameY = b.metrics.captionHeight + 2 * frameHeight();
-    if (thickFrame()) {
-        SDL_SetWindowMinimumSize(window, std::max(1, limits.ptMinTrackSize.x - frameX),
-                                 std::max(1, limits.ptMinTrackSize.y - frameY));
-        SDL_SetWindowMaximumSize(window, std::max(1, limits.ptMaxTrackSize.x - frameX),
-                                 std::max(1, limits.ptMaxTrackSize.y - frameY));
-    }
+    b.minimumClient = {std::max(1, limits.ptMinTrackSize.x - logicalFrameX),
+                       std::max(1, limits.ptMinTrackSize.y - logicalFrameY)};
+    b.maximumClient = {std::max(1, limits.ptMaxTrackSize.x - logicalFrameX),
+                       std::max(1, limits.ptMaxTrackSize.y - logicalFrameY)};
+    applyLimits();
 
     if (const ResourceImage* icon = findResourceImage(ResourceKind::Icon, b.iconResource);
         icon != nullptr) {
@@ -292,7 +376,7 @@ void showWindow(WindowHandle window, bool maximised) {
     int width = 0, height = 0;
     SDL_GetWindowSize(backend().window.window, &width, &height);
     send(win::kWmSize, maximised ? win::kSizeMaximized : win::kSizeRestored,
-         win::makeLParam(width, height));
+         win::makeLParam(width / scale(), height / scale()));
     backend().paintPending = true;
 }
 
@@ -320,7 +404,7 @@ PlatformRect getClientRect(WindowHandle window) {
         return {0, 0, 0, 0};
     int width = 0, height = 0;
     SDL_GetWindowSize(backend().window.window, &width, &height);
-    return {0, 0, width, height};
+    return {0, 0, width / scale(), height / scale()};
 }
 
 void invalidateWindow(WindowHandle window) {
@@ -384,19 +468,36 @@ LResult dispatchMessage(const PlatformMessage* message) {
 }
 
 PlatformRect workArea() {
-    SDL_Rect bounds{0, 0, 1024, 768};
-    if (backend().videoReady) {
-        const int display =
-            windowExists() ? std::max(0, SDL_GetWindowDisplayIndex(backend().window.window)) : 0;
-        if (SDL_GetDisplayUsableBounds(display, &bounds) != 0)
-            bounds = {0, 0, 1024, 768};
-    }
-    return {bounds.x, bounds.y, bounds.x + bounds.w, bounds.y + bounds.h};
+    const SDL_Rect bounds = usableBounds(displayOf());
+    const int n = scale();
+    return {bounds.x / n, bounds.y / n, (bounds.x + bounds.w) / n, (bounds.y + bounds.h) / n};
 }
 
 int systemMetric(SystemMetric metric) {
     probeFrameMetrics();
-    return backend().metrics.metric(metric);
+    return backend().metrics.metric(metric) / scale();
+}
+
+// Converts the rectangle into the surface's format once, then repeats every
+// converted pixel as an n by n block.
+void blitScaled(const std::uint8_t* source, std::int32_t pitch, int x0, int y0, int width,
+                int height, SDL_Surface* surface, int n) {
+    const int bytes = surface->format->BytesPerPixel;
+    std::vector<std::uint8_t> converted(static_cast<std::size_t>(width) * height * bytes);
+    SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_RGB555, source, pitch, surface->format->format,
+                      converted.data(), width * bytes);
+    for (int y = 0; y < height; ++y) {
+        const std::uint8_t* from = converted.data() + static_cast<std::size_t>(y) * width * bytes;
+        auto* row = static_cast<std::uint8_t*>(surface->pixels) +
+                    static_cast<std::ptrdiff_t>((y0 + y) * n) * surface->pitch +
+                    static_cast<std::ptrdiff_t>(x0) * n * bytes;
+        for (int x = 0; x < width; ++x)
+            for (int i = 0; i < n; ++i)
+                std::memcpy(row + (x * n + i) * bytes, from + x * bytes, bytes);
+        for (int i = 1; i < n; ++i)
+            std::memcpy(row + static_cast<std::ptrdiff_t>(i) * surface->pitch, row,
+                        static_cast<std::size_t>(width) * n * bytes);
+    }
 }
 
 void presentRect(WindowHandle window, const void* pixels, std::int32_t pitch, std::int16_t width,
@@ -407,24 +508,29 @@ void presentRect(WindowHandle window, const void* pixels, std::int32_t pitch, st
     SDL_Surface* surface = SDL_GetWindowSurface(backend().window.window);
     if (surface == nullptr)
         return;
+    const int n = scale();
     const int x0 = std::max<int>(left, 0), y0 = std::max<int>(top, 0);
-    const int x1 = std::min<int>({right, width - 1, surface->w - 1});
-    const int y1 = std::min<int>({bottom, height - 1, surface->h - 1});
+    const int x1 = std::min<int>({right, width - 1, surface->w / n - 1});
+    const int y1 = std::min<int>({bottom, height - 1, surface->h / n - 1});
     if (x1 < x0 || y1 < y0)
         return;
     if (SDL_MUSTLOCK(surface) && SDL_LockSurface(surface) != 0)
         return;
     const auto* source =
         static_cast<const std::uint8_t*>(pixels) + static_cast<std::ptrdiff_t>(y0) * pitch + x0 * 2;
-    auto* target = static_cast<std::uint8_t*>(surface->pixels) +
-                   static_cast<std::ptrdiff_t>(y0) * surface->pitch +
-                   x0 * surface->format->BytesPerPixel;
-    // SDL's RGB555 is the frame buffer's layout with the top bit ignored.
-    SDL_ConvertPixels(x1 - x0 + 1, y1 - y0 + 1, SDL_PIXELFORMAT_RGB555, source, pitch,
-                      surface->format->format, target, surface->pitch);
+    if (n == 1) {
+        auto* target = static_cast<std::uint8_t*>(surface->pixels) +
+                       static_cast<std::ptrdiff_t>(y0) * surface->pitch +
+                       x0 * surface->format->BytesPerPixel;
+        // SDL's RGB555 is the frame buffer's layout with the top bit ignored.
+        SDL_ConvertPixels(x1 - x0 + 1, y1 - y0 + 1, SDL_PIXELFORMAT_RGB555, source, pitch,
+                          surface->format->format, target, surface->pitch);
+    } else {
+        blitScaled(source, pitch, x0, y0, x1 - x0 + 1, y1 - y0 + 1, surface, n);
+    }
     if (SDL_MUSTLOCK(surface))
         SDL_UnlockSurface(surface);
-    const SDL_Rect rect{x0, y0, x1 - x0 + 1, y1 - y0 + 1};
+    const SDL_Rect rect{x0 * n, y0 * n, (x1 - x0 + 1) * n, (y1 - y0 + 1) * n};
     SDL_UpdateWindowSurfaceRects(backend().window.window, &rect, 1);
 }
 
