@@ -20,10 +20,15 @@ ctest --preset asan -j"$jobs"
 echo "== fuzzers (${FUZZ_SECONDS:-20} s each)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 
-echo "== Windows program under Wine"
-cmake --preset windows -DTACTICO_FONT_DIR="$PWD/build/bin"
-cmake --build --preset windows -j"$jobs"
-tests/wine/run.sh build build-windows
+echo "== Windows programs (64-bit, 32-bit): resources, under Wine, at 200 per cent, signing"
+for preset in windows windows32; do
+  cmake --preset "$preset" -DTACTICO_FONT_DIR="$PWD/build/bin"
+  cmake --build --preset "$preset" -j"$jobs"
+  tests/wine/resources.sh "build-$preset/bin/tactico-update.exe"
+  tests/wine/run.sh build "build-$preset"
+  tests/wine/high_dpi.sh build "build-$preset"
+done
+tests/wine/signing.sh build-windows
 
 echo "== benchmarks (short)"
 RUNS=1 bench/engine/run.sh 32
