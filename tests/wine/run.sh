@@ -85,6 +85,7 @@ wineboot -i >/dev/null 2>&1 || fail "wineboot"
 # Message boxes and the shell are checked through the calls the program makes.
 wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'user32.MessageBoxA;shell32.ShellExecuteA' \
     /f >/dev/null
+"$(dirname "$0")/readonly.sh" "$2" || fail "the read-only cases"
 
 echo "== pack mode"
 "$bin/tactico-demo" prepare --root "$work" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
