@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 // origin is SEEK_SET, SEEK_CUR or SEEK_END.
 bool seekFile(std::FILE* file, std::int64_t offset, int origin);
@@ -15,8 +16,9 @@ bool seekFile(std::FILE* file, std::int64_t offset, int origin);
 std::int64_t tellFile(std::FILE* file);
 // Flushes the stream's buffer and the system's cache of the file to the disk.
 bool syncFile(std::FILE* file);
-// Flushes a closed file's data to the disk.
-bool syncPath(const char* path);
+// Flushes the data of closed files to the disk, with as few calls to the system
+// as it allows (one per file system where it can flush a whole one).
+bool syncPaths(const std::vector<std::string>& paths);
 // Makes the names created, renamed or removed in folder durable (where the system
 // needs that asked for separately).
 bool syncFolder(const char* folder);

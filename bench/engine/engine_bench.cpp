@@ -1,7 +1,11 @@
 // engine_bench make <folder> <MiB>      46 sources totalling MiB (one of half of it)
 // engine_bench pack <folder>            packUpdate() in folder
 // engine_bench extract <folder> <dest>  every entry of folder/update.dat under dest
-// pack and extract print "<seconds> <peak RSS KiB>".
+// engine_bench old <dest>               a small old installation of every entry under dest
+// engine_bench update <folder> <dest>   the wizard's update of dest from folder: the
+//                                       package check, 47 staged entries, the commit
+//                                       with its record (TACTICO_REGISTRY)
+// pack, extract and update print "<seconds> <peak RSS KiB>".
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -11,9 +15,15 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "platform/platform.h"
+#include "platform/regfile/regfile_store.h"
+#include "update/commit.h"
 #include "update/file_list.h"
+#include "update/file_ops.h"
 #include "update/package.h"
+#include "update/package_check.h"
 #include "update/paths.h"
+#include "update/run_log.h"
 
 namespace fs = std::filesystem;
 
@@ -75,6 +85,47 @@ bool extractAll(const std::string& dest) {
     return true;
 }
 
+bool makeOldInstallation(const std::string& dest) {
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        const std::string target = entryTargetPath(dest.c_str(), i);
+        std::error_code error;
+        fs::create_directories(fs::path(target).parent_path(), error);
+        std::FILE* file = std::fopen(target.c_str(), "wb");
+        if (file == nullptr || std::fputs("old\n", file) < 0 || std::fclose(file) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// What the wizard does from the click on Next to the record's new version.
+bool updateAll(const std::string& dest) {
+    const PackageCheck check = checkPackage();
+    if (!check.sound) {
+        std::fprintf(stderr, "engine_bench: %s\n", check.problem.c_str());
+        return false;
+    }
+    StagedUpdate update;
+    update.installPath = dest.c_str();
+    update.versionText = "Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)";
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        const std::string staged = stagedPathFor(entryTargetPath(dest.c_str(), i));
+        bool packageBad = false;
+        bool ok = false;
+        if (isReadmeEntry(i)) {
+            ok = copyFileTo("readme_eng.txt", staged.c_str(), update.sizes[i]);
+        } else {
+            ok = extractEntry(i, staged.c_str(), packageBad);
+            update.sizes[i] = check.counts[i];
+        }
+        if (!ok) {
+            return false;
+        }
+        update.staged[i] = true;
+    }
+    return commitUpdate(update) == CommitOutcome::Committed;
+}
+
 long peakResidentKiB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -87,18 +138,28 @@ int main(int argc, char** argv) {
     if (argc >= 4 && std::strcmp(argv[1], "make") == 0) {
         return makeSources(argv[2], std::atol(argv[3])) ? 0 : 1;
     }
+    if (argc == 3 && std::strcmp(argv[1], "old") == 0) {
+        return makeOldInstallation(argv[2]) ? 0 : 1;
+    }
     const bool pack = argc == 3 && std::strcmp(argv[1], "pack") == 0;
     const bool extract = argc == 4 && std::strcmp(argv[1], "extract") == 0;
-    if (!pack && !extract) {
+    const bool update = argc == 4 && std::strcmp(argv[1], "update") == 0;
+    if (!pack && !extract && !update) {
         std::fputs("usage: engine_bench make <folder> <MiB> | pack <folder> | extract <folder> "
-                   "<dest>\n",
+                   "<dest> | old <dest> | update <folder> <dest>\n",
                    stderr);
         return 2;
     }
-    const std::string dest = extract ? fs::absolute(argv[3]).string() : "";
+    static const PlatformOps recordFile{
+        .name = "regfile", .readRegistryString = regFileRead, .writeRegistryString = regFileWrite};
+    selectPlatform(&recordFile);
+    if (const char* log = std::getenv("ENGINE_BENCH_LOG")) {
+        openRunLog(log);
+    }
+    const std::string dest = pack ? "" : fs::absolute(argv[3]).string();
     fs::current_path(argv[2]);
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = pack ? packUpdate() : extractAll(dest);
+    const bool ok = pack ? packUpdate() : extract ? extractAll(dest) : updateAll(dest);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (!ok) {
         std::fputs("engine_bench: operation failed\n", stderr);

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Pack and extract-all against tar and cp on the same files, each followed by sync.
+# Pack and extract-all against tar and cp on the same files, each followed by sync;
+# the whole update (package check, staging, commit, record) against cp.
 # Usage: bench/engine/run.sh [MiB]   (default 512)
 # Env: BUILD_DIR (default build), BENCH_WORK (a scratch folder on the filesystem to
 # measure; default <BUILD_DIR>/bench-engine-work), RUNS (best of, default 3).
@@ -19,6 +20,8 @@ trap 'rm -rf "$work"' EXIT
 "$driver" make "$work/src" "$mib"
 names=()
 for f in "$work"/src/*; do names+=("$(basename "$f")"); done
+echo "readme" >"$work/src/readme_eng.txt"
+export TACTICO_REGISTRY=$work/registry.reg
 sync
 
 now() { date +%s.%N; }
@@ -26,7 +29,8 @@ elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.6f", b - a }'; }
 best() { printf '%s\n' "$@" | sort -g | head -n1; }
 
 pack_times=() tarc_times=() extract_times=() tarx_times=() cp_times=()
-pack_rss=0 extract_rss=0
+update_times=() plain_update_times=()
+pack_rss=0 extract_rss=0 update_rss=0
 for ((run = 0; run < runs; run++)); do
   rm -rf "$work/src/update.dat" "$work/src.tar" "$work/install" "$work/tarout" "$work/cpout"; sync
 
@@ -46,6 +50,24 @@ for ((run = 0; run < runs; run++)); do
   mkdir -p "$work/cpout"
   t0=$(now); (cd "$work/src" && cp "${names[@]}" "$work/cpout/"); sync; t1=$(now)
   cp_times+=("$(elapsed "$t0" "$t1")")
+
+  # The update checks the package's digest file where there is one (as -pack
+  # writes it), so it is timed with and without.
+  for digest in with without; do
+    rm -rf "$work/update-$digest"
+    "$driver" old "$work/update-$digest"
+    [ $digest = with ] || mv "$work/src/update.dat.sha256" "$work/digest.keep"
+    sync
+    t0=$(now); read -r _ rss < <("$driver" update "$work/src" "$work/update-$digest"); sync; t1=$(now)
+    [ $digest = with ] || mv "$work/digest.keep" "$work/src/update.dat.sha256"
+    if [ $digest = with ]; then
+      update_times+=("$(elapsed "$t0" "$t1")"); update_rss=$rss
+    else
+      plain_update_times+=("$(elapsed "$t0" "$t1")")
+    fi
+    echo "readme" >"$work/src/readme_eng.txt" # the update moved it into the installation
+  done
+  rm -rf "$work/update-with" "$work/update-without"
 done
 
 for f in "${names[@]}"; do
@@ -55,9 +77,13 @@ done
 
 pack=$(best "${pack_times[@]}") tarc=$(best "${tarc_times[@]}")
 extract=$(best "${extract_times[@]}") tarx=$(best "${tarx_times[@]}") cpt=$(best "${cp_times[@]}")
+update=$(best "${update_times[@]}") plain_update=$(best "${plain_update_times[@]}")
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 echo "engine benchmark: 46 files, $mib MiB (one of $((mib / 2)) MiB), best of $runs, in $work"
 printf 'pack          %8.3f s   tar -cf %8.3f s   ratio %s\n' "$pack" "$tarc" "$(ratio "$pack" "$tarc")"
 printf 'extract-all   %8.3f s   tar -xf %8.3f s   ratio %s\n' "$extract" "$tarx" "$(ratio "$extract" "$tarx")"
 printf 'extract-all   %8.3f s   cp      %8.3f s   ratio %s\n' "$extract" "$cpt" "$(ratio "$extract" "$cpt")"
+printf 'update        %8.3f s   cp      %8.3f s   ratio %s   (checks update.dat.sha256)\n' "$update" "$cpt" "$(ratio "$update" "$cpt")"
+printf 'update        %8.3f s   cp      %8.3f s   ratio %s   (no digest file)\n' "$plain_update" "$cpt" "$(ratio "$plain_update" "$cpt")"
+echo "peak RSS: update $((update_rss / 1024)) MiB ($update_rss KiB)"
 echo "peak RSS: pack $((pack_rss / 1024)) MiB ($pack_rss KiB), extract-all $((extract_rss / 1024)) MiB ($extract_rss KiB)"

@@ -3,6 +3,8 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <set>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -35,8 +37,30 @@ bool syncDescriptorOf(const char* path, int flags) {
 
 } // namespace
 
-bool syncPath(const char* path) {
-    return syncDescriptorOf(path, O_RDONLY);
+bool syncPaths(const std::vector<std::string>& paths) {
+    std::set<dev_t> flushed;
+    for (const std::string& path : paths) {
+        struct stat info {};
+        if (stat(path.c_str(), &info) != 0) {
+            return false;
+        }
+        if (flushed.count(info.st_dev) != 0) {
+            continue;
+        }
+        const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (descriptor < 0) {
+            return false;
+        }
+        const bool synced = syncfs(descriptor) == 0;
+        const int saved = errno;
+        close(descriptor);
+        errno = saved;
+        if (!synced) {
+            return false;
+        }
+        flushed.insert(info.st_dev);
+    }
+    return true;
 }
 
 bool syncFolder(const char* folder) {

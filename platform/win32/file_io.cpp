@@ -17,6 +17,8 @@ bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }
 
+namespace {
+
 bool syncPath(const char* path) {
     // Flushing needs a handle with write access; the data is not changed.
     HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
@@ -30,6 +32,17 @@ bool syncPath(const char* path) {
     CloseHandle(file);
     SetLastError(error);
     return flushed;
+}
+
+} // namespace
+
+bool syncPaths(const std::vector<std::string>& paths) {
+    for (const std::string& path : paths) {
+        if (!syncPath(path.c_str())) {
+            return false;
+        }
+    }
+    return true;
 }
 
 // Renames made with MOVEFILE_WRITE_THROUGH are on the disk when they return.
