@@ -20,7 +20,7 @@ ctest --preset asan -j"$jobs"
 echo "== fuzzers (${FUZZ_SECONDS:-20} s each)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 
-echo "== Windows programs (64-bit, 32-bit): resources, under Wine, at 200 per cent, signing"
+echo "== Windows programs (64-bit, 32-bit): resources, under Wine, at 200 and 300 per cent, signing"
 for preset in windows windows32; do
   cmake --preset "$preset" -DTACTICO_FONT_DIR="$PWD/build/bin"
   cmake --build --preset "$preset" -j"$jobs"
@@ -28,6 +28,7 @@ for preset in windows windows32; do
   tests/wine/run.sh build "build-$preset"
   tests/wine/high_dpi.sh build "build-$preset"
 done
+tests/wine/high_dpi.sh build build-windows 3
 tests/wine/signing.sh build-windows
 
 echo "== benchmarks (short)"

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
-# The Windows program under Wine on a 200 per cent display (192 DPI):
-#   tests/wine/high_dpi.sh <native build dir> <windows build dir>
-# The client area must be 1280 by 960, every pixel a 2 by 2 block of the headless
-# rendering of the same screen, and clicks at doubled button positions must land.
+# The Windows program under Wine on a display at 200 (or 300) per cent:
+#   tests/wine/high_dpi.sh <native build dir> <windows build dir> [2|3]
+# The client area must be 1280 by 960 (1920 by 1440), every pixel a 2 by 2 (3 by
+# 3) block of the headless rendering of the same screen, and clicks at doubled
+# (tripled) button positions must land.
 set -euo pipefail
-[[ $# -eq 2 ]] || { echo "usage: $0 <native build dir> <windows build dir>" >&2; exit 2; }
+[[ $# -eq 2 || $# -eq 3 ]] || { echo "usage: $0 <native build dir> <windows build dir> [2|3]" >&2; exit 2; }
 bin=$(realpath "$1")/bin
 exe=$(realpath "$2")/bin/tactico-update.exe
 fixture=$bin/tactico-wine-fixture
@@ -12,7 +13,7 @@ for needed in "$exe" "$fixture" "$bin/tactico-demo"; do
     [[ -f $needed ]] || { echo "missing $needed" >&2; exit 1; }
 done
 
-scale=2
+scale=${3:-2}
 work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-wine-dpi.XXXXXX")
 update=$work/update
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
@@ -42,11 +43,11 @@ wait_for() {
     done
 }
 
-echo "== Wine at 192 DPI"
-# Large enough for the doubled window: the scale drops to 1 where it does not fit.
+echo "== Wine at $((96 * scale)) DPI"
+# Large enough for the scaled window: the scale drops where it does not fit.
 for n in $(seq 131 170); do
     [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-    Xvfb ":$n" -screen 0 1920x1200x24 -nolisten tcp >/dev/null 2>&1 &
+    Xvfb ":$n" -screen 0 "$((960 * scale))x$((600 * scale))x24" -nolisten tcp >/dev/null 2>&1 &
     xvfb_pid=$!
     export DISPLAY=":$n"
     wait_for 10 xdotool getdisplaygeometry && break
@@ -56,7 +57,7 @@ done
 [[ -n $xvfb_pid ]] || fail "no free X display"
 mkdir -p "$WINEPREFIX"
 wineboot -i >/dev/null 2>&1 || fail "wineboot"
-wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d 192 /f >/dev/null
+wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((96 * scale)) /f >/dev/null
 # Wine reads the DPI when its server starts.
 wineserver -k
 wineserver -w
@@ -101,5 +102,5 @@ click "$LANGUAGE_X" "$LANGUAGE_Y"
 expect_screen version
 press "$NEXT_X" "$NEXT_Y"
 expect_screen next-pressed
-echo "ok: clicks at doubled positions pressed English and Next"
+echo "ok: clicks at positions times $scale pressed English and Next"
 echo "PASS"
