@@ -6,10 +6,14 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 
+#include "platform/platform.h"
+#include "update/commit.h"
 #include "update/file_ops.h"
 #include "update/quick_start.h"
 
@@ -94,6 +98,62 @@ void readOnlyTargetIsReplaced(const std::string& install) {
           "after that failure the target is as it was, read-only");
 }
 
+// The commit writes the new version into the installation record; a record in
+// memory keeps the system's registry out of it.
+std::map<std::string, std::string> record;
+
+bool readRecord(const char* key, const char* value, char* buffer, std::uint32_t size) {
+    const auto found = record.find(std::string(key) + "\\" + value);
+    if (found == record.end() || found->second.size() >= size) {
+        return false;
+    }
+    std::strcpy(buffer, found->second.c_str());
+    return true;
+}
+
+bool writeRecord(const char* key, const char* value, const char* text) {
+    record[std::string(key) + "\\" + value] = text;
+    return true;
+}
+
+// The update moves the old file aside, puts the new one in its place and then
+// removes the old one, which is still read-only.
+void committedReadOnlyTargetLeavesNothingBehind(const std::string& folder) {
+    PlatformOps ops{};
+    ops.name = "record in memory";
+    ops.readRegistryString = readRecord;
+    ops.writeRegistryString = writeRecord;
+    selectPlatform(&ops);
+
+    const std::string install = folder + "\\game";
+    CreateDirectoryA(install.c_str(), nullptr);
+    const std::string target = entryTargetPath(install.c_str(), 0);
+    writeReadOnly(target, "old program");
+    writeFile(stagedPathFor(target), "new program");
+    StagedUpdate update;
+    update.installPath = install.c_str();
+    update.staged[0] = true;
+    update.sizes[0] = std::strlen("new program");
+    update.versionText = "Version 3.84";
+    check(commitUpdate(update) == CommitOutcome::Committed,
+          "the update of a read-only file commits");
+    check(readFile(target) == "new program", "the read-only file is replaced");
+
+    int files = 0;
+    WIN32_FIND_DATAA found;
+    const HANDLE search = FindFirstFileA((install + "\\*").c_str(), &found);
+    for (BOOL more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileA(search, &found)) {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            ++files;
+        }
+    }
+    if (search != INVALID_HANDLE_VALUE) {
+        FindClose(search);
+    }
+    check(files == 1, "its old copy is not left beside it");
+    selectPlatform(nullptr);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -114,6 +174,7 @@ int main(int argc, char** argv) {
     }
     quickStartGamesGoEvenWhenReadOnly(folder);
     readOnlyTargetIsReplaced(folder);
+    committedReadOnlyTargetLeavesNothingBehind(folder);
     std::printf("%d passed, %d failed\n", checks - failures, failures);
     return failures == 0 ? 0 : 1;
 }
