@@ -63,10 +63,11 @@ class FullDisk : public ::testing::Test {
         }
     }
     // Fills the file system but for about `left` bytes.
-    void fill(std::uintmax_t left) const {
-        const std::uintmax_t free = fs::space(disk).available;
-        fs::remove(disk / "filler");
-        writeFile(disk / "filler", std::string(free > left ? free - left : 0, 'f'));
+    void fill(std::uintmax_t left, const fs::path& on = {}) const {
+        const fs::path folder = on.empty() ? disk : on;
+        const std::uintmax_t free = fs::space(folder).available;
+        fs::remove(folder / "filler");
+        writeFile(folder / "filler", std::string(free > left ? free - left : 0, 'f'));
     }
     void expectOld() const {
         setup.expectFiles(disk, 0, 0);
@@ -112,6 +113,36 @@ TEST_F(FullDisk, ADiskFillingUpWhileStagingChangesNothingAndTheResumeContinues) 
     ASSERT_TRUE(script.waitState(CompletedScreen).key(win::kVkEscape).run(setup));
     setup.expectFiles(disk, 0, UpdateFileCount);
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+}
+
+// The record's own store full when the new version is to be written: the update
+// is undone, and goes through once there is room.
+TEST_F(FullDisk, ARecordOnAFullDiskUndoesTheUpdate) {
+    const fs::path recordDisk = disk / "record";
+    fs::create_directories(recordDisk);
+    ASSERT_EQ(::mount("tactico-record", recordDisk.c_str(), "tmpfs", 0, "size=64k"), 0);
+    const fs::path record = recordDisk / "registry.reg";
+    fs::copy_file(setup.root / "registry.reg", record);
+    setenv("TACTICO_REGISTRY", record.c_str(), 1);
+    Script script = toProgress();
+    script.then([&](UpdateWizard& w) {
+        if (w.progressCount == UpdateFileCount + 1) {
+            fill(0, recordDisk);
+            return true;
+        }
+        return false;
+    });
+    script.waitState(WriteFailureScreen).check([&](UpdateWizard&) {
+        expectOld();
+        fs::remove(recordDisk / "filler");
+    });
+    script.clickSlot(3).waitState(FolderEntryScreen).clickSlot(3).waitState(VersionScreen);
+    script.clickSlot(4).waitState(CompletedScreen).key(win::kVkEscape);
+    const bool ran = script.run(setup);
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+    ::umount2(recordDisk.c_str(), MNT_DETACH);
+    ASSERT_TRUE(ran);
+    setup.expectFiles(disk, 0, UpdateFileCount);
 }
 
 } // namespace
