@@ -23,16 +23,17 @@ bool syncFile(std::FILE* file) {
 
 namespace {
 
-bool syncDescriptorOf(const char* path, int flags) {
+// flush is fsync (this file or folder) or syncfs (its whole file system).
+bool flushOpened(const char* path, int flags, int (*flush)(int)) {
     const int descriptor = open(path, flags | O_CLOEXEC);
     if (descriptor < 0) {
         return false;
     }
-    const bool synced = fsync(descriptor) == 0;
+    const bool flushed = flush(descriptor) == 0;
     const int saved = errno;
     close(descriptor);
     errno = saved;
-    return synced;
+    return flushed;
 }
 
 } // namespace
@@ -47,15 +48,7 @@ bool syncPaths(const std::vector<std::string>& paths) {
         if (flushed.count(info.st_dev) != 0) {
             continue;
         }
-        const int descriptor = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (descriptor < 0) {
-            return false;
-        }
-        const bool synced = syncfs(descriptor) == 0;
-        const int saved = errno;
-        close(descriptor);
-        errno = saved;
-        if (!synced) {
+        if (!flushOpened(path.c_str(), O_RDONLY, syncfs)) {
             return false;
         }
         flushed.insert(info.st_dev);
@@ -64,7 +57,7 @@ bool syncPaths(const std::vector<std::string>& paths) {
 }
 
 bool syncFolder(const char* folder) {
-    return syncDescriptorOf(folder, O_RDONLY | O_DIRECTORY);
+    return flushOpened(folder, O_RDONLY | O_DIRECTORY, fsync);
 }
 
 bool moveReplacing(const char* source, const char* target) {
