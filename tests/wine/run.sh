@@ -144,4 +144,5 @@ logged=$(printf '%s' "$readme" | iconv -f UTF-8 -t CP1252 |
 call=$(grep -aF "Call shell32.ShellExecuteA(00000000," "$work/update.log" || true)
 [[ $call == *'"open"'* && $call == *"\"$logged\""* ]] || fail "Finish did not open $readme"
 echo "ok: Finish opened $readme through the shell"
+"$(dirname "$0")/silent.sh" "$1" "$2" || fail "the unattended runs"
 echo "PASS"
