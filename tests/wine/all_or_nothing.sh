@@ -1,0 +1,169 @@
+#!/usr/bin/env bash
+# The all-or-nothing update of the Windows program under Wine, run unattended:
+#   tests/wine/all_or_nothing.sh <native build dir> <windows build dir>
+# A data file held open by the running game, a package cut short and a package
+# whose digest does not match must each leave every installation file and the
+# record as they were, with nothing of the update's left beside them; the held
+# file, once let go, must update. The digest file pack mode writes must satisfy
+# sha256sum -c. Uses the Wine prefix in $WINEPREFIX when one is set (run.sh's),
+# else a new one.
+set -euo pipefail
+[[ $# -eq 2 ]] || { echo "usage: $0 <native build dir> <windows build dir>" >&2; exit 2; }
+bin=$(realpath "$1")/bin
+exe=$(realpath "$2")/bin/tactico-update.exe
+holder=$(realpath "$2")/bin/tactico-hold-open.exe
+fixture=$bin/tactico-wine-fixture
+for needed in "$exe" "$holder" "$fixture" "$bin/tactico-demo"; do
+    [[ -f $needed ]] || { echo "missing $needed" >&2; exit 1; }
+done
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-all-or-nothing.XXXXXX")
+own_prefix=""
+if [[ -z ${WINEPREFIX:-} ]]; then
+    own_prefix=1
+    export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+fi
+record='HKLM\Software\Brackwater Ltd\Tactico'
+installed="Version 3.69 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
+expected="Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
+holder_pid=""
+
+cleanup() {
+    local status=$?
+    set +e
+    [[ -n $holder_pid ]] && kill "$holder_pid" 2>/dev/null
+    [[ -n $own_prefix ]] && wineserver -k 2>/dev/null
+    if [[ $status -ne 0 && -n ${KEEP_WINE_WORK:-} ]]; then
+        echo "work folder kept: $work" >&2
+    else
+        rm -rf "$work"
+    fi
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
+
+# sample <name>: a fresh 3.69 installation and update folder, the record pointing
+# there, and a copy of the installation as it was, modes included.
+sample() {
+    root=$work/$1
+    update=$root/update
+    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
+    cp "$exe" "$update/"
+    wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null
+    wine reg add "$record" /v Location /d "$(winepath -w "$root/installation")" /f /reg:32 >/dev/null
+    cp -a "$root/installation" "$root/before"
+}
+
+# silent <expected exit code> <arguments...>: the program in the update folder.
+silent() {
+    local want=$1 got=0
+    shift
+    log=$root/run.log
+    rm -f "$log"
+    (cd "$update" && wine ./tactico-update.exe /silent /lang=eng "$@" "/log=$(winepath -w "$log")" \
+        >"$root/output" 2>&1) || got=$?
+    [[ $got -eq $want ]] || { cat "$log" >&2 || true; fail "exit code $got, not $want, for $*"; }
+}
+logged() { grep -qF -- "$1" "$log" || { cat "$log" >&2; fail "the log lacks: $1"; }; }
+recorded() { wine reg query "$record" /v Version /reg:32 | grep -qF "$1"; }
+# Wine keeps Windows' read-only attribute as the Unix write bits; the execute bits
+# it sets from the name alone (a renamed .exe gains them), so they are left out.
+listing() { (cd "$1" && find . -printf '%P %y %s\n' -type f ! -perm -u=w -printf '%P read-only\n' | sort); }
+
+# Every file byte for byte as before, read-only where it was, nothing added, and the
+# record still naming the old version.
+untouched() {
+    diff -r "$root/before" "$root/installation" >&2 || fail "$1: the installation changed"
+    diff <(listing "$root/before") <(listing "$root/installation") >&2 ||
+        fail "$1: files added or removed, or read-only no longer"
+    recorded "$installed" || fail "$1: the record changed"
+}
+
+# A package at fault is refused by the first step, before anything is written.
+caught_first() { ! grep -q "Staged" "$log" || { cat "$log" >&2; fail "$1: entries staged first"; }; }
+
+# entry_offset <index>: where entry index starts in update.dat (the table is 47
+# little-endian 32-bit counts).
+entry_offset() {
+    local offset=188 count
+    for count in $(od -An -v -tu4 -N $((4 * $1)) "$update/update.dat"); do
+        offset=$((offset + count))
+    done
+    echo "$offset"
+}
+entry_count() { od -An -tu4 -j $((4 * $1)) -N 4 "$update/update.dat" | tr -d ' '; }
+
+if [[ -n $own_prefix ]]; then
+    echo "== Wine prefix"
+    mkdir -p "$WINEPREFIX"
+    wineserver -p 60
+    wineboot -i >/dev/null 2>&1 || fail "wineboot"
+fi
+
+echo "== a data file held open by the game"
+sample held
+target=$root/installation/data/club.dat
+release=$root/release
+wine "$holder" "$(winepath -w "$target")" "$(winepath -w "$release")" >"$root/holder" 2>&1 &
+holder_pid=$!
+wait_for 30 grep -q holding "$root/holder" || { cat "$root/holder" >&2; fail "club.dat not held"; }
+silent 3
+logged "Undid the update"
+# club.dat is the 15th entry: the 14 before it were in place and had to go back.
+[[ $(grep -c "Replaced" "$log") -eq 14 ]] || { cat "$log" >&2; fail "not 14 files replaced first"; }
+failure=$(grep -F "Cannot move" "$log" | head -1)
+[[ $failure == *'\data\club.dat to '* ]] || { cat "$log" >&2; fail "the log does not name club.dat"; }
+untouched "club.dat held open"
+echo "ok: exit code 3, 14 files put back, all 47 and the record as before; ${failure:20}"
+
+touch "$release"
+wait "$holder_pid" || fail "the holder ended with $?"
+holder_pid=""
+silent 0 /deletequickstart
+"$fixture" check "$root" || fail "not updated once club.dat was let go"
+recorded "$expected" || fail "\"$expected\" was not recorded"
+leftovers=$(find "$root/installation" -name '*-update' -o -name '*.journal')
+[[ -z $leftovers ]] || fail "left in the installation: $leftovers"
+echo "ok: let go, the next run updates: \"$expected\" recorded, nothing left beside"
+
+echo "== a package cut inside an entry"
+sample cut
+# Without a digest file beside it, the length alone must tell.
+rm "$update/update.dat.sha256"
+truncate -s $(($(entry_offset 20) + $(entry_count 20) / 2)) "$update/update.dat"
+silent 2
+logged "The update file is corrupt"
+caught_first "update.dat cut inside entry 20"
+untouched "update.dat cut inside entry 20"
+echo "ok: exit code 2, refused before anything was staged, nothing changed"
+
+echo "== a package that is not the one its digest names"
+sample corrupt
+at=$(($(entry_offset 46) + $(entry_count 46) - 1))
+byte=$(od -An -tu1 -j "$at" -N 1 "$update/update.dat" | tr -d ' ')
+printf "\\$(printf %03o $(((byte + 1) % 256)))" |
+    dd of="$update/update.dat" bs=1 seek="$at" conv=notrunc status=none
+silent 2
+logged "update.dat.sha256 says"
+caught_first "update.dat unlike its digest"
+untouched "update.dat unlike its digest"
+echo "ok: the last entry's last byte changed: exit code 2, refused before anything was staged"
+
+echo "== pack mode's digest file"
+mv "$update/update.dat" "$root/linux.dat"
+mv "$update/update.dat.sha256" "$root/linux.dat.sha256"
+silent 0 -pack
+(cd "$update" && sha256sum --quiet --strict -c update.dat.sha256) ||
+    fail "sha256sum -c refuses the digest file"
+cmp "$root/linux.dat.sha256" "$update/update.dat.sha256" || fail "not the Linux build's digest file"
+echo "ok: sha256sum -c accepts it, byte for byte the Linux build's"
+echo "PASS"
