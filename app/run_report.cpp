@@ -35,7 +35,8 @@ void logRunStart(const char* commandLine) {
     loggedState = -1;
     runLog("Tactico Update started: %s", UpdaterVersionText);
     runLog("Command line: %s", commandLine != nullptr ? commandLine : "");
-    runLog("Platform: %s, %s desktop", run_context::platformDescription.c_str(), platform().name);
+    const std::string& system = run_context::platformDescription;
+    runLog("Platform: %s%s%s desktop", system.c_str(), system.empty() ? "" : ", ", platform().name);
     if (options.pack) {
         runLog("Mode: pack%s", options.silent ? ", unattended" : "");
     } else if (options.silent) {

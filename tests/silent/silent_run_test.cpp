@@ -4,7 +4,6 @@
 
 #include "app/command_line.h"
 #include "app/language_codes.h"
-#include "app/run_context.h"
 #include "tests/wizard/wizard_harness.h"
 
 namespace {
@@ -131,14 +130,6 @@ TEST(SilentRun, LanguageFolderAndQuickStartFromTheCommandLine) {
     EXPECT_FALSE(fs::exists(setup.game / "qstart" / "old.qst"));
     EXPECT_TRUE(logHas(r, "Language: fra"));
     EXPECT_TRUE(logHas(r, "Installation folder: \"" + setup.game.string() + "\""));
-
-    // Without /lang the desktop's language is taken.
-    SampleSetup second("silent-system-language");
-    run_context::systemLanguage = Swedish;
-    const RunResult swedish = run(second, "/silent");
-    run_context::systemLanguage = English;
-    EXPECT_EQ(swedish.exitCode, 0);
-    EXPECT_EQ(readFile(second.target(42)), readmeContents(Swedish));
 }
 
 TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
