@@ -145,4 +145,5 @@ call=$(grep -aF "Call shell32.ShellExecuteA(00000000," "$work/update.log" || tru
 [[ $call == *'"open"'* && $call == *"\"$logged\""* ]] || fail "Finish did not open $readme"
 echo "ok: Finish opened $readme through the shell"
 "$(dirname "$0")/silent.sh" "$1" "$2" || fail "the unattended runs"
+"$(dirname "$0")/all_or_nothing.sh" "$1" "$2" || fail "the all-or-nothing update"
 echo "PASS"
