@@ -62,4 +62,26 @@ inline int toPhysicalOuter(int logicalOuter, int logicalFrame, int physicalFrame
     return (logicalOuter - logicalFrame) * scale + physicalFrame;
 }
 
+// Where a window of the given outer size goes after a change of DPI: centred on
+// the place the system suggests, moved back inside the work area where it would
+// stick out, its top left corner inside when it is larger than the work area.
+struct Box {
+    int left;
+    int top;
+    int width;
+    int height;
+};
+inline int placeOnAxis(int size, int suggestedStart, int suggestedSize, int workStart,
+                       int workSize) {
+    int at = suggestedStart + (suggestedSize - size) / 2;
+    if (at > workStart + workSize - size)
+        at = workStart + workSize - size;
+    return at < workStart ? workStart : at;
+}
+inline Box placeAfterDpiChange(int width, int height, const Box& suggested, const Box& workArea) {
+    return Box{placeOnAxis(width, suggested.left, suggested.width, workArea.left, workArea.width),
+               placeOnAxis(height, suggested.top, suggested.height, workArea.top, workArea.height),
+               width, height};
+}
+
 } // namespace display_scale

@@ -1,4 +1,3 @@
-#include <algorithm>
 #include <cstdlib>
 
 #include "platform/display_scale.h"
@@ -198,13 +197,13 @@ RECT rescaleForDpi(HWND window, int dpi, const RECT& suggested) {
     const SIZE frame = frameSize(style, dpi);
     const int width = logicalWidth * s.scale + frame.cx;
     const int height = logicalHeight * s.scale + frame.cy;
-    // Keep the window where the system put it, centred on the suggested place but
-    // inside the work area of the display it moved to.
-    LONG left = (suggested.left + suggested.right - width) / 2;
-    LONG top = (suggested.top + suggested.bottom - height) / 2;
-    left = std::max(work.left, std::min(left, work.right - width));
-    top = std::max(work.top, std::min(top, work.bottom - height));
-    return RECT{left, top, left + width, top + height};
+    const auto box = [](const RECT& rect) {
+        return display_scale::Box{rect.left, rect.top, rect.right - rect.left,
+                                  rect.bottom - rect.top};
+    };
+    const display_scale::Box placed =
+        display_scale::placeAfterDpiChange(width, height, box(suggested), box(work));
+    return RECT{placed.left, placed.top, placed.left + width, placed.top + height};
 }
 
 } // namespace win32

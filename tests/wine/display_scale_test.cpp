@@ -51,4 +51,23 @@ TEST(DisplayScale, PositionsRoundDownAndWindowsKeepTheirCentre) {
     EXPECT_EQ(display_scale::toPhysicalPosition(186, 652, 652, 1), 186);
 }
 
+TEST(DisplayScale, AfterADpiChangeTheWindowStaysOnItsNewDisplay) {
+    using display_scale::Box;
+    // A second display to the right of the first: x 1920 to 3840.
+    const Box work{1920, 0, 1920, 1040};
+    // Centred on the suggested place.
+    Box placed = display_scale::placeAfterDpiChange(1304, 1018, {2400, 10, 900, 700}, work);
+    EXPECT_EQ(placed.left, 2400 + (900 - 1304) / 2);
+    EXPECT_EQ(placed.top, 0) << "would start above the work area";
+    // Sticking out to the right and below: moved back in.
+    placed = display_scale::placeAfterDpiChange(1304, 1018, {3500, 900, 300, 100}, work);
+    EXPECT_EQ(placed.left, 3840 - 1304);
+    EXPECT_EQ(placed.top, 1040 - 1018);
+    // Larger than the work area: its top left corner inside.
+    placed = display_scale::placeAfterDpiChange(2000, 1200, {2000, 10, 900, 700}, work);
+    EXPECT_EQ(placed.left, 1920);
+    EXPECT_EQ(placed.top, 0);
+    EXPECT_EQ(placed.width, 2000);
+}
+
 } // namespace
