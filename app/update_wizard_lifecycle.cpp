@@ -1,10 +1,12 @@
 #include <cstring>
+#include <string>
 #include <new>
 
 #include "app/devices.h"
 #include "app/run_context.h"
 #include "app/test_hooks.h"
 #include "datafile/directory.h"
+#include "update/commit.h"
 #include "update/package.h"
 #include "update/run_log.h"
 #include "wizard/texts.h"
@@ -29,6 +31,15 @@ KEYBOARD* createKeyboard() {
 void showStartupMessage(const char* title, const char* text) {
     runLog("%s: %s", title, text);
     platform().messageBox(title, text);
+}
+
+// An update killed in an administrator's /dir left its journal there, not where
+// the record points.
+void finishInterruptedUpdateInGivenFolder() {
+    const std::string& folder = run_context::options.installFolder;
+    if (!folder.empty() && installPathFits(folder.c_str())) {
+        recoverUpdate(folder.c_str());
+    }
 }
 
 // The box has one text for every cause; the log tells them apart.
@@ -68,6 +79,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
         finished = true;
     } else {
         finishInterruptedUpdate();
+        finishInterruptedUpdateInGivenFolder();
     }
 
     mouse = createMouse();

@@ -132,6 +132,17 @@ TEST(SilentRun, LanguageFolderAndQuickStartFromTheCommandLine) {
     EXPECT_TRUE(logHas(r, "Installation folder: \"" + setup.game.string() + "\""));
 }
 
+// What a killed update left in the folder an administrator names is cleared at
+// start, even when the run ends before it reaches the update.
+TEST(SilentRun, LeftoversInTheGivenFolderAreClearedAtStart) {
+    SampleSetup setup("silent-leftover");
+    setup.writeRecord(nullptr, nullptr);
+    const fs::path leftover = setup.target(1).string() + ".new-update";
+    writeFile(leftover, "half");
+    EXPECT_EQ(run(setup, "/silent /dir=" + setup.game.string()).exitCode, 1);
+    EXPECT_FALSE(fs::exists(leftover));
+}
+
 TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
     struct Case {
         const char* name;
