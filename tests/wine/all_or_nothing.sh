@@ -4,9 +4,9 @@
 # A data file held open by the running game, a package cut short and a package
 # whose digest does not match must each leave every installation file and the
 # record as they were, with nothing of the update's left beside them; the held
-# file, once let go, must update. The digest file pack mode writes must satisfy
-# sha256sum -c. Uses the Wine prefix in $WINEPREFIX when one is set (run.sh's),
-# else a new one.
+# file, once let go, must update: in a new run, and in the window through Back,
+# Next, Next. The digest file pack mode writes must satisfy sha256sum -c.
+# Uses the Wine prefix and X display it is given (run.sh's), else its own.
 set -euo pipefail
 [[ $# -eq 2 ]] || { echo "usage: $0 <native build dir> <windows build dir>" >&2; exit 2; }
 bin=$(realpath "$1")/bin
@@ -17,7 +17,8 @@ for needed in "$exe" "$holder" "$fixture" "$bin/tactico-demo"; do
     [[ -f $needed ]] || { echo "missing $needed" >&2; exit 1; }
 done
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-all-or-nothing.XXXXXX")
+# A name past ASCII: the undo's paths go through the ANSI code page too.
+work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-all-or-nothing-Malmö.XXXXXX")
 own_prefix=""
 if [[ -z ${WINEPREFIX:-} ]]; then
     own_prefix=1
@@ -26,13 +27,15 @@ fi
 record='HKLM\Software\Brackwater Ltd\Tactico'
 installed="Version 3.69 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
 expected="Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
-holder_pid=""
+holder_pid="" program_pid="" xvfb_pid=""
 
 cleanup() {
     local status=$?
     set +e
     [[ -n $holder_pid ]] && kill "$holder_pid" 2>/dev/null
+    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
     [[ -n $own_prefix ]] && wineserver -k 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
     if [[ $status -ne 0 && -n ${KEEP_WINE_WORK:-} ]]; then
         echo "work folder kept: $work" >&2
     else
@@ -63,6 +66,18 @@ sample() {
     cp -a "$root/installation" "$root/before"
 }
 
+# hold <file>: opened as the running game opens it, until let_go.
+hold() {
+    wine "$holder" "$(winepath -w "$1")" "$(winepath -w "$root/release")" >"$root/holder" 2>&1 &
+    holder_pid=$!
+    wait_for 30 grep -q holding "$root/holder" || { cat "$root/holder" >&2; fail "$1 not held"; }
+}
+let_go() {
+    touch "$root/release"
+    wait "$holder_pid" || fail "the holder ended with $?"
+    holder_pid=""
+}
+
 # silent <expected exit code> <arguments...>: the program in the update folder.
 silent() {
     local want=$1 got=0
@@ -88,6 +103,15 @@ untouched() {
     recorded "$installed" || fail "$1: the record changed"
 }
 
+# updated: the installation new, the record new, nothing of the update left beside.
+updated() {
+    "$fixture" check "$root" || fail "$1: not updated"
+    recorded "$expected" || fail "$1: \"$expected\" was not recorded"
+    local leftovers
+    leftovers=$(find "$root/installation" -name '*-update' -o -name '*.journal')
+    [[ -z $leftovers ]] || fail "$1: left in the installation: $leftovers"
+}
+
 # A package at fault is refused by the first step, before anything is written.
 caught_first() { ! grep -q "Staged" "$log" || { cat "$log" >&2; fail "$1: entries staged first"; }; }
 
@@ -102,8 +126,21 @@ entry_offset() {
 }
 entry_count() { od -An -tu4 -j $((4 * $1)) -N 4 "$update/update.dat" | tr -d ' '; }
 
+# Wine's desktop takes the display of the first program in the prefix.
+if [[ -z ${DISPLAY:-} ]]; then
+    for n in $(seq 90 130); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        export DISPLAY=":$n"
+        wait_for 10 xdotool getdisplaygeometry && break
+        kill "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=""
+    done
+    [[ -n $xvfb_pid ]] || fail "no free X display"
+fi
 if [[ -n $own_prefix ]]; then
-    echo "== Wine prefix"
+    echo "== Wine prefix and display"
     mkdir -p "$WINEPREFIX"
     wineserver -p 60
     wineboot -i >/dev/null 2>&1 || fail "wineboot"
@@ -111,29 +148,67 @@ fi
 
 echo "== a data file held open by the game"
 sample held
-target=$root/installation/data/club.dat
-release=$root/release
-wine "$holder" "$(winepath -w "$target")" "$(winepath -w "$release")" >"$root/holder" 2>&1 &
-holder_pid=$!
-wait_for 30 grep -q holding "$root/holder" || { cat "$root/holder" >&2; fail "club.dat not held"; }
+hold "$root/installation/data/club.dat"
 silent 3
 logged "Undid the update"
 # club.dat is the 15th entry: the 14 before it were in place and had to go back.
 [[ $(grep -c "Replaced" "$log") -eq 14 ]] || { cat "$log" >&2; fail "not 14 files replaced first"; }
-failure=$(grep -F "Cannot move" "$log" | head -1)
+# The log is in the ANSI code page.
+failure=$(grep -aF "Cannot move" "$log" | head -1 | iconv -f CP1252 -t UTF-8)
 [[ $failure == *'\data\club.dat to '* ]] || { cat "$log" >&2; fail "the log does not name club.dat"; }
 untouched "club.dat held open"
 echo "ok: exit code 3, 14 files put back, all 47 and the record as before; ${failure:20}"
 
-touch "$release"
-wait "$holder_pid" || fail "the holder ended with $?"
-holder_pid=""
+let_go
 silent 0 /deletequickstart
-"$fixture" check "$root" || fail "not updated once club.dat was let go"
-recorded "$expected" || fail "\"$expected\" was not recorded"
-leftovers=$(find "$root/installation" -name '*-update' -o -name '*.journal')
-[[ -z $leftovers ]] || fail "left in the installation: $leftovers"
+updated "club.dat let go"
 echo "ok: let go, the next run updates: \"$expected\" recorded, nothing left beside"
+
+echo "== the same in the window, retried with Back, Next, Next"
+sample window
+eval "$("$bin/tactico-demo" buttons --root "$root")" || fail "button positions"
+# The write-failure screen's Back sits where the quick-start screen's Yes does,
+# the folder screen's Next where the version screen's Next does.
+BACK_X=$YES_X BACK_Y=$YES_Y
+"$fixture" screens "$root" || fail "headless renderings"
+hold "$root/installation/data/club.dat"
+log=$root/run.log
+(cd "$update" && exec wine ./tactico-update.exe "/log=$(winepath -w "$log")" >"$root/output" 2>&1) &
+program_pid=$!
+located() {
+    import -window root -depth 8 "$root/capture.ppm" &&
+        "$fixture" locate "$root/capture.ppm" "$root/language.ppm" >"$root/origin"
+}
+wait_for 60 located || fail "the language screen is not on the display"
+read -r ox oy <"$root/origin"
+# The program polls the button once a frame: hold it across a few frames.
+click() { xdotool mousemove $((ox + $1)) $((oy + $2)) sleep 0.1 mousedown 1 sleep 0.3 mouseup 1; }
+showing() { grep -aF "Screen: " "$log" | tail -1 | grep -qF "Screen: $1"; }
+# at_screen <screen> <x> <y>: once the screen is up, a click at x, y.
+at_screen() { wait_for 30 showing "$1" || { cat "$log" >&2; fail "no $1 screen"; }; click "$2" "$3"; }
+at_screen language "$LANGUAGE_X" "$LANGUAGE_Y"
+at_screen version "$NEXT_X" "$NEXT_Y"
+wait_for 30 showing "write failure" || { cat "$log" >&2; fail "no write-failure screen"; }
+# Until the retry the staged files wait beside their targets, and only they.
+diff -r -x '*.new-update' "$root/before" "$root/installation" >&2 ||
+    fail "the installation changed before the retry"
+recorded "$installed" || fail "the record changed before the retry"
+staged=$(grep -c "Staged" "$log")
+[[ $(find "$root/installation" -name '*.new-update' | wc -l) -eq $staged ]] ||
+    fail "not all $staged staged files kept for the retry"
+let_go
+at_screen "write failure" "$BACK_X" "$BACK_Y"
+at_screen "folder entry" "$NEXT_X" "$NEXT_Y"
+at_screen version "$NEXT_X" "$NEXT_Y"
+at_screen "quick start" "$YES_X" "$YES_Y"
+[[ $(grep -c "Staged" "$log") -eq $staged ]] || fail "the retry staged again"
+at_screen completed "$FINISH_X" "$FINISH_Y"
+wait_for 30 eval '! kill -0 "$program_pid"' || fail "the program still runs after Finish"
+wait "$program_pid" || fail "exit code $? after Finish"
+program_pid=""
+updated "the retry in the window"
+echo "ok: write-failure screen with $staged files staged and all else old; let go, Back, Next," \
+    "Next committed them without staging again"
 
 echo "== a package cut inside an entry"
 sample cut
