@@ -1,6 +1,6 @@
 #include <cstring>
-#include <string>
 #include <new>
+#include <string>
 
 #include "app/devices.h"
 #include "app/run_context.h"
