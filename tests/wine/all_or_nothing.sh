@@ -1,12 +1,15 @@
 #!/usr/bin/env bash
-# The all-or-nothing update of the Windows program under Wine, run unattended:
+# The all-or-nothing update of the Windows program under Wine:
 #   tests/wine/all_or_nothing.sh <native build dir> <windows build dir>
 # A data file held open by the running game, a package cut short and a package
 # whose digest does not match must each leave every installation file and the
 # record as they were, with nothing of the update's left beside them; the held
 # file, once let go, must update: in a new run, and in the window through Back,
-# Next, Next. The digest file pack mode writes must satisfy sha256sum -c.
-# Uses the Wine prefix and X display it is given (run.sh's), else its own.
+# Next, Next. A run killed while staging or inside the commit must be cleaned up
+# or completed by the next start. The digest file pack mode writes must satisfy
+# sha256sum -c. Most runs are unattended (/silent): their exit code tells the
+# screen they ended on. Uses the Wine prefix and X display it is given (run.sh's),
+# else its own.
 set -euo pipefail
 [[ $# -eq 2 ]] || { echo "usage: $0 <native build dir> <windows build dir>" >&2; exit 2; }
 bin=$(realpath "$1")/bin
@@ -55,7 +58,7 @@ wait_for() {
 }
 
 # sample <name>: a fresh 3.69 installation and update folder, the record pointing
-# there, and a copy of the installation as it was, modes included.
+# there, and a copy of the installation as it was.
 sample() {
     root=$work/$1
     update=$root/update
@@ -86,7 +89,7 @@ silent() {
     rm -f "$log"
     (cd "$update" && wine ./tactico-update.exe /silent /lang=eng "$@" "/log=$(winepath -w "$log")" \
         >"$root/output" 2>&1) || got=$?
-    [[ $got -eq $want ]] || { cat "$log" >&2 || true; fail "exit code $got, not $want, for $*"; }
+    [[ $got -eq $want ]] || { cat "$log" >&2 || true; fail "exit code $got, not $want (/silent $*)"; }
 }
 logged() { grep -qF -- "$1" "$log" || { cat "$log" >&2; fail "the log lacks: $1"; }; }
 recorded() { wine reg query "$record" /v Version /reg:32 | grep -qF "$1"; }
@@ -162,6 +165,7 @@ echo "ok: exit code 3, 14 files put back, all 47 and the record as before; ${fai
 let_go
 silent 0 /deletequickstart
 updated "club.dat let go"
+cp -a "$root/installation" "$work/updated"
 echo "ok: let go, the next run updates: \"$expected\" recorded, nothing left beside"
 
 echo "== the same in the window, retried with Back, Next, Next"
@@ -209,6 +213,48 @@ program_pid=""
 updated "the retry in the window"
 echo "ok: write-failure screen with $staged files staged and all else old; let go, Back, Next," \
     "Next committed them without staging again"
+
+echo "== killed while staging, and inside the commit"
+# killed_at <file> [<witness>]: an unattended run, killed the moment file appears;
+# false when the witness (the file itself unless named) had gone by then.
+killed_at() {
+    (cd "$update" && exec wine ./tactico-update.exe /silent /lang=eng >/dev/null 2>&1) &
+    local pid=$!
+    until [[ -e $1 ]] || ! kill -0 "$pid" 2>/dev/null; do :; done
+    kill -STOP "$pid" 2>/dev/null
+    local caught=0
+    [[ -e ${2:-$1} ]] || caught=1
+    kill -KILL "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null || true
+    return "$caught"
+}
+# The next start, which finds the installation through the record, cleans up or
+# completes; without update.dat it then stops at the first step.
+restart() {
+    mv "$update/update.dat" "$root/update.dat"
+    silent 2
+}
+sample staging
+killed_at "$root/installation/data/common_names.dat.new-update" || fail "the run ended first"
+restart
+untouched "killed while staging"
+echo "ok: killed at entry 19 of 47: the next start removed what was staged, nothing changed"
+# club.dat, the 15th entry, goes aside after the 14 before it are in place. The
+# commit takes milliseconds, so a run may be past it before it is stopped.
+for attempt in 1 2 3; do
+    sample "commit$attempt"
+    killed_at "$root/installation/data/club.dat.old-update" \
+        "$root/installation/tactico-update.journal" && break
+    ((attempt < 3)) || fail "three runs ended before they were caught inside the commit"
+done
+moved=$(find "$root/installation" -name '*.old-update' | wc -l)
+restart
+logged "Completed the interrupted update"
+diff -r -x qstart "$work/updated" "$root/installation" >&2 || fail "killed in the commit: not updated"
+diff -r "$root/before/qstart" "$root/installation/qstart" >&2 || fail "quick-start games changed"
+recorded "$expected" || fail "killed in the commit: \"$expected\" was not recorded"
+echo "ok: killed inside the commit with $moved old files aside: the next start completed it," \
+    "every file and the record new, nothing left beside"
 
 echo "== a package cut inside an entry"
 sample cut
