@@ -11,10 +11,11 @@ namespace {
 // a 64-bit tool would be). On 32-bit Windows both flags are ignored.
 constexpr REGSAM Views[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
 
-bool openRecord(const char* keyPath, HKEY* key) {
+// Only the access the call needs: a record that may be read but not changed must
+// still be found, so that its write fails where the update can undo itself.
+bool openRecord(const char* keyPath, REGSAM access, HKEY* key) {
     for (REGSAM view : Views) {
-        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, KEY_ALL_ACCESS | view, key) ==
-            ERROR_SUCCESS) {
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, access | view, key) == ERROR_SUCCESS) {
             return true;
         }
     }
@@ -29,7 +30,7 @@ bool readRegistryString(const char* keyPath, const char* valueName, char* buffer
         return false;
     }
     HKEY key;
-    if (!openRecord(keyPath, &key)) {
+    if (!openRecord(keyPath, KEY_QUERY_VALUE, &key)) {
         return false;
     }
     DWORD type = REG_SZ;
@@ -59,7 +60,7 @@ bool readRegistryString(const char* keyPath, const char* valueName, char* buffer
 
 bool writeRegistryString(const char* keyPath, const char* valueName, const char* text) {
     HKEY key;
-    if (!openRecord(keyPath, &key) &&
+    if (!openRecord(keyPath, KEY_SET_VALUE, &key) &&
         RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
                         KEY_ALL_ACCESS | Views[0], nullptr, &key, nullptr) != ERROR_SUCCESS) {
         return false;
