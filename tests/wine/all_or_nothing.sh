@@ -15,8 +15,10 @@ set -euo pipefail
 bin=$(realpath "$1")/bin
 exe=$(realpath "$2")/bin/tactico-update.exe
 holder=$(realpath "$2")/bin/tactico-hold-open.exe
+access=$(realpath "$2")/bin/tactico-record-access.exe
+killer=$(realpath "$2")/bin/tactico-kill-at.exe
 fixture=$bin/tactico-wine-fixture
-for needed in "$exe" "$holder" "$fixture" "$bin/tactico-demo"; do
+for needed in "$exe" "$holder" "$access" "$killer" "$fixture" "$bin/tactico-demo"; do
     [[ -f $needed ]] || { echo "missing $needed" >&2; exit 1; }
 done
 
@@ -28,15 +30,17 @@ if [[ -z ${WINEPREFIX:-} ]]; then
     export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 fi
 record='HKLM\Software\Brackwater Ltd\Tactico'
+key='Software\Brackwater Ltd\Tactico'
 installed="Version 3.69 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
 expected="Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
-holder_pid="" program_pid="" xvfb_pid=""
+holder_pid="" program_pid="" xvfb_pid="" locked=""
 
 cleanup() {
     local status=$?
     set +e
     [[ -n $holder_pid ]] && kill "$holder_pid" 2>/dev/null
     [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
+    [[ -n $locked ]] && wine "$access" writable "$key"
     [[ -n $own_prefix ]] && wineserver -k 2>/dev/null
     [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
     if [[ $status -ne 0 && -n ${KEEP_WINE_WORK:-} ]]; then
@@ -216,17 +220,12 @@ echo "ok: write-failure screen with $staged files staged and all else old; let g
 
 echo "== killed while staging, and inside the commit"
 # killed_at <file> [<witness>]: an unattended run, killed the moment file appears;
-# false when the witness (the file itself unless named) had gone by then.
+# false when the witness (the file itself unless named) had gone by then. Wine
+# runs a program as a process of its own, apart from the one the shell starts:
+# the helper starts it and kills it through its handle.
 killed_at() {
-    (cd "$update" && exec wine ./tactico-update.exe /silent /lang=eng >/dev/null 2>&1) &
-    local pid=$!
-    until [[ -e $1 ]] || ! kill -0 "$pid" 2>/dev/null; do :; done
-    kill -STOP "$pid" 2>/dev/null
-    local caught=0
-    [[ -e ${2:-$1} ]] || caught=1
-    kill -KILL "$pid" 2>/dev/null
-    wait "$pid" 2>/dev/null || true
-    return "$caught"
+    (cd "$update" && wine "$killer" "$(winepath -w "$1")" "$(winepath -w "${2:-$1}")" \
+        "$(winepath -w "$update/tactico-update.exe")" /silent /lang=eng >/dev/null 2>&1)
 }
 # The next start, which finds the installation through the record, cleans up or
 # completes; without update.dat it then stops at the first step.
@@ -255,6 +254,19 @@ diff -r "$root/before/qstart" "$root/installation/qstart" >&2 || fail "quick-sta
 recorded "$expected" || fail "killed in the commit: \"$expected\" was not recorded"
 echo "ok: killed inside the commit with $moved old files aside: the next start completed it," \
     "every file and the record new, nothing left beside"
+
+echo "== a record that cannot be written"
+sample record
+wine "$access" read-only "$key" || fail "the record could not be made read-only"
+locked=1
+silent 3
+logged "Cannot write \"Version\""
+logged "Undid the update"
+[[ $(grep -c "Replaced" "$log") -eq 47 ]] || { cat "$log" >&2; fail "not all 47 files replaced first"; }
+untouched "a read-only record"
+wine "$access" writable "$key" || fail "the record could not be made writable again"
+locked=""
+echo "ok: exit code 3, all 47 files put back, the record as it was"
 
 echo "== a package cut inside an entry"
 sample cut
