@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # The all-or-nothing update of the Windows program under Wine:
 #   tests/wine/all_or_nothing.sh <native build dir> <windows build dir>
-# A data file held open by the running game, a package cut short and a package
-# whose digest does not match must each leave every installation file and the
-# record as they were, with nothing of the update's left beside them; the held
-# file, once let go, must update: in a new run, and in the window through Back,
-# Next, Next. A run killed while staging or inside the commit must be cleaned up
-# or completed by the next start. The digest file pack mode writes must satisfy
-# sha256sum -c. Most runs are unattended (/silent): their exit code tells the
-# screen they ended on. Uses the Wine prefix and X display it is given (run.sh's),
-# else its own.
+# A data file held open by the running game, a record that may be read but not
+# changed, a package cut short and a package whose digest does not match must each
+# leave every installation file and the record as they were, with nothing of the
+# update's left beside them; the held file, once let go, must update: in a new
+# run, and in the window through Back, Next, Next. A run killed while staging or
+# inside the commit must be cleaned up or completed by the next start. The digest
+# file pack mode writes must satisfy sha256sum -c. Most runs are unattended
+# (/silent): their exit code tells the screen they ended on. Uses the Wine prefix
+# and X display it is given (run.sh's), else its own.
 set -euo pipefail
 [[ $# -eq 2 ]] || { echo "usage: $0 <native build dir> <windows build dir>" >&2; exit 2; }
 bin=$(realpath "$1")/bin
