@@ -95,7 +95,7 @@ struct PlatformOps {
 
     // String values under HKEY_LOCAL_MACHINE\<keyPath>. Reads fail where the
     // registry's would: missing key or value, a value longer than bufferSize, or a
-    // key the caller may not open with full access.
+    // key the caller may not read.
     bool (*readRegistryString)(const char* keyPath, const char* valueName, char* buffer,
                                std::uint32_t bufferSize);
     bool (*writeRegistryString)(const char* keyPath, const char* valueName, const char* text);

@@ -128,7 +128,7 @@ bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
         return false;
     }
     const std::string path = storePath();
-    if (::access(path.c_str(), R_OK | W_OK) != 0) {
+    if (::access(path.c_str(), R_OK) != 0) {
         return false;
     }
     std::string bytes;

@@ -12,7 +12,8 @@ std::string regFilePath();
 
 // keyPath is relative to HKEY_LOCAL_MACHINE. A read fails where the registry's would:
 // no file, key or value; a value that with its terminator exceeds bufferSize; a file
-// the caller could not open for writing, as the key is opened with full access.
+// the caller may not read. A record that may be read but not written is found, so
+// that the update's write fails where it can still be undone.
 bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
                  std::uint32_t bufferSize);
 
