@@ -16,11 +16,5 @@ bool runLogOpen();
 // Unattended runs echo to standard output as their progress report.
 void setRunLogEcho(std::FILE* stream);
 
-#if defined(__GNUC__)
-#define TACTICO_PRINTF_LIKE(f, a) __attribute__((format(printf, f, a)))
-#else
-#define TACTICO_PRINTF_LIKE(f, a)
-#endif
-
 // One line of the log; the text must not end in a newline.
-void runLog(const char* format, ...) TACTICO_PRINTF_LIKE(1, 2);
+[[gnu::format(printf, 1, 2)]] void runLog(const char* format, ...);
