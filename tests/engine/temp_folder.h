@@ -3,11 +3,11 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
 #include <random>
-#include <sstream>
 #include <string>
 #include <unistd.h>
+
+#include "tests/files.h"
 
 namespace fs = std::filesystem;
 
@@ -31,16 +31,6 @@ class TempFolder {
     const fs::path root =
         fs::temp_directory_path() / ("tactico-engine-" + std::to_string(getpid()));
 };
-
-inline void writeFile(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
-inline std::string readFile(const std::string& path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
 
 // Deterministic bytes that differ from file to file.
 inline std::string patternBytes(std::size_t size, unsigned seed) {

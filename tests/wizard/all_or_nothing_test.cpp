@@ -20,9 +20,8 @@ TEST(AllOrNothing, ARecordThatCannotBeWrittenUndoesTheUpdateAndARetryCompletesIt
         EXPECT_EQ(w.progressCount, UpdateFileCount + 1);
         unwritable.reset();
     });
-    // Back, Next, Next retries the commit with what was staged.
-    script.clickSlot(3).waitState(FolderEntryScreen).clickSlot(3).waitState(VersionScreen);
-    script.clickSlot(4).waitState(CompletedScreen).clickSlot(4);
+    // The retry commits what was staged.
+    script.retry().waitState(CompletedScreen).clickSlot(4);
     ASSERT_TRUE(script.run(setup));
     setup.expectOldOrNew();
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
@@ -105,8 +104,7 @@ TEST_F(FullDisk, ADiskFillingUpWhileStagingChangesNothingAndTheResumeContinues) 
         fs::remove(disk / "filler");
     });
     // Resumed into the same folder, staging goes on at the entry that failed.
-    script.clickSlot(3).waitState(FolderEntryScreen).clickSlot(3).waitState(VersionScreen);
-    script.clickSlot(4).waitState(ProgressScreen).check([&](UpdateWizard& w) {
+    script.retry().waitState(ProgressScreen).check([&](UpdateWizard& w) {
         EXPECT_GE(failedAt, 20);
         EXPECT_EQ(w.progressCount, failedAt + 1); // the first frame's step is done
     });
@@ -136,8 +134,7 @@ TEST_F(FullDisk, ARecordOnAFullDiskUndoesTheUpdate) {
         expectOld();
         fs::remove(recordDisk / "filler");
     });
-    script.clickSlot(3).waitState(FolderEntryScreen).clickSlot(3).waitState(VersionScreen);
-    script.clickSlot(4).waitState(CompletedScreen).key(win::kVkEscape);
+    script.retry().waitState(CompletedScreen).key(win::kVkEscape);
     const bool ran = script.run(setup);
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
     ::umount2(recordDisk.c_str(), MNT_DETACH);

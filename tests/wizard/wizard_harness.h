@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform/headless/headless.h"
+#include "tests/files.h"
 #include "update/digest.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
@@ -23,16 +24,6 @@
 #include "wizard/update_wizard.h"
 
 namespace fs = std::filesystem;
-
-inline std::string readFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-inline void writeFile(const fs::path& path, const std::string& contents) {
-    fs::create_directories(path.parent_path());
-    std::ofstream(path, std::ios::binary) << contents;
-}
 
 inline std::string recordedVersion() {
     char value[PathAreaBytes] = {};
@@ -202,6 +193,14 @@ class Script {
             }
             return true;
         });
+    }
+    // Back from the write-failure screen, then Next and Next: the commit again.
+    Script& retry() {
+        return clickSlot(3)
+            .waitState(FolderEntryScreen)
+            .clickSlot(3)
+            .waitState(VersionScreen)
+            .clickSlot(4);
     }
     Script& frames(int count) {
         return then([count](UpdateWizard&) mutable { return --count < 0; });
