@@ -3,11 +3,10 @@
 #   tests/silent/command_line_test.sh <bin folder>
 # Exit codes, usage, the desktop's language, and a terminal without a display.
 set -euo pipefail
+. "$(dirname "$0")/../wine/lib.sh"
 bin=$(realpath "$1")
 program=$bin/tactico-update
-work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-cli.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+work_folder tactico-cli
 unset LC_ALL LC_MESSAGES
 
 # sample <name>: a fresh 3.69 installation with its record and update folder.

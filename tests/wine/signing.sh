@@ -4,11 +4,10 @@
 # The zip's program must verify against that certificate, a changed byte must
 # break the signature, and without a certificate the package must be unsigned.
 set -euo pipefail
-[[ $# -eq 1 ]] || { echo "usage: $0 <windows build dir>" >&2; exit 2; }
+. "$(dirname "$0")/lib.sh"
+[[ $# -eq 1 ]] || usage "<windows build dir>"
 build=$(realpath "$1")
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
+work_folder tactico-signing
 failed_package() { cat "$work/package.log" >&2; fail "$@"; }
 
 package() {
@@ -36,8 +35,7 @@ echo "ok: the zip's program is signed and verifies against the publisher's certi
 
 # One byte of the program's code, inverted.
 cp "$program" "$work/changed.exe"
-byte=$(od -An -tu1 -j4096 -N1 "$program" | tr -d ' ')
-printf "\\$(printf %03o $((byte ^ 255)))" | dd of="$work/changed.exe" bs=1 seek=4096 conv=notrunc status=none
+change_byte "$work/changed.exe" 4096
 ! cmp -s "$program" "$work/changed.exe" || fail "the byte did not change"
 if osslsigncode verify -CAfile "$work/cert.pem" -in "$work/changed.exe" >/dev/null 2>&1; then
     fail "a changed program still verifies"

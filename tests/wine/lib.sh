@@ -1,0 +1,164 @@
+# Sourced by the scripts that run the programs on a virtual X display or under Wine.
+# Sets nothing up by itself: each script calls what it needs.
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+usage() { echo "usage: $0 $*" >&2; exit 2; }
+need() {
+    local file
+    for file; do [[ -f $file ]] || { echo "missing $file" >&2; exit 1; }; done
+}
+
+# builds <native build dir> <windows build dir>: bin, win (their bin folders), exe
+# and fixture, all present.
+builds() {
+    bin=$(realpath "$1")/bin
+    win=$(realpath "$2")/bin
+    exe=$win/tactico-update.exe
+    fixture=$bin/tactico-wine-fixture
+    need "$exe" "$fixture" "$bin/tactico-demo"
+}
+
+# wait_for <seconds> <command...>: polls the command until it succeeds.
+wait_for() {
+    local deadline=$((SECONDS + $1))
+    shift
+    until "$@" >/dev/null 2>&1; do
+        ((SECONDS < deadline)) || return 1
+        sleep 0.2
+    done
+}
+
+# work_folder <name>: a new folder in $work, with cleanup on exit. There the
+# script's on_exit runs if it has one, the program it started, its own Wine server
+# and its X display end, and the folder goes, unless the run failed and
+# KEEP_WINE_WORK is set.
+own_prefix="" program_pid="" xvfb_pid=""
+work_folder() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
+    trap cleanup EXIT
+}
+cleanup() {
+    local status=$?
+    set +e
+    declare -F on_exit >/dev/null && on_exit
+    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
+    [[ -n $own_prefix ]] && wineserver -k 2>/dev/null
+    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
+    if [[ -z ${work:-} ]]; then
+        return
+    elif [[ $status -ne 0 && -n ${KEEP_WINE_WORK:-} ]]; then
+        echo "work folder kept: $work" >&2
+    else
+        rm -rf "$work"
+    fi
+}
+
+# start_xvfb <first display number> <width>x<height>: a display of this run's own
+# at the first free number from there, in DISPLAY.
+start_xvfb() {
+    local n
+    for n in $(seq "$1" $(($1 + 39))); do
+        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
+        Xvfb ":$n" -screen 0 "$2x24" -nolisten tcp >/dev/null 2>&1 &
+        xvfb_pid=$!
+        export DISPLAY=":$n"
+        wait_for 10 xdotool getdisplaygeometry && return
+        kill "$xvfb_pid" 2>/dev/null || true
+        xvfb_pid=""
+    done
+    fail "no free X display"
+}
+
+# wine_prefix [given]: a Wine prefix in the work folder, made now and ended with the
+# run; with "given", the one already in WINEPREFIX (run.sh's) where there is one.
+# Wine's desktop takes the display of the first program in the prefix.
+wine_prefix() {
+    [[ ${1:-} == given && -n ${WINEPREFIX:-} ]] && return
+    own_prefix=1
+    export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    mkdir -p "$WINEPREFIX"
+    wineserver -p 60
+    wineboot -i >/dev/null 2>&1 || fail "wineboot"
+}
+
+record='HKLM\Software\Brackwater Ltd\Tactico'
+installed="Version 3.69 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
+expected="Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
+recorded() { wine reg query "$record" /v Version /reg:32 | grep -qF "$1"; }
+
+# sample [<name>]: a fresh 3.69 installation and update folder in root ($work/name,
+# else $work) with the Windows program, a copy of the installation as it was in
+# $root/before, and the record pointing there, where the game's 32-bit installer
+# leaves it on 64-bit Windows.
+sample() {
+    root=$work${1:+/$1}
+    update=$root/update
+    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
+    cp "$exe" "$update/"
+    cp -a "$root/installation" "$root/before"
+    wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null
+    wine reg add "$record" /v Location /d "$(winepath -w "$root/installation")" /f /reg:32 >/dev/null
+}
+
+# exits <expected exit code> <arguments...>: the program in the update folder, run to
+# its end with a log in $log; its standard output lands in $root/output.
+exits() {
+    local want=$1 got=0
+    shift
+    log=$root/run.log
+    rm -f "$log"
+    (cd "$update" && wine ./tactico-update.exe "$@" "/log=$(winepath -w "$log")" \
+        >"$root/output" 2>"$root/errors") || got=$?
+    [[ $got -eq $want ]] || { cat "$root/output" "$log" >&2 || true; fail "exit code $got, not $want, for $*"; }
+}
+logged() { grep -qF -- "$1" "$log" || { cat "$log" >&2; fail "the log lacks: $1"; }; }
+
+# start <trace> <arguments...>: the program in the update folder, in the background;
+# what Wine writes to standard error lands in $root/<trace>.
+start() {
+    local trace=$root/$1
+    shift
+    (cd "$update" && exec wine ./tactico-update.exe "$@" >"$root/output" 2>"$trace") &
+    program_pid=$!
+}
+gone() { ! kill -0 "$program_pid" 2>/dev/null; }
+# ended <after what>: the program started in the background ends, with exit code 0.
+ended() {
+    wait_for 30 gone || fail "the program still runs after $1"
+    wait "$program_pid" || fail "exit code $? after $1"
+    program_pid=""
+}
+
+# renderings: the button positions (LANGUAGE_X, NEXT_X, ...) of the sample in root and
+# the headless renderings of its screens, which the display is held against, each
+# pixel a scale by scale block.
+renderings() {
+    local points
+    points=$("$bin/tactico-demo" buttons --root "$root") || fail "button positions"
+    eval "$points"
+    "$fixture" screens "$root" || fail "headless renderings"
+}
+scale=1
+capture() { import -window root -depth 8 "$root/capture.ppm"; }
+located() {
+    capture && "$fixture" locate "$root/capture.ppm" "$root/language.ppm" "$scale" >"$root/origin"
+}
+# find_client <seconds>: the language screen on the display; ox, oy its client origin.
+find_client() {
+    wait_for "$1" located || fail "the language screen is not the headless rendering at $scale x"
+    read -r ox oy <"$root/origin"
+}
+shows() { capture && "$fixture" compare "$root/capture.ppm" "$root/$1.ppm" "$ox" "$oy" "$scale"; }
+expect_screen() {
+    wait_for 20 shows "$1" || { shows "$1" || true; fail "$1 is not the headless rendering at $scale x"; }
+}
+# The program polls the button once a frame: hold it across a few frames.
+press() { xdotool mousemove $((ox + scale * $1)) $((oy + scale * $2)) sleep 0.1 mousedown 1; }
+click() { press "$@"; sleep 0.3; xdotool mouseup 1; }
+
+# change_byte <file> <offset>: that byte inverted.
+change_byte() {
+    local byte
+    byte=$(od -An -tu1 -j "$2" -N 1 "$1" | tr -d ' ')
+    printf "\\$(printf %03o $((byte ^ 255)))" | dd of="$1" bs=1 seek="$2" conv=notrunc status=none
+}
