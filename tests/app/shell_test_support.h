@@ -16,30 +16,22 @@
 #include "platform/headless/headless.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "tests/temp_folder.h"
 
 class ShellTest : public ::testing::Test {
   protected:
-    void SetUp() override {
-        previousFolder = std::filesystem::current_path();
-        std::string pattern = std::filesystem::temp_directory_path() / "tactico_app_test_XXXXXX";
-        ASSERT_NE(::mkdtemp(pattern.data()), nullptr);
-        folder = pattern;
-        std::filesystem::current_path(folder);
-        headless::install({});
-    }
+    void SetUp() override { headless::install({}); }
     void TearDown() override {
         test_hooks::failMouseAllocation = false;
         test_hooks::failKeyboardAllocation = false;
         test_hooks::failApplicationAllocation = false;
         shell::running = false;
         shell::closeRequested = false;
-        std::filesystem::current_path(previousFolder);
-        std::filesystem::remove_all(folder);
     }
     // Writes a valid two-row font into each of the first count font slots.
     void writeFonts(int count = FontSlotCount) {
         for (int slot = 0; slot < count; ++slot) {
-            std::ofstream out(folder / FontNames[slot], std::ios::binary);
+            std::ofstream out(FontNames[slot], std::ios::binary);
             const auto writeInt32 = [&](std::uint32_t value) {
                 for (int shift = 0; shift < 32; shift += 8)
                     out.put(static_cast<char>((value >> shift) & 0xFF));
@@ -53,8 +45,7 @@ class ShellTest : public ::testing::Test {
         }
     }
 
-    std::filesystem::path folder;
-    std::filesystem::path previousFolder;
+    TempFolder folder;
 };
 
 // Counts the shell's calls into the application and draws a pattern with bit 15

@@ -7,7 +7,7 @@
 
 #include "platform/platform.h"
 #include "platform/regfile/regfile_store.h"
-#include "temp_folder.h"
+#include "tests/temp_folder.h"
 #include "update/commit.h"
 #include "update/digest.h"
 #include "update/file_list.h"

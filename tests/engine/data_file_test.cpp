@@ -6,7 +6,7 @@
 
 #include "datafile/data_file.h"
 #include "datafile/directory.h"
-#include "temp_folder.h"
+#include "tests/temp_folder.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 
 #include "platform/platform.h"
 #include "platform/regfile/regfile_store.h"
-#include "temp_folder.h"
+#include "tests/temp_folder.h"
 #include "update/install_record.h"
 
 namespace {

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 #include <string>
 
-#include "temp_folder.h"
+#include "tests/temp_folder.h"
 #include "update/file_list.h"
 #include "update/package.h"
 #include "update/paths.h"

@@ -1,7 +1,7 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 
-#include "temp_folder.h"
+#include "tests/temp_folder.h"
 #include "update/quick_start.h"
 
 namespace {

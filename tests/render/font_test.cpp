@@ -1,18 +1,16 @@
 #include <algorithm>
-#include <filesystem>
 #include <fstream>
 #include <span>
 #include <string>
-#include <unistd.h>
 
 #include "datafile/directory.h"
 #include "render/font.h"
 #include "render_fixture.h"
+#include "tests/temp_folder.h"
 #include "tools/fontbuild/glyph_layout.h"
 
 namespace {
 
-namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
 
 // A hand-made ".fnt" file.
@@ -57,8 +55,6 @@ class FontTest : public RenderTest {
   protected:
     void SetUp() override {
         RenderTest::SetUp();
-        fs::create_directories(folder);
-        fs::current_path(folder);
         screen.fontSlots = slots;
     }
     void TearDown() override {
@@ -66,8 +62,6 @@ class FontTest : public RenderTest {
             freeFont(slot);
         }
         screen.fontSlots = nullptr;
-        fs::current_path(previous);
-        fs::remove_all(folder);
         RenderTest::TearDown();
     }
 
@@ -80,9 +74,7 @@ class FontTest : public RenderTest {
     int load(const FontSpec& font, int slot = 1) { return load(font.bytes(), slot); }
 
     Font* slots[FontSlotCount] = {};
-    const fs::path previous = fs::current_path();
-    const fs::path folder =
-        fs::temp_directory_path() / ("tactico-font-test-" + std::to_string(::getpid()));
+    TempFolder folder;
 };
 
 TEST_F(FontTest, TextIsDrawnWhereItIsMeasured) {

@@ -28,8 +28,7 @@ class TempFolder {
 
   private:
     const fs::path previous = fs::current_path();
-    const fs::path root =
-        fs::temp_directory_path() / ("tactico-engine-" + std::to_string(getpid()));
+    const fs::path root = fs::temp_directory_path() / ("tactico-test-" + std::to_string(getpid()));
 };
 
 // Deterministic bytes that differ from file to file.
