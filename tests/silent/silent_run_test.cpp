@@ -34,12 +34,15 @@ void useRecordOf(const SampleSetup& setup) {
     headless::install();
 }
 
-// Runs the program in the sample's update folder with a log in its root.
-RunResult run(const SampleSetup& setup, const std::string& options) {
+// Runs the program in the sample's update folder with a log in its root; pump,
+// where given, is called as each frame's messages have been handled.
+RunResult run(const SampleSetup& setup, const std::string& options,
+              std::function<void()> pump = nullptr) {
     const fs::path previous = fs::current_path();
     const fs::path log = setup.root / "run.log";
     fs::current_path(setup.updateFolder);
     useRecordOf(setup);
+    headless::setPumpHook(std::move(pump));
     // The log is appended to: this run's lines are those after the earlier runs'.
     const std::size_t earlier = fs::exists(log) ? logLines(log).size() : 0;
     const std::string line = "/log=" + log.string() + " " + options;
@@ -47,6 +50,7 @@ RunResult run(const SampleSetup& setup, const std::string& options) {
     RunResult result;
     result.exitCode = runApplication(nullptr, line.c_str());
     result.output = ::testing::internal::GetCapturedStdout();
+    headless::setPumpHook(nullptr);
     fs::current_path(previous);
     result.log = logLines(log);
     EXPECT_GT(result.log.size(), earlier);
@@ -240,11 +244,7 @@ TEST(SilentRun, PackModeReportsInItsExitCodeAndAValueNeverPacks) {
 // A user's clicks: the language, Next, No to the quick-start question, Finish.
 RunResult clickThrough(const SampleSetup& setup) {
     int handled = -1;
-    useRecordOf(setup);
-    const fs::path previous = fs::current_path();
-    fs::current_path(setup.updateFolder);
-    const fs::path log = setup.root / "run.log";
-    headless::setPumpHook([&handled] {
+    return run(setup, "", [&handled] {
         auto* w = dynamic_cast<UpdateWizard*>(shell::application);
         if (w == nullptr || w->builtState != w->state || w->state == handled) {
             return;
@@ -259,12 +259,6 @@ RunResult clickThrough(const SampleSetup& setup) {
             headless::click(b.x + b.width / 2, b.y + b.height / 2);
         }
     });
-    RunResult result;
-    result.exitCode = runApplication(nullptr, ("/log=" + log.string()).c_str());
-    headless::setPumpHook(nullptr);
-    fs::current_path(previous);
-    result.log = logLines(log);
-    return result;
 }
 
 std::string withoutRoot(std::string text, const SampleSetup& setup) {
