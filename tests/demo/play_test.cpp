@@ -7,14 +7,13 @@
 #include <filesystem>
 
 #include "platform/headless/headless.h"
+#include "tests/temp_folder.h"
 #include "tools/demo/playthrough.h"
 #include "tools/demo/sample_content.h"
 #include "tools/demo/sample_setup.h"
 #include "update/file_list.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -33,9 +32,8 @@ TEST(SampleContent, EveryEntryChangesAndSomeSpanSeveralCopyChunks) {
 }
 
 TEST(Playthrough, StopsAndReportsWhenThePackageIsMissing) {
-    fs::path root = fs::temp_directory_path() / ("tactico-demo-play-" + std::to_string(getpid()));
-    fs::remove_all(root);
-    demo::DemoFolders folders = demo::foldersUnder(root);
+    const TempFolder folder;
+    demo::DemoFolders folders = demo::foldersUnder(folder.path());
     setenv("TACTICO_REGISTRY", folders.registry.c_str(), 1);
     headless::install();
     std::string error;
@@ -56,7 +54,6 @@ TEST(Playthrough, StopsAndReportsWhenThePackageIsMissing) {
     EXPECT_EQ(played.screens.back().state, SourceErrorScreen);
     EXPECT_TRUE(fs::exists(played.screens.back().png));
     EXPECT_TRUE(played.shellOpens.empty());
-    fs::remove_all(root);
 }
 
 } // namespace
