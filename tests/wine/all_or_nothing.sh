@@ -11,67 +11,20 @@
 # (/silent): their exit code tells the screen they ended on. Uses the Wine prefix
 # and X display it is given (run.sh's), else its own.
 set -euo pipefail
-[[ $# -eq 2 ]] || { echo "usage: $0 <native build dir> <windows build dir>" >&2; exit 2; }
-bin=$(realpath "$1")/bin
-exe=$(realpath "$2")/bin/tactico-update.exe
-holder=$(realpath "$2")/bin/tactico-hold-open.exe
-access=$(realpath "$2")/bin/tactico-record-access.exe
-killer=$(realpath "$2")/bin/tactico-kill-at.exe
-fixture=$bin/tactico-wine-fixture
-for needed in "$exe" "$holder" "$access" "$killer" "$fixture" "$bin/tactico-demo"; do
-    [[ -f $needed ]] || { echo "missing $needed" >&2; exit 1; }
-done
+. "$(dirname "$0")/lib.sh"
+[[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
+builds "$@"
+holder=$win/tactico-hold-open.exe access=$win/tactico-record-access.exe killer=$win/tactico-kill-at.exe
+need "$holder" "$access" "$killer"
+key='Software\Brackwater Ltd\Tactico'
+holder_pid="" locked=""
+on_exit() {
+    [[ -n $holder_pid ]] && kill "$holder_pid" 2>/dev/null
+    [[ -n $locked ]] && wine "$access" writable "$key"
+}
 
 # A name past ASCII: the undo's paths go through the ANSI code page too.
-work=$(mktemp -d "${TMPDIR:-/tmp}/tactico-all-or-nothing-Malmö.XXXXXX")
-own_prefix=""
-if [[ -z ${WINEPREFIX:-} ]]; then
-    own_prefix=1
-    export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-fi
-record='HKLM\Software\Brackwater Ltd\Tactico'
-key='Software\Brackwater Ltd\Tactico'
-installed="Version 3.69 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
-expected="Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
-holder_pid="" program_pid="" xvfb_pid="" locked=""
-
-cleanup() {
-    local status=$?
-    set +e
-    [[ -n $holder_pid ]] && kill "$holder_pid" 2>/dev/null
-    [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
-    [[ -n $locked ]] && wine "$access" writable "$key"
-    [[ -n $own_prefix ]] && wineserver -k 2>/dev/null
-    [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-    if [[ $status -ne 0 && -n ${KEEP_WINE_WORK:-} ]]; then
-        echo "work folder kept: $work" >&2
-    else
-        rm -rf "$work"
-    fi
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-wait_for() {
-    local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.2
-    done
-}
-
-# sample <name>: a fresh 3.69 installation and update folder, the record pointing
-# there, and a copy of the installation as it was.
-sample() {
-    root=$work/$1
-    update=$root/update
-    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
-    cp "$exe" "$update/"
-    wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null
-    wine reg add "$record" /v Location /d "$(winepath -w "$root/installation")" /f /reg:32 >/dev/null
-    cp -a "$root/installation" "$root/before"
-}
+work_folder tactico-all-or-nothing-Malmö
 
 # hold <file>: opened as the running game opens it, until let_go.
 hold() {
@@ -85,18 +38,9 @@ let_go() {
     holder_pid=""
 }
 
-# silent <expected exit code> <arguments...>: the program in the update folder.
-silent() {
-    local want=$1 got=0
-    shift
-    log=$root/run.log
-    rm -f "$log"
-    (cd "$update" && wine ./tactico-update.exe /silent /lang=eng "$@" "/log=$(winepath -w "$log")" \
-        >"$root/output" 2>&1) || got=$?
-    [[ $got -eq $want ]] || { cat "$log" >&2 || true; fail "exit code $got, not $want (/silent $*)"; }
-}
-logged() { grep -qF -- "$1" "$log" || { cat "$log" >&2; fail "the log lacks: $1"; }; }
-recorded() { wine reg query "$record" /v Version /reg:32 | grep -qF "$1"; }
+# silent <expected exit code> <arguments...>: an unattended run in English.
+silent() { exits "$1" /silent /lang=eng "${@:2}"; }
+
 # Wine keeps Windows' read-only attribute as the Unix write bits; the execute bits
 # it sets from the name alone (a renamed .exe gains them), so they are left out.
 listing() { (cd "$1" && find . -printf '%P %y %s\n' -type f ! -perm -u=w -printf '%P read-only\n' | sort); }
@@ -133,25 +77,8 @@ entry_offset() {
 }
 entry_count() { od -An -tu4 -j $((4 * $1)) -N 4 "$update/update.dat" | tr -d ' '; }
 
-# Wine's desktop takes the display of the first program in the prefix.
-if [[ -z ${DISPLAY:-} ]]; then
-    for n in $(seq 90 130); do
-        [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-        xvfb_pid=$!
-        export DISPLAY=":$n"
-        wait_for 10 xdotool getdisplaygeometry && break
-        kill "$xvfb_pid" 2>/dev/null || true
-        xvfb_pid=""
-    done
-    [[ -n $xvfb_pid ]] || fail "no free X display"
-fi
-if [[ -n $own_prefix ]]; then
-    echo "== Wine prefix and display"
-    mkdir -p "$WINEPREFIX"
-    wineserver -p 60
-    wineboot -i >/dev/null 2>&1 || fail "wineboot"
-fi
+[[ -n ${DISPLAY:-} ]] || start_xvfb 90 1024x768
+wine_prefix given
 
 echo "== a data file held open by the game"
 sample held
@@ -174,23 +101,14 @@ echo "ok: let go, the next run updates: \"$expected\" recorded, nothing left bes
 
 echo "== the same in the window, retried with Back, Next, Next"
 sample window
-eval "$("$bin/tactico-demo" buttons --root "$root")" || fail "button positions"
+renderings
 # The write-failure screen's Back sits where the quick-start screen's Yes does,
 # the folder screen's Next where the version screen's Next does.
 BACK_X=$YES_X BACK_Y=$YES_Y
-"$fixture" screens "$root" || fail "headless renderings"
 hold "$root/installation/data/club.dat"
 log=$root/run.log
-(cd "$update" && exec wine ./tactico-update.exe "/log=$(winepath -w "$log")" >"$root/output" 2>&1) &
-program_pid=$!
-located() {
-    import -window root -depth 8 "$root/capture.ppm" &&
-        "$fixture" locate "$root/capture.ppm" "$root/language.ppm" >"$root/origin"
-}
-wait_for 60 located || fail "the language screen is not on the display"
-read -r ox oy <"$root/origin"
-# The program polls the button once a frame: hold it across a few frames.
-click() { xdotool mousemove $((ox + $1)) $((oy + $2)) sleep 0.1 mousedown 1 sleep 0.3 mouseup 1; }
+start wine.log "/log=$(winepath -w "$log")"
+find_client 60
 showing() { grep -aF "Screen: " "$log" | tail -1 | grep -qF "Screen: $1"; }
 # at_screen <screen> <x> <y>: once the screen is up, a click at x, y.
 at_screen() { wait_for 30 showing "$1" || { cat "$log" >&2; fail "no $1 screen"; }; click "$2" "$3"; }
@@ -211,9 +129,7 @@ at_screen version "$NEXT_X" "$NEXT_Y"
 at_screen "quick start" "$YES_X" "$YES_Y"
 [[ $(grep -c "Staged" "$log") -eq $staged ]] || fail "the retry staged again"
 at_screen completed "$FINISH_X" "$FINISH_Y"
-wait_for 30 eval '! kill -0 "$program_pid"' || fail "the program still runs after Finish"
-wait "$program_pid" || fail "exit code $? after Finish"
-program_pid=""
+ended Finish
 updated "the retry in the window"
 echo "ok: write-failure screen with $staged files staged and all else old; let go, Back, Next," \
     "Next committed them without staging again"
@@ -281,10 +197,7 @@ echo "ok: exit code 2, refused before anything was staged, nothing changed"
 
 echo "== a package that is not the one its digest names"
 sample corrupt
-at=$(($(entry_offset 46) + $(entry_count 46) - 1))
-byte=$(od -An -tu1 -j "$at" -N 1 "$update/update.dat" | tr -d ' ')
-printf "\\$(printf %03o $(((byte + 1) % 256)))" |
-    dd of="$update/update.dat" bs=1 seek="$at" conv=notrunc status=none
+change_byte "$update/update.dat" $(($(entry_offset 46) + $(entry_count 46) - 1))
 silent 2
 logged "update.dat.sha256 says"
 caught_first "update.dat unlike its digest"
