@@ -1,5 +1,5 @@
-// The package check before an update, and the commit's undo when a file cannot
-// be replaced part way through.
+// The commit's journal, and its undo when a file cannot be replaced part way
+// through.
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -9,76 +9,15 @@
 #include "platform/regfile/regfile_store.h"
 #include "tests/temp_folder.h"
 #include "update/commit.h"
-#include "update/digest.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/journal.h"
 #include "update/package.h"
-#include "update/package_check.h"
 
 namespace {
 
 std::string sourceOf(int index) {
     return patternBytes(200 + 13 * static_cast<std::size_t>(index), index);
-}
-
-class PackedUpdate : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        for (int i = 0; i < UpdateFileCount; ++i) {
-            writeFile(UpdateFileList[i].name, isReadmeEntry(i) ? "never packed" : sourceOf(i));
-        }
-        ASSERT_TRUE(packUpdate());
-        package = readFile(PackageFileName);
-    }
-
-    bool sound() const { return checkPackage().sound; }
-
-    TempFolder folder;
-    std::string package;
-};
-
-TEST_F(PackedUpdate, PackingWritesADigestThatSha256sumAccepts) {
-    EXPECT_TRUE(sound());
-    EXPECT_EQ(readFile(DigestFileName).size(), 64u + 2 + std::string(PackageFileName).size() + 1);
-    if (std::system("command -v sha256sum >/dev/null") == 0) {
-        EXPECT_EQ(std::system("sha256sum --status -c update.dat.sha256"), 0);
-    }
-    // sha256sum's binary mark is read too; a digest for another file is not.
-    std::string binary = readFile(DigestFileName);
-    binary[65] = '*';
-    writeFile(DigestFileName, binary);
-    EXPECT_TRUE(sound());
-    writeFile(DigestFileName, binary.substr(0, 66) + "other.dat\n");
-    EXPECT_FALSE(sound());
-    fs::remove(DigestFileName);
-    EXPECT_TRUE(sound()); // no digest file: the length check alone
-}
-
-TEST_F(PackedUpdate, ACutOrPaddedOrAlteredPackageIsRefused) {
-    fs::remove(DigestFileName);
-    std::size_t end = PackageTableBytes;
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        if (isReadmeEntry(i)) {
-            continue;
-        }
-        end += sourceOf(i).size();
-        writeFile(PackageFileName, package.substr(0, end - 1)); // cut inside entry i
-        EXPECT_FALSE(sound()) << "cut inside entry " << i;
-    }
-    writeFile(PackageFileName, package.substr(0, 100));
-    EXPECT_FALSE(sound());
-    writeFile(PackageFileName, package + "x");
-    EXPECT_FALSE(sound());
-    // The right length with one byte changed passes only without a digest file.
-    std::string altered = package;
-    altered[PackageTableBytes + 5000] ^= 0x20;
-    writeFile(PackageFileName, altered);
-    EXPECT_TRUE(sound());
-    writeFile(PackageFileName, package);
-    ASSERT_TRUE(packUpdate());
-    writeFile(PackageFileName, altered);
-    EXPECT_FALSE(sound());
 }
 
 TEST(Journal, OnlyAWholeJournalIsRead) {

@@ -1,12 +1,15 @@
 #include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
 
 #include "tests/temp_folder.h"
+#include "update/digest.h"
 #include "update/file_list.h"
 #include "update/package.h"
+#include "update/package_check.h"
 #include "update/paths.h"
 
 namespace {
@@ -154,6 +157,49 @@ TEST_F(Package, OffsetsBeyondFourGibibytesAreReached) {
     }
     std::ofstream(PackageFileName, std::ios::binary | std::ios::app) << sourceOf(2);
     expectExtracted(2);
+}
+
+TEST_F(Package, PackingWritesADigestThatSha256sumAccepts) {
+    EXPECT_TRUE(checkPackage().sound);
+    EXPECT_EQ(readFile(DigestFileName).size(), 64u + 2 + std::string(PackageFileName).size() + 1);
+    if (std::system("command -v sha256sum >/dev/null") == 0) {
+        EXPECT_EQ(std::system("sha256sum --status -c update.dat.sha256"), 0);
+    }
+    // sha256sum's binary mark is read too; a digest for another file is not.
+    std::string binary = readFile(DigestFileName);
+    binary[65] = '*';
+    writeFile(DigestFileName, binary);
+    EXPECT_TRUE(checkPackage().sound);
+    writeFile(DigestFileName, binary.substr(0, 66) + "other.dat\n");
+    EXPECT_FALSE(checkPackage().sound);
+    fs::remove(DigestFileName);
+    EXPECT_TRUE(checkPackage().sound); // no digest file: the length check alone
+}
+
+TEST_F(Package, ACutOrPaddedOrAlteredPackageIsRefused) {
+    fs::remove(DigestFileName);
+    std::size_t end = PackageTableBytes;
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        if (isReadmeEntry(i)) {
+            continue;
+        }
+        end += sourceOf(i).size();
+        writeFile(PackageFileName, package.substr(0, end - 1)); // cut inside entry i
+        EXPECT_FALSE(checkPackage().sound) << "cut inside entry " << i;
+    }
+    writeFile(PackageFileName, package.substr(0, 100));
+    EXPECT_FALSE(checkPackage().sound);
+    writeFile(PackageFileName, package + "x");
+    EXPECT_FALSE(checkPackage().sound);
+    // The right length with one byte changed passes only without a digest file.
+    std::string altered = package;
+    altered[PackageTableBytes + 5000] ^= 0x20;
+    writeFile(PackageFileName, altered);
+    EXPECT_TRUE(checkPackage().sound);
+    writeFile(PackageFileName, package);
+    ASSERT_TRUE(packUpdate());
+    writeFile(PackageFileName, altered);
+    EXPECT_FALSE(checkPackage().sound);
 }
 
 } // namespace

@@ -55,14 +55,6 @@ exits 1 /silent
 logged "has no \"Version\""
 echo "ok: no record: exit code 1"
 
-sample cut
-truncate -s 100000 "$update/update.dat"
-exits 2 /silent
-logged "corrupt"
-recorded "$installed" || fail "the record changed"
-cmp -s "$root/installation/tactico.exe" "$root/update/tactico.exe" && fail "tactico.exe replaced"
-echo "ok: cut package: exit code 2, nothing replaced"
-
 sample unwritable
 rm -rf "$root/installation/data"
 echo "not a folder" >"$root/installation/data"
