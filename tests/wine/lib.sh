@@ -59,7 +59,9 @@ start_xvfb() {
     local n
     for n in $(seq "$1" $(($1 + 39))); do
         [[ -e /tmp/.X$n-lock || -e /tmp/.X11-unix/X$n ]] && continue
-        Xvfb ":$n" -screen 0 "$2x24" -nolisten tcp >/dev/null 2>&1 &
+        # -noreset: by default the server resets when its last client leaves, and a
+        # program connecting during that reset (right after the probe below) fails.
+        Xvfb ":$n" -screen 0 "$2x24" -nolisten tcp -noreset >/dev/null 2>&1 &
         xvfb_pid=$!
         export DISPLAY=":$n"
         wait_for 10 xdotool getdisplaygeometry && return
