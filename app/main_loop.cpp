@@ -1,6 +1,4 @@
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -11,6 +9,7 @@
 #include "app/run_report.h"
 #include "app/silent_answers.h"
 #include "app/test_hooks.h"
+#include "platform/file_io.h"
 #include "update/run_log.h"
 #include "wizard/update_wizard.h"
 
@@ -56,8 +55,7 @@ void answerUnattended() {
 bool openRequestedLog(const RunOptions& options) {
     if (options.logPath.empty() || openRunLog(options.logPath.c_str()))
         return true;
-    const std::string why =
-        "Unable to open the log " + options.logPath + ": " + std::strerror(errno);
+    const std::string why = "Unable to open the log " + options.logPath + ": " + systemErrorText();
     if (options.silent)
         std::fprintf(stderr, "%s\n", why.c_str());
     else

@@ -33,6 +33,27 @@ std::string systemErrorText();
 // Asks the system to read the file front to back, once (a hint; may do nothing).
 void adviseSequential(std::FILE* file);
 
+// The program runs elevated and writes into folders that ordinary accounts may
+// write too, so a name there may hold a link to anywhere, a FIFO or a device.
+// None of these follow a link at the name they are given.
+//
+// Creates path as a new file for binary writing; null (errno / last error set)
+// when anything, a dangling link included, already stands there.
+std::FILE* createNewFile(const char* path);
+// Removes what stands at path (a link itself, never its target; no folder). True
+// when nothing stands there afterwards.
+bool removeEntry(const char* path);
+// Opens path for binary reading only when it is a regular file of at most
+// maxBytes (a FIFO or device fails at once, without waiting for a writer).
+std::FILE* openRegularFile(const char* path, std::int64_t maxBytes);
+// Opens path for appending, creating it when missing, only when it is (or
+// becomes) a regular file.
+std::FILE* appendRegularFile(const char* path);
+// Lets the owner read and write path, only when it is a regular file.
+bool makeFileWritable(const char* path);
+// Whether path is a symbolic link, or on Windows any reparse point (a junction).
+bool isLink(const char* path);
+
 // The program's paths are text in the system's narrow encoding, the one fopen, the
 // registry and the shell take (the ANSI code page on Windows); std::filesystem
 // reads narrow text in an encoding of its own, so paths cross over here.

@@ -2,8 +2,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <system_error>
@@ -52,7 +50,7 @@ bool exists(const std::string& path) {
 // recovery goes by; anything else under those names is not the update's.
 bool isFile(const std::string& path) {
     std::error_code error;
-    return fs::is_regular_file(toFsPath(path.c_str()), error);
+    return fs::is_regular_file(fs::symlink_status(toFsPath(path.c_str()), error));
 }
 
 std::optional<std::uint64_t> sizeOf(const std::string& path) {
@@ -129,7 +127,7 @@ class Commit {
         const std::string path = journalPath(installPath);
         const std::string temporary = temporaryPathFor(path.c_str());
         const std::string text = journalText(journal);
-        std::FILE* file = std::fopen(temporary.c_str(), "wb");
+        std::FILE* file = createFresh(temporary.c_str());
         bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
         if (file != nullptr) {
             ok = syncFile(file) && ok;
@@ -315,11 +313,10 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
 
 void recoverUpdate(const char* installPath) {
     const std::string path = journalPath(installPath);
-    std::ifstream file(toFsPath(path.c_str()), std::ios::binary);
-    if (file) {
-        const std::string text{std::istreambuf_iterator<char>(file), {}};
-        file.close();
-        const std::optional<Journal> journal = parseJournal(text);
+    if (standsAt(path.c_str())) {
+        std::string text;
+        const std::optional<Journal> journal =
+            readSmallFile(path.c_str(), JournalMaxBytes, text) ? parseJournal(text) : std::nullopt;
         if (!journal) {
             runLog("%s cannot be read; the installation is left as it is", path.c_str());
             return;
@@ -339,7 +336,7 @@ void recoverUpdate(const char* installPath) {
 }
 
 void removeStagedFiles(const char* installPath) {
-    if (exists(journalPath(installPath))) {
+    if (standsAt(journalPath(installPath).c_str())) {
         return;
     }
     for (int e = 0; e < UpdateFileCount; ++e) {
@@ -349,7 +346,8 @@ void removeStagedFiles(const char* installPath) {
         }
         for (const std::string& leftover : {paths.staged, temporaryPathFor(paths.staged.c_str()),
                                             paths.aside, temporaryPathFor(paths.target.c_str())}) {
-            if (isFile(leftover)) {
+            // A link planted at one of these names goes too, as itself.
+            if (isFile(leftover) || isLink(leftover.c_str())) {
                 removeFile(leftover);
             }
         }

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <new>
 
+#include "platform/file_io.h"
 #include "platform/sha256.h"
 
 std::unique_ptr<unsigned char[]> makeCopyBuffer() {
@@ -29,7 +30,7 @@ CopyResult copyBytes(std::FILE* source, std::FILE* target, std::uint64_t count,
 }
 
 void removeQuietly(const char* path) {
-    std::remove(path);
+    removeEntry(path);
 }
 
 std::string temporaryPathFor(const char* target) {

@@ -21,7 +21,8 @@ class Sha256;
 CopyResult copyBytes(std::FILE* source, std::FILE* target, std::uint64_t count,
                      unsigned char* buffer, Sha256* hash = nullptr);
 
-// Removes a file, ignoring any failure (used to drop temporary files).
+// Removes a file (a link itself, not its target), ignoring any failure (used to
+// drop temporary files).
 void removeQuietly(const char* path);
 
 // target + a fixed suffix: the name a half-written replacement of target has. It is

@@ -3,12 +3,15 @@
 // package with the same file the wizard uses.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
 #include "platform/sha256.h"
 
 inline constexpr const char* DigestFileName = "update.dat.sha256";
+// Its one line is under a hundred bytes; anything far longer is not a digest file.
+inline constexpr std::int64_t DigestFileMaxBytes = 4096;
 
 std::string digestToHex(const Sha256Digest& digest);
 // The line the digest file holds for the package.

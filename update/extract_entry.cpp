@@ -39,7 +39,7 @@ bool locateEntry(std::FILE* package, int index, std::uint64_t& count) {
 bool writeEntry(std::FILE* package, std::uint64_t count, const std::string& temporary,
                 bool& packageBad) {
     packageBad = false;
-    std::FILE* target = std::fopen(temporary.c_str(), "wb");
+    std::FILE* target = createFresh(temporary.c_str());
     if (target == nullptr) {
         return false;
     }

@@ -11,13 +11,14 @@
 namespace fs = std::filesystem;
 
 bool makeWritable(const char* path) {
-    std::error_code error;
-    if (!fs::exists(toFsPath(path), error)) {
-        return false;
+    return makeFileWritable(path);
+}
+
+std::FILE* createFresh(const char* path) {
+    if (!removeEntry(path)) {
+        return nullptr;
     }
-    fs::permissions(toFsPath(path), fs::perms::owner_read | fs::perms::owner_write,
-                    fs::perm_options::add, error);
-    return !error;
+    return createNewFile(path);
 }
 
 bool replaceWith(const char* source, const char* target) {
@@ -38,7 +39,8 @@ bool replaceWith(const char* source, const char* target) {
     }
     fs::rename(toFsPath(source), toFsPath(target), error);
     if (error) {
-        fs::permissions(toFsPath(target), fs::perms::owner_write, fs::perm_options::remove, error);
+        fs::permissions(toFsPath(target), fs::perms::owner_write,
+                        fs::perm_options::remove | fs::perm_options::nofollow, error);
         return false;
     }
     return true;
@@ -50,7 +52,7 @@ bool copyFileTo(const char* source, const char* target, std::uint64_t& size) {
     if (from == nullptr) {
         return false;
     }
-    std::FILE* to = std::fopen(target, "wb");
+    std::FILE* to = createFresh(target);
     if (to == nullptr) {
         std::fclose(from);
         return false;
@@ -74,4 +76,28 @@ bool copyFileTo(const char* source, const char* target, std::uint64_t& size) {
         removeQuietly(target);
     }
     return ok;
+}
+
+bool readSmallFile(const char* path, std::int64_t maxBytes, std::string& text) {
+    text.clear();
+    std::FILE* file = openRegularFile(path, maxBytes);
+    if (file == nullptr) {
+        return false;
+    }
+    char buffer[4096];
+    std::size_t got = 0;
+    while ((got = std::fread(buffer, 1, sizeof buffer, file)) > 0 &&
+           text.size() + got <= static_cast<std::uint64_t>(maxBytes)) {
+        text.append(buffer, got);
+    }
+    // A file that grew past the cap after it was opened is as unreadable as one
+    // that was too long from the start.
+    const bool whole = std::ferror(file) == 0 && got == 0;
+    std::fclose(file);
+    return whole;
+}
+
+bool standsAt(const char* path) {
+    std::error_code error;
+    return fs::exists(fs::symlink_status(toFsPath(path), error));
 }

@@ -9,6 +9,8 @@
 #include <vector>
 
 inline constexpr const char* JournalFileName = "tactico-update.journal";
+// A whole journal is a few kilobytes; a longer file is not one.
+inline constexpr std::int64_t JournalMaxBytes = 64 * 1024;
 
 struct JournalEntry {
     int index = 0;

@@ -73,7 +73,7 @@ bool writePackage(std::FILE* package, const std::uint32_t (&counts)[UpdateFileCo
 }
 
 bool writeDigestFile(const char* path, const Sha256Digest& digest) {
-    std::FILE* file = std::fopen(path, "wb");
+    std::FILE* file = createFresh(path);
     if (file == nullptr) {
         return false;
     }
@@ -95,7 +95,7 @@ bool packUpdate() {
 
     const std::string temporary = temporaryPathFor(PackageFileName);
     const std::string temporaryDigest = temporaryPathFor(DigestFileName);
-    std::FILE* package = std::fopen(temporary.c_str(), "wb");
+    std::FILE* package = createFresh(temporary.c_str());
     if (package == nullptr) {
         return false;
     }

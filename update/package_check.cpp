@@ -1,11 +1,10 @@
 #include "update/package_check.h"
 
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 
 #include "platform/file_io.h"
 #include "update/digest.h"
+#include "update/file_ops.h"
 #include "update/package.h"
 
 namespace {
@@ -49,9 +48,13 @@ PackageCheck checkPackage() {
         return check;
     }
 
-    std::ifstream sidecar(toFsPath(DigestFileName), std::ios::binary);
-    if (sidecar) {
-        const std::string text{std::istreambuf_iterator<char>(sidecar), {}};
+    if (standsAt(DigestFileName)) {
+        std::string text;
+        if (!readSmallFile(DigestFileName, DigestFileMaxBytes, text)) {
+            check.problem = std::string(DigestFileName) +
+                            " is not a file that can be read: " + systemErrorText();
+            return check;
+        }
         const auto wanted = parseDigestFile(text);
         if (!wanted) {
             check.problem =

@@ -24,6 +24,10 @@ std::vector<fs::path> findQuickStartFiles(const char* installPath) {
     if (!joinPath(folder, sizeof folder, installPath, "qstart")) {
         return found;
     }
+    // A linked "qstart" leads out of the installation: nothing there is the game's.
+    if (isLink(folder)) {
+        return found;
+    }
     std::error_code error;
     fs::directory_iterator entries(toFsPath(folder), error);
     for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
@@ -49,12 +53,10 @@ bool removeQuickStartFiles(const char* installPath, bool deleteThem) {
         return !found.empty();
     }
     for (const fs::path& file : found) {
-        std::error_code error;
-        // A link is removed as itself; making it writable would change what it points to.
-        if (fs::is_regular_file(fs::symlink_status(file, error))) {
-            makeWritable(fromFsPath(file).c_str());
-        }
-        fs::remove(file, error);
+        // A link is removed as itself; its target's permissions are never touched.
+        const std::string name = fromFsPath(file);
+        makeWritable(name.c_str());
+        removeEntry(name.c_str());
     }
     return true;
 }

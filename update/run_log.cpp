@@ -3,6 +3,8 @@
 #include <cstdarg>
 #include <ctime>
 
+#include "platform/file_io.h"
+
 namespace {
 
 std::FILE* logFile = nullptr;
@@ -21,7 +23,9 @@ void writeLine(std::FILE* stream, const char* stamp, const char* format, va_list
 
 bool openRunLog(const char* path) {
     closeRunLog();
-    logFile = std::fopen(path, "a");
+    // Never a link, a FIFO or a device: the program may run elevated, and the
+    // path may name a place an ordinary account prepared.
+    logFile = appendRegularFile(path);
     return logFile != nullptr;
 }
 

@@ -6,7 +6,8 @@
 
 #include <cstdio>
 
-// Appends to path (created when missing). False when it cannot be opened.
+// Appends to path (created when missing). False when it cannot be opened or is
+// no regular file.
 bool openRunLog(const char* path);
 void closeRunLog();
 // Whether a line written now goes anywhere (the log file or the echo).

@@ -9,6 +9,7 @@
 
 #include "platform/headless/default_registry.h"
 #include "platform/messages.h"
+#include "platform/viewer_route.h"
 
 struct OpaqueWindow {
     int unused;
@@ -41,6 +42,7 @@ struct Desktop {
     std::vector<std::uint16_t> surface;
     std::vector<MessageBoxRecord> messageBoxes;
     std::vector<std::string> shellOpens;
+    std::vector<std::string> shellOpenRoutes;
     std::vector<int> cursorChanges;
     OpaqueCursor* currentCursor = nullptr;
     int cursorShowCount = 0;
@@ -305,7 +307,10 @@ void messageBox(const char* title, const char* text) {
 }
 
 void shellOpen(const char* path) {
+    // Nothing is started here, but the route a real desktop would take is kept.
+    const ViewerRoute route = viewerRoute();
     desktop().shellOpens.emplace_back(path != nullptr ? path : "");
+    desktop().shellOpenRoutes.push_back(route.description);
 }
 
 CursorHandle loadCursor(int resourceId) {
@@ -412,6 +417,7 @@ void install(const DesktopConfig& config) {
     d.surface.clear();
     d.messageBoxes.clear();
     d.shellOpens.clear();
+    d.shellOpenRoutes.clear();
     d.cursorChanges.clear();
     d.currentCursor = &systemArrow;
     d.cursorShowCount = 0;
@@ -495,6 +501,10 @@ const std::vector<MessageBoxRecord>& messageBoxes() {
 }
 const std::vector<std::string>& shellOpens() {
     return desktop().shellOpens;
+}
+
+const std::vector<std::string>& shellOpenRoutes() {
+    return desktop().shellOpenRoutes;
 }
 const std::vector<int>& cursorChanges() {
     return desktop().cursorChanges;

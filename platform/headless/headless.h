@@ -87,6 +87,8 @@ const std::vector<std::uint16_t>& surface();
 
 const std::vector<MessageBoxRecord>& messageBoxes();
 const std::vector<std::string>& shellOpens();
+// For each of shellOpens, the route to the desktop's user it would have taken.
+const std::vector<std::string>& shellOpenRoutes();
 // Every cursor made current, in order (SetCursor calls), by resource id or
 // -1 arrow / -2 wait for the system cursors; 0 for null.
 const std::vector<int>& cursorChanges();

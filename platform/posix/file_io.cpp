@@ -87,3 +87,105 @@ std::filesystem::path toFsPath(const char* text) {
 std::string fromFsPath(const std::filesystem::path& path) {
     return path.string();
 }
+
+std::FILE* createNewFile(const char* path) {
+    const int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    std::FILE* file = fdopen(descriptor, "wb");
+    if (file == nullptr) {
+        const int saved = errno;
+        close(descriptor);
+        unlink(path);
+        errno = saved;
+    }
+    return file;
+}
+
+bool removeEntry(const char* path) {
+    struct stat info {};
+    if (unlink(path) == 0 || errno == ENOENT) {
+        return true;
+    }
+    const int saved = errno;
+    const bool gone = lstat(path, &info) != 0 && errno == ENOENT;
+    errno = saved;
+    return gone;
+}
+
+namespace {
+
+// O_NONBLOCK keeps a FIFO from waiting for a writer; it is cleared again once the
+// descriptor is known to be a regular file.
+int openRegular(const char* path, int flags, std::int64_t maxBytes, mode_t mode = 0) {
+    const int descriptor = open(path, flags | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, mode);
+    if (descriptor < 0) {
+        return -1;
+    }
+    struct stat info {};
+    int error = 0;
+    if (fstat(descriptor, &info) != 0) {
+        error = errno;
+    } else if (!S_ISREG(info.st_mode)) {
+        error = EINVAL;
+    } else if (maxBytes >= 0 && info.st_size > maxBytes) {
+        error = EFBIG;
+    } else if (fcntl(descriptor, F_SETFL, fcntl(descriptor, F_GETFL) & ~O_NONBLOCK) != 0) {
+        error = errno;
+    }
+    if (error != 0) {
+        close(descriptor);
+        errno = error;
+        return -1;
+    }
+    return descriptor;
+}
+
+std::FILE* streamOf(int descriptor, const char* mode) {
+    if (descriptor < 0) {
+        return nullptr;
+    }
+    std::FILE* file = fdopen(descriptor, mode);
+    if (file == nullptr) {
+        const int saved = errno;
+        close(descriptor);
+        errno = saved;
+    }
+    return file;
+}
+
+} // namespace
+
+std::FILE* openRegularFile(const char* path, std::int64_t maxBytes) {
+    return streamOf(openRegular(path, O_RDONLY, maxBytes), "rb");
+}
+
+std::FILE* appendRegularFile(const char* path) {
+    return streamOf(openRegular(path, O_WRONLY | O_APPEND | O_CREAT, -1, 0666), "a");
+}
+
+bool makeFileWritable(const char* path) {
+    const int descriptor = openRegular(path, O_RDONLY, -1);
+    struct stat info {};
+    if (descriptor < 0) {
+        // A file its owner may not even read: change it by name, still never
+        // through a link (fchmodat refuses to follow one).
+        return errno == EACCES && lstat(path, &info) == 0 && S_ISREG(info.st_mode) &&
+               fchmodat(AT_FDCWD, path, (info.st_mode & 07777) | S_IRUSR | S_IWUSR,
+                        AT_SYMLINK_NOFOLLOW) == 0;
+    }
+    bool changed = fstat(descriptor, &info) == 0;
+    if (changed && (info.st_mode & (S_IRUSR | S_IWUSR)) != (S_IRUSR | S_IWUSR)) {
+        changed = fchmod(descriptor, (info.st_mode & 07777) | S_IRUSR | S_IWUSR) == 0;
+    }
+    const int saved = errno;
+    close(descriptor);
+    errno = saved;
+    return changed;
+}
+
+bool isLink(const char* path) {
+    struct stat info {};
+    return lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
+}

@@ -7,18 +7,17 @@
 #include <vector>
 
 #include <SDL.h>
-#include <spawn.h>
 #include <sys/wait.h>
 
 #include "platform/display_scale.h"
 #include "platform/frame_metrics.h"
 #include "platform/messages.h"
+#include "platform/posix/start_viewer.h"
 #include "platform/regfile/regfile_store.h"
 #include "platform/sdl/key_translation.h"
 #include "platform/sdl/sdl_backend.h"
 #include "resources/resource_images.h"
-
-extern char** environ;
+#include "update/run_log.h"
 
 struct OpaqueWindow {
     SDL_Window* window;
@@ -544,12 +543,18 @@ void messageBox(const char* title, const char* text) {
 void shellOpen(const char* path) {
     if (path == nullptr)
         return;
-    std::string argument = path;
-    char program[] = "xdg-open";
-    char* argv[] = {program, argument.data(), nullptr};
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "xdg-open", nullptr, nullptr, argv, environ) == 0)
-        backend().viewers.push_back(pid);
+    const ViewerRoute route = viewerRoute();
+    if (!route.open) {
+        runLog("Not opening %s: %s", path, route.description.c_str());
+        return;
+    }
+    const pid_t pid = startViewer("xdg-open", path, route);
+    if (pid < 0) {
+        runLog("Cannot open %s %s", path, route.description.c_str());
+        return;
+    }
+    runLog("Opening %s %s", path, route.description.c_str());
+    backend().viewers.push_back(pid);
 }
 
 CursorHandle loadCursor(int resourceId) {

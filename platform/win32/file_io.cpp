@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
@@ -105,4 +106,116 @@ std::string fromFsPath(const std::filesystem::path& path) {
     WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
     text.resize(static_cast<std::size_t>(length - 1));
     return text;
+}
+
+namespace {
+
+// A C stream over a handle; the handle is closed when the stream cannot be had.
+std::FILE* streamOf(HANDLE handle, int flags, const char* mode) {
+    if (handle == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    const int descriptor = _open_osfhandle(reinterpret_cast<intptr_t>(handle), flags);
+    if (descriptor < 0) {
+        CloseHandle(handle);
+        return nullptr;
+    }
+    std::FILE* file = _fdopen(descriptor, mode);
+    if (file == nullptr) {
+        _close(descriptor);
+    }
+    return file;
+}
+
+// FILE_FLAG_OPEN_REPARSE_POINT opens a link or junction itself, which is then
+// refused here, instead of what it points to.
+HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64_t maxBytes) {
+    HANDLE handle =
+        CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return handle;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    DWORD error = ERROR_SUCCESS;
+    if (GetFileType(handle) != FILE_TYPE_DISK || !GetFileInformationByHandle(handle, &info)) {
+        error = ERROR_INVALID_FUNCTION;
+    } else if ((info.dwFileAttributes &
+                (FILE_ATTRIBUTE_REPARSE_POINT | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        error = ERROR_CANT_ACCESS_FILE;
+    } else if (maxBytes >= 0 && (static_cast<std::int64_t>(info.nFileSizeHigh) << 32 |
+                                 info.nFileSizeLow) > maxBytes) {
+        error = ERROR_FILE_TOO_LARGE;
+    }
+    if (error != ERROR_SUCCESS) {
+        CloseHandle(handle);
+        SetLastError(error);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+} // namespace
+
+std::FILE* createNewFile(const char* path) {
+    // CREATE_NEW fails on any name that exists, a link or junction included.
+    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    return streamOf(handle, _O_WRONLY | _O_BINARY, "wb");
+}
+
+bool removeEntry(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
+    }
+    // A link to a folder, or a junction, is removed as a folder; the folder it
+    // points to is not touched.
+    const bool linkedFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
+                              (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    if (linkedFolder ? RemoveDirectoryA(path) : DeleteFileA(path)) {
+        return true;
+    }
+    const DWORD error = GetLastError();
+    const bool gone = GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+                      GetLastError() == ERROR_FILE_NOT_FOUND;
+    SetLastError(error);
+    return gone;
+}
+
+std::FILE* openRegularFile(const char* path, std::int64_t maxBytes) {
+    return streamOf(openRegular(path, GENERIC_READ, OPEN_EXISTING, maxBytes), _O_RDONLY | _O_BINARY,
+                    "rb");
+}
+
+std::FILE* appendRegularFile(const char* path) {
+    HANDLE handle = openRegular(path, FILE_APPEND_DATA, OPEN_ALWAYS, -1);
+    return streamOf(handle, _O_WRONLY | _O_APPEND | _O_TEXT, "a");
+}
+
+bool makeFileWritable(const char* path) {
+    HANDLE handle =
+        openRegular(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, OPEN_EXISTING, -1);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    FILE_BASIC_INFO info{};
+    bool changed = GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) != 0;
+    if (changed && (info.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        info.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        if (info.FileAttributes == 0) {
+            info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        }
+        changed = SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info) != 0;
+    }
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    SetLastError(error);
+    return changed;
+}
+
+bool isLink(const char* path) {
+    const DWORD attributes = GetFileAttributesA(path);
+    return attributes != INVALID_FILE_ATTRIBUTES &&
+           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
 }

@@ -24,10 +24,28 @@ int showUsage(const RunOptions& options) {
     return options.error.empty() ? ExitUpdated : ExitBadCommandLine;
 }
 
+// The program runs elevated, often from a download folder anyone may write to: a
+// DLL planted beside it must never be loaded. Only the system folder is searched
+// from here on. Systems without SetDefaultDllDirectories (Vista, 7 without its
+// update) at least lose the current folder from the search.
+void loadDllsFromSystemFolderOnly() {
+    using SetDefaultDllDirectoriesFunction = BOOL(WINAPI*)(DWORD);
+    const HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    const auto setDefault =
+        kernel == nullptr
+            ? nullptr
+            : reinterpret_cast<SetDefaultDllDirectoriesFunction>(
+                  reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+    if (setDefault == nullptr || !setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32)) {
+        SetDllDirectoryW(L"");
+    }
+}
+
 } // namespace
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine,
                    int showCommand) {
+    loadDllsFromSystemFolderOnly();
     // The window's show mode is the application's choice, not the caller's.
     (void)previousInstance;
     (void)showCommand;

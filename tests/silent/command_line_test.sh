@@ -23,6 +23,12 @@ run() {
     [[ $got -eq $want ]] || { cat "$root/out" "$root/err" >&2; fail "exit code $got, not $want: $*"; }
 }
 
+# It may run as root: position-independent, relocations read-only and bound at start.
+dynamic=$(readelf -d "$program")
+[[ $dynamic == *BIND_NOW* && $dynamic == *PIE* ]] && readelf -lW "$program" | grep -q GNU_RELRO ||
+    fail "no PIE, full RELRO and immediate binding"
+echo "ok: position-independent, full RELRO, immediate binding"
+
 sample help
 run 0 /?
 grep -q "^Usage: tactico-update" "$root/out" || fail "/? shows no usage"

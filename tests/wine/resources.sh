@@ -55,8 +55,17 @@ imports=$("$tools-objdump" -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a
 [[ -n $imports ]] || fail "no imports read"
 for dll in $imports; do
     case $dll in
-        kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | msvcrt.dll | bcrypt.dll) ;;
+        kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | ole32.dll | \
+            oleaut32.dll | msvcrt.dll | bcrypt.dll) ;;
         *) fail "imports $dll, which Windows does not ship" ;;
     esac
 done
 echo "ok: imports only $(tr '\n' ' ' <<<"$imports")"
+
+# Address-space randomisation (high-entropy on the 64-bit program) and DEP.
+characteristics=$("$tools-objdump" -p "$exe" | sed -n 's/^DllCharacteristics[[:space:]]*//p')
+[[ -n $characteristics ]] || fail "no DllCharacteristics read"
+wanted=$((0x40 | 0x100)) # DYNAMIC_BASE, NX_COMPAT
+[[ $tools == x86_64-w64-mingw32 ]] && wanted=$((wanted | 0x20)) # HIGH_ENTROPY_VA
+(((0x$characteristics & wanted) == wanted)) || fail "DllCharacteristics $characteristics lack $wanted"
+echo "ok: randomised base and DEP (DllCharacteristics $characteristics)"

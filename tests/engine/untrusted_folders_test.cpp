@@ -1,0 +1,151 @@
+// What an elevated program does at names an ordinary account may have prepared:
+// links, FIFOs and oversized files are never followed, waited on or read whole.
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <string>
+
+#include "platform/file_io.h"
+#include "platform/posix/start_viewer.h"
+#include "platform/viewer_route.h"
+#include "tests/temp_folder.h"
+#include "update/file_ops.h"
+#include "update/quick_start.h"
+
+namespace {
+
+// "outside/secret" stands for any file elsewhere; each name in the folder holds
+// something an attacker could plant there.
+struct Planted {
+    Planted() {
+        writeFile("outside/secret", "secret");
+        fs::permissions("outside/secret", fs::perms::owner_read);
+        fs::create_symlink(fs::absolute("outside/secret"), "to-secret");
+        fs::create_symlink(fs::absolute("outside/new"), "dangling");
+        mkfifo("fifo", 0600);
+        writeFile("file", "plain");
+    }
+    static fs::perms secretPermissions() { return fs::status("outside/secret").permissions(); }
+};
+
+void expectOutsideUntouched() {
+    EXPECT_EQ(readFile("outside/secret"), "secret");
+    EXPECT_EQ(Planted::secretPermissions(), fs::perms::owner_read);
+    EXPECT_FALSE(fs::exists("outside/new"));
+}
+
+TEST(UntrustedFolders, CreatingNeverWritesThroughALink) {
+    TempFolder folder;
+    Planted planted;
+    for (const char* name : {"to-secret", "dangling", "fifo", "file"}) {
+        EXPECT_EQ(createNewFile(name), nullptr) << name << " already stands there";
+    }
+    // Under a working name what stands is removed as itself, and a new file made.
+    for (const char* name : {"to-secret", "dangling"}) {
+        std::FILE* file = createFresh(name);
+        ASSERT_NE(file, nullptr) << name;
+        std::fputs("mine", file);
+        std::fclose(file);
+        EXPECT_FALSE(fs::is_symlink(name));
+        EXPECT_EQ(readFile(name), "mine");
+    }
+    expectOutsideUntouched();
+}
+
+TEST(UntrustedFolders, ReadingTakesOnlyRegularFilesUpToTheirCap) {
+    TempFolder folder;
+    Planted planted;
+    std::string text;
+    EXPECT_TRUE(readSmallFile("file", 5, text));
+    EXPECT_EQ(text, "plain");
+    EXPECT_FALSE(readSmallFile("file", 4, text)) << "longer than the cap";
+    // A FIFO fails at once instead of waiting for a writer that never comes.
+    for (const char* name : {"to-secret", "dangling", "fifo", "missing"}) {
+        EXPECT_FALSE(readSmallFile(name, 100, text)) << name;
+    }
+    EXPECT_EQ(appendRegularFile("to-secret"), nullptr);
+    EXPECT_EQ(appendRegularFile("fifo"), nullptr);
+    std::FILE* log = appendRegularFile("log");
+    ASSERT_NE(log, nullptr);
+    std::fclose(log);
+    expectOutsideUntouched();
+}
+
+TEST(UntrustedFolders, PermissionsAndRemovalStopAtTheLink) {
+    TempFolder folder;
+    Planted planted;
+    EXPECT_TRUE(isLink("to-secret"));
+    EXPECT_TRUE(isLink("dangling"));
+    EXPECT_FALSE(isLink("file"));
+    EXPECT_FALSE(makeWritable("to-secret"));
+    EXPECT_FALSE(makeWritable("fifo"));
+    fs::permissions("file", fs::perms::owner_read);
+    EXPECT_TRUE(makeWritable("file"));
+    EXPECT_EQ(fs::status("file").permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_TRUE(removeEntry("to-secret"));
+    EXPECT_TRUE(removeEntry("to-secret")) << "nothing stands there any more";
+    EXPECT_FALSE(fs::is_symlink("to-secret"));
+    expectOutsideUntouched();
+}
+
+TEST(UntrustedFolders, ALinkedQuickStartFolderIsNotTheGames) {
+    TempFolder folder;
+    writeFile("elsewhere/saved.qst", "x");
+    fs::create_directories("install");
+    fs::create_directory_symlink(fs::absolute("elsewhere"), "install/qstart");
+    EXPECT_FALSE(removeQuickStartFiles("install", false));
+    EXPECT_TRUE(removeQuickStartFiles("install", true));
+    EXPECT_TRUE(fs::exists("elsewhere/saved.qst"));
+}
+
+TEST(ViewerRoute, TheViewerRunsAsTheUserWhoAsked) {
+    struct Case {
+        unsigned long effective;
+        const char* sudo;
+        const char* pkexec;
+        bool open;
+        long user;
+    };
+    const Case cases[] = {
+        {1000, "0", nullptr, true, -1},   // not elevated: nothing to hand back
+        {0, nullptr, nullptr, true, -1},  // root's own desktop
+        {0, "1000", nullptr, true, 1000}, // sudo
+        {0, "1000", "1001", true, 1001},  // pkexec, nearer than a sudo around it
+        {0, "0", nullptr, true, -1},      // root asked through sudo
+        {0, "12ab", nullptr, false, -1},  // unknown caller: not as root
+        {0, nullptr, "", false, -1},
+    };
+    for (const Case& c : cases) {
+        const ViewerRoute route = viewerRouteFor(c.effective, c.sudo, c.pkexec);
+        EXPECT_EQ(route.open, c.open) << route.description;
+        EXPECT_EQ(route.userId, c.user) << route.description;
+        EXPECT_FALSE(route.description.empty());
+    }
+}
+
+TEST(ViewerRoute, TheViewerStartsWithTheCallersUserId) {
+    if (geteuid() != 0) {
+        GTEST_SKIP() << "only root can start a program as another user";
+    }
+    TempFolder folder;
+    fs::permissions(folder.path(), fs::perms::all);
+    // A stand-in viewer that writes down who it runs as.
+    writeFile("viewer", "#!/bin/sh\nid -u > \"$1\"\n");
+    fs::permissions("viewer", fs::perms::all);
+    const std::string program = folder / "viewer";
+    const std::string record = folder / "who";
+    ViewerRoute route;
+    route.userId = 65534; // nobody
+    const pid_t child = startViewer(program.c_str(), record.c_str(), route);
+    ASSERT_GT(child, 0);
+    int status = 0;
+    waitpid(child, &status, 0);
+    EXPECT_EQ(readFile(record), "65534\n");
+}
+
+} // namespace
