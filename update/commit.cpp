@@ -14,6 +14,7 @@
 #include "update/journal.h"
 #include "update/paths.h"
 #include "update/run_log.h"
+#include "update/update_session.h"
 
 namespace fs = std::filesystem;
 
@@ -311,7 +312,7 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
     return commit.finish();
 }
 
-void recoverUpdate(const char* installPath) {
+void recoverInterruptedUpdate(const char* installPath) {
     const std::string path = journalPath(installPath);
     if (standsAt(path.c_str())) {
         std::string text;
