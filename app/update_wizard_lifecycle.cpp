@@ -41,11 +41,11 @@ void finishInterruptedUpdates() {
     char location[PathAreaBytes] = "";
     if (readInstallValue("Tactico", "Location", location, sizeof location) &&
         installPathFits(location)) {
-        recoverInterruptedUpdate(location);
+        recoverInterruptedUpdate(location, UpdaterVersionText);
     }
     const std::string& folder = run_context::options.installFolder;
     if (!folder.empty() && folder != location && installPathFits(folder.c_str())) {
-        recoverInterruptedUpdate(folder.c_str());
+        recoverInterruptedUpdate(folder.c_str(), UpdaterVersionText);
     }
 }
 

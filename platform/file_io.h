@@ -30,6 +30,19 @@ bool moveReplacing(const char* source, const char* target);
 std::int64_t availableBytes(const char* folder);
 // The system's text for the failure of the last file call, for the run log.
 std::string systemErrorText();
+// Keeps the system's error of a failed call across the clean-up that follows it,
+// so that the log names the cause and not the clean-up's own result.
+class SystemErrorKept {
+  public:
+    SystemErrorKept();
+    ~SystemErrorKept();
+    SystemErrorKept(const SystemErrorKept&) = delete;
+    SystemErrorKept& operator=(const SystemErrorKept&) = delete;
+
+  private:
+    int error;
+    unsigned long systemError;
+};
 // Asks the system to read the file front to back, once (a hint; may do nothing).
 void adviseSequential(std::FILE* file);
 

@@ -42,11 +42,6 @@ class Operations {
     int count = 0;
 };
 
-bool exists(const std::string& path) {
-    std::error_code error;
-    return fs::exists(toFsPath(path.c_str()), error);
-}
-
 // Which of an entry's three names hold a file is all a commit, an undo or a
 // recovery goes by; anything else under those names is not the update's.
 bool isFile(const std::string& path) {
@@ -54,7 +49,11 @@ bool isFile(const std::string& path) {
     return fs::is_regular_file(fs::symlink_status(toFsPath(path.c_str()), error));
 }
 
+// Only a regular file has a size here: a link of the right size is not the update's.
 std::optional<std::uint64_t> sizeOf(const std::string& path) {
+    if (!isFile(path)) {
+        return std::nullopt;
+    }
     std::error_code error;
     const std::uintmax_t size = fs::file_size(toFsPath(path.c_str()), error);
     if (error) {
@@ -63,9 +62,10 @@ std::optional<std::uint64_t> sizeOf(const std::string& path) {
     return size;
 }
 
+// A link is removed as itself; only a real file is made writable first.
 bool removeFile(const std::string& path) {
     makeWritable(path.c_str());
-    return std::remove(path.c_str()) == 0 || !exists(path);
+    return removeEntry(path.c_str());
 }
 
 std::string journalPath(const char* installPath) {
@@ -82,10 +82,26 @@ std::set<std::string> updateFolders(const char* installPath) {
     return folders;
 }
 
-void syncFolders(const char* installPath) {
+bool syncFolders(const char* installPath) {
     for (const std::string& folder : updateFolders(installPath)) {
-        syncFolder(folder.c_str());
+        if (!syncFolder(folder.c_str())) {
+            runLog("Cannot flush the folder %s: %s", folder.c_str(), systemErrorText().c_str());
+            return false;
+        }
     }
+    return true;
+}
+
+// A subfolder of the installation that is a link or a junction leads out of it:
+// nothing is moved, written or removed through it.
+bool linkedFolder(const char* installPath) {
+    for (const std::string& folder : updateFolders(installPath)) {
+        if (folder != installPath && isLink(folder.c_str())) {
+            runLog("%s is a link; the update does not write through it", folder.c_str());
+            return true;
+        }
+    }
+    return false;
 }
 
 struct Paths {
@@ -102,7 +118,11 @@ Paths pathsOf(const char* installPath, int index) {
 
 class Commit {
   public:
-    Commit(const char* folder, Journal plan) : installPath(folder), journal(std::move(plan)) {}
+    // version is what the record says once the update is in; readme, the update
+    // folder's language readme that a commit (never a recovery) removes at its end.
+    Commit(const char* folder, Journal plan, std::string version, std::string readme = {})
+        : installPath(folder), journal(std::move(plan)), versionText(std::move(version)),
+          readmeSource(std::move(readme)) {}
 
     CommitOutcome finish() {
         if (cleanupStarted()) {
@@ -112,15 +132,31 @@ class Commit {
         if (!stagedComplete() || !rollForward()) {
             return undo();
         }
-        syncFolders(installPath);
-        if (!writeInstallValue(RecordKey, "Version", journal.versionText.c_str())) {
-            runLog("Cannot write \"Version\" into the installation record");
+        if (!syncFolders(installPath)) {
+            return undo();
+        }
+        if (!writeInstallValue(RecordKey, "Version", versionText.c_str())) {
+            runLog("Cannot write \"Version\" into the installation record: %s",
+                   systemErrorText().c_str());
             return undo();
         }
         if (!operations.done()) {
             return CommitOutcome::Stuck;
         }
-        runLog("Recorded \"Version\" = \"%s\"", journal.versionText.c_str());
+        runLog("Recorded \"Version\" = \"%s\"", versionText.c_str());
+        return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
+    }
+
+    // The record already names this update's version, so the old files must not
+    // come back under it: whatever happens, the update is only ever completed.
+    CommitOutcome complete() {
+        if (!cleanupStarted() && (!stagedComplete() || !rollForward())) {
+            runLog("The record names the new version; the next start completes the update");
+            return CommitOutcome::Stuck;
+        }
+        if (!syncFolders(installPath)) {
+            return CommitOutcome::Stuck;
+        }
         return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
     }
 
@@ -139,8 +175,16 @@ class Commit {
             removeQuietly(temporary.c_str());
             return false;
         }
-        syncFolder(installPath);
-        return operations.done();
+        if (!operations.done()) {
+            return false;
+        }
+        // A journal whose name is not on the disk cannot guard the renames.
+        if (!syncFolder(installPath)) {
+            runLog("Cannot flush the folder %s: %s", installPath, systemErrorText().c_str());
+            undo();
+            return false;
+        }
+        return true;
     }
 
     bool stopped() const { return operations.stopped; }
@@ -216,8 +260,9 @@ class Commit {
             runLog("The update could not be undone; the next start tries again");
             return CommitOutcome::Stuck;
         }
-        syncFolders(installPath);
-        if (!removed(journalPath(installPath)) || !operations.done()) {
+        // Unflushed, the old names may come back after a power cut with the journal
+        // gone; the journal stays until they are on the disk.
+        if (!syncFolders(installPath) || !removed(journalPath(installPath)) || !operations.done()) {
             return CommitOutcome::Stuck;
         }
         syncFolder(installPath);
@@ -234,15 +279,22 @@ class Commit {
                 return false;
             }
         }
-        if (!journal.readmeSource.empty() && exists(journal.readmeSource) &&
-            removed(journal.readmeSource) && !operations.done()) {
+        if (!readmeSource.empty() && standsAt(readmeSource.c_str()) && removed(readmeSource) &&
+            !operations.done()) {
             return false;
         }
-        syncFolders(installPath);
+        // Past the record nothing is undone: an unflushed rename only keeps the
+        // journal, and the next start flushes again before it removes it.
+        if (!syncFolders(installPath)) {
+            runLog("The update is in place; the next start finishes its clean-up");
+            return true;
+        }
         if (removed(journalPath(installPath)) && !operations.done()) {
             return false;
         }
-        syncFolder(installPath);
+        if (!syncFolder(installPath)) {
+            runLog("Cannot flush the folder %s: %s", installPath, systemErrorText().c_str());
+        }
         return true;
     }
 
@@ -256,6 +308,8 @@ class Commit {
 
     const char* installPath;
     Journal journal;
+    std::string versionText;
+    std::string readmeSource;
     Operations operations;
 };
 
@@ -278,8 +332,9 @@ std::string entryTargetPath(const char* installPath, int index) {
 CommitOutcome commitUpdate(const StagedUpdate& update) {
     Journal journal;
     std::vector<std::string> stagedFiles;
-    journal.versionText = update.versionText;
-    journal.readmeSource = update.readmeSource;
+    if (linkedFolder(update.installPath)) {
+        return CommitOutcome::NothingChanged;
+    }
     for (int e = 0; e < UpdateFileCount; ++e) {
         if (!update.staged[e]) {
             continue;
@@ -303,37 +358,54 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         runLog("Cannot flush the staged files: %s", systemErrorText().c_str());
         return CommitOutcome::NothingChanged;
     }
-    syncFolders(update.installPath);
+    if (!syncFolders(update.installPath)) {
+        return CommitOutcome::NothingChanged;
+    }
 
-    Commit commit(update.installPath, std::move(journal));
+    Commit commit(update.installPath, std::move(journal), update.versionText, update.readmeSource);
     if (!commit.writeJournal()) {
         return commit.stopped() ? CommitOutcome::Stuck : CommitOutcome::NothingChanged;
     }
     return commit.finish();
 }
 
-void recoverInterruptedUpdate(const char* installPath) {
+RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) {
     const std::string path = journalPath(installPath);
+    RecoveryOutcome outcome = RecoveryOutcome::NoJournal;
     if (standsAt(path.c_str())) {
         std::string text;
         const std::optional<Journal> journal =
             readSmallFile(path.c_str(), JournalMaxBytes, text) ? parseJournal(text) : std::nullopt;
+        // Left where it is: removing it would switch off the guard of an update
+        // that may still be half done, and it is an administrator's to look at.
         if (!journal) {
-            runLog("%s cannot be read; the installation is left as it is", path.c_str());
-            return;
+            runLog("%s is not a journal this program wrote; the installation is left as it is",
+                   path.c_str());
+            return RecoveryOutcome::Left;
+        }
+        if (linkedFolder(installPath)) {
+            return RecoveryOutcome::Left;
         }
         runLog("Found an interrupted update in %s", installPath);
-        switch (Commit(installPath, *journal).finish()) {
+        char recorded[200] = "";
+        const bool recordSaysIt =
+            readInstallValue(RecordKey, "Version", recorded, sizeof recorded) &&
+            std::string(recorded) == versionText;
+        Commit commit(installPath, *journal, versionText);
+        switch (recordSaysIt ? commit.complete() : commit.finish()) {
         case CommitOutcome::Committed:
             runLog("Completed the interrupted update");
+            outcome = RecoveryOutcome::Completed;
             break;
         case CommitOutcome::Stuck:
-            return;
+            return RecoveryOutcome::Left;
         default:
+            outcome = RecoveryOutcome::Undone;
             break;
         }
     }
     removeStagedFiles(installPath);
+    return outcome;
 }
 
 void removeStagedFiles(const char* installPath) {

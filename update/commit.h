@@ -22,7 +22,7 @@ struct StagedUpdate {
     // Each staged file's size, as it was written.
     std::uint64_t sizes[UpdateFileCount] = {};
     // The language readme the installation's readme was copied from, removed once
-    // the update is in place; may be empty.
+    // the update is in place (by this commit only: no journal names it); may be empty.
     std::string readmeSource;
     std::string versionText;
 };
@@ -35,6 +35,18 @@ enum class CommitOutcome {
 };
 
 CommitOutcome commitUpdate(const StagedUpdate& update);
+
+enum class RecoveryOutcome {
+    NoJournal, // nothing was under way
+    Completed, // the update is in place and the record names versionText
+    Undone,    // the old files are back and the record as it was
+    Left,      // a journal that cannot be read or acted on stays for the next start
+};
+
+// Completes or undoes what a journal in installPath says was under way, recording
+// versionText (the program's own; a journal names no version), then removes what
+// staging left. Once the record already names versionText it only completes.
+RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText);
 
 // Removes staged files and the leftovers of an interrupted staging from
 // installPath; does nothing while a journal there still needs them.

@@ -30,6 +30,7 @@ CopyResult copyBytes(std::FILE* source, std::FILE* target, std::uint64_t count,
 }
 
 void removeQuietly(const char* path) {
+    const SystemErrorKept kept;
     removeEntry(path);
 }
 

@@ -29,8 +29,13 @@ bool replaceWith(const char* source, const char* target) {
     }
     // Some systems refuse to rename over a read-only file. The target is only made
     // writable when that is what stands in the way, so a failure leaves it as it was.
-    const fs::file_status status = fs::symlink_status(toFsPath(target), error);
-    if (error || !fs::is_regular_file(status) ||
+    // Looking does not replace the rename's own error, which is what the log shows.
+    std::error_code looked;
+    const fs::file_status status = [&] {
+        const SystemErrorKept kept;
+        return fs::symlink_status(toFsPath(target), looked);
+    }();
+    if (looked || !fs::is_regular_file(status) ||
         (status.permissions() & fs::perms::owner_write) != fs::perms::none) {
         return false;
     }
@@ -39,6 +44,7 @@ bool replaceWith(const char* source, const char* target) {
     }
     fs::rename(toFsPath(source), toFsPath(target), error);
     if (error) {
+        const SystemErrorKept kept;
         fs::permissions(toFsPath(target), fs::perms::owner_write,
                         fs::perm_options::remove | fs::perm_options::nofollow, error);
         return false;

@@ -6,16 +6,34 @@
 
 namespace {
 
-constexpr const char* Heading = "Tactico update journal 1";
+constexpr const char* Heading = "Tactico update journal 2";
 constexpr const char* Ending = "end";
+
+// Exactly three tab-separated decimal numbers, as journalText writes them.
+bool parseFields(const std::string& text, std::uint64_t (&fields)[3]) {
+    std::size_t at = 0;
+    for (int i = 0; i < 3; ++i) {
+        if (i > 0 && (at >= text.size() || text[at++] != '\t')) {
+            return false;
+        }
+        const std::size_t start = at;
+        std::uint64_t value = 0;
+        while (at < text.size() && text[at] >= '0' && text[at] <= '9' && at - start < 18) {
+            value = value * 10 + static_cast<std::uint64_t>(text[at++] - '0');
+        }
+        if (at == start) {
+            return false;
+        }
+        fields[i] = value;
+    }
+    return at == text.size();
+}
 
 } // namespace
 
 std::string journalText(const Journal& journal) {
     std::ostringstream text;
     text << Heading << '\n';
-    text << "version\t" << journal.versionText << '\n';
-    text << "readme\t" << journal.readmeSource << '\n';
     for (const JournalEntry& entry : journal.entries) {
         text << "entry\t" << entry.index << '\t' << (entry.hadOld ? 1 : 0) << '\t' << entry.size
              << '\n';
@@ -39,27 +57,23 @@ std::optional<Journal> parseJournal(const std::string& text) {
         const std::string value = tab == std::string::npos ? "" : line.substr(tab + 1);
         if (key == Ending && tab == std::string::npos) {
             ended = true;
-        } else if (key == "version") {
-            journal.versionText = value;
-        } else if (key == "readme") {
-            journal.readmeSource = value;
         } else if (key == "entry") {
-            std::istringstream fields(value);
+            std::uint64_t fields[3] = {};
             JournalEntry entry;
-            int hadOld = -1;
-            if (!(fields >> entry.index >> hadOld >> entry.size) || entry.index < 0 ||
-                entry.index >= UpdateFileCount || seen[entry.index] ||
-                (hadOld != 0 && hadOld != 1)) {
+            if (!parseFields(value, fields) || fields[0] >= UpdateFileCount || seen[fields[0]] ||
+                fields[1] > 1) {
                 return std::nullopt;
             }
+            entry.index = static_cast<int>(fields[0]);
+            entry.hadOld = fields[1] == 1;
+            entry.size = fields[2];
             seen[entry.index] = true;
-            entry.hadOld = hadOld == 1;
             journal.entries.push_back(entry);
         } else {
             return std::nullopt;
         }
     }
-    if (!ended || journal.versionText.empty()) {
+    if (!ended || journal.entries.empty()) {
         return std::nullopt;
     }
     return journal;

@@ -20,11 +20,10 @@ struct JournalEntry {
     std::uint64_t size = 0;
 };
 
+// Anyone who can write the installation can write a journal, so it holds no
+// path and no text: only entry numbers, and what is needed to tell a complete
+// staged file. The version recorded is always the program's own.
 struct Journal {
-    std::string versionText;
-    // The language readme in the update folder, removed once the update is in
-    // place (the readme is moved into the installation); may be empty.
-    std::string readmeSource;
     std::vector<JournalEntry> entries;
 };
 

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <set>
 #include <utility>
 
 #include "platform/file_io.h"
@@ -35,12 +36,31 @@ std::int64_t fileSize(const char* path) {
     return size;
 }
 
-// Something that is no file where the entry goes could not be put back by an
-// undo, so it fails the entry as an unwritable target would.
-bool blockedTarget(const std::string& target) {
+// Something that is no file where the entry goes (a folder, or a link that may
+// lead anywhere) could not be put back by an undo, so it fails the entry as an
+// unwritable target would.
+const char* blockedTarget(const std::string& target) {
     std::error_code error;
-    return std::filesystem::exists(toFsPath(target.c_str()), error) &&
-           !std::filesystem::is_regular_file(toFsPath(target.c_str()), error);
+    const auto status = std::filesystem::symlink_status(toFsPath(target.c_str()), error);
+    if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) {
+        return nullptr;
+    }
+    return std::filesystem::is_symlink(status) ? "a link is in the way"
+                                               : "something other than a file is in the way";
+}
+
+// The folder an entry goes into, when it is a subfolder of the installation that
+// is a link or junction: the entry would land outside the installation.
+bool linkedSubfolder(const std::string& installPath, const std::string& target) {
+    const std::string folder = target.substr(0, target.find_last_of(PathSeparator));
+    return folder != installPath && isLink(folder.c_str());
+}
+
+// Installations whose update recovery completed in this run, with the version it
+// recorded.
+std::set<std::pair<std::string, std::string>>& completedByRecovery() {
+    static std::set<std::pair<std::string, std::string>> completed;
+    return completed;
 }
 
 } // namespace
@@ -66,6 +86,10 @@ UpdateStep UpdateSession::next() {
     if (advanced) {
         ++stepsDone_;
     }
+    // Found already done by a recovery: nothing is left to stage or commit.
+    if (step == 0 && kind == UpdateStepKind::Committed) {
+        stepsDone_ = StepCount;
+    }
     return {kind, kind == UpdateStepKind::Staged ? step - 1 : -1};
 }
 
@@ -80,6 +104,16 @@ void UpdateSession::discard() {
 
 // Everything the update needs is checked before anything is written.
 UpdateStepKind UpdateSession::check() {
+    const char* installPath = plan_.installPath.c_str();
+    // A typed folder may hold an update killed inside its commit; a journal that
+    // stays must not be overwritten by this update's.
+    if (recoverInterruptedUpdate(installPath, plan_.versionText.c_str()) == RecoveryOutcome::Left) {
+        return UpdateStepKind::WriteFailed;
+    }
+    if (completedByRecovery().erase({plan_.installPath, plan_.versionText}) != 0) {
+        runLog("The interrupted update of %s was completed; nothing is left to do", installPath);
+        return UpdateStepKind::Committed;
+    }
     const char* readme = plan_.readme.c_str();
     for (int e = 0; e < UpdateFileCount; ++e) {
         const char* source = isReadmeEntry(e) ? readme : PackageFileName;
@@ -88,9 +122,6 @@ UpdateStepKind UpdateSession::check() {
             return UpdateStepKind::SourceFailed;
         }
     }
-    const char* installPath = plan_.installPath.c_str();
-    // A typed folder may hold an update killed inside its commit.
-    recoverInterruptedUpdate(installPath);
 
     const PackageCheck package = checkPackage();
     if (!package.sound) {
@@ -112,7 +143,8 @@ UpdateStepKind UpdateSession::check() {
 
     staging_ = StagedUpdate{};
     staging_.installPath = installPath;
-    staging_.readmeSource = fromFsPath(std::filesystem::absolute(toFsPath(readme)));
+    // By its bare name: it is the current folder's, whatever its path comes to name.
+    staging_.readmeSource = plan_.readme;
     staging_.versionText = plan_.versionText;
     return UpdateStepKind::Checked;
 }
@@ -129,8 +161,11 @@ UpdateStepKind UpdateSession::stage(int e) {
     std::uint64_t size = 0;
     bool packageBad = false;
     bool written = false;
-    const bool blocked = blockedTarget(target);
-    if (blocked) {
+    const char* blocked = blockedTarget(target);
+    if (blocked == nullptr && linkedSubfolder(plan_.installPath, target)) {
+        blocked = "its folder is a link";
+    }
+    if (blocked != nullptr) {
         written = false;
     } else if (isReadmeEntry(e)) {
         written = copyFileTo(plan_.readme.c_str(), staged.c_str(), size);
@@ -146,8 +181,7 @@ UpdateStepKind UpdateSession::stage(int e) {
         runLog("Staged %s (%llu bytes)", target.c_str(), static_cast<unsigned long long>(size));
         return UpdateStepKind::Staged;
     }
-    const std::string reason =
-        blocked ? "something other than a file is in the way" : systemErrorText();
+    const std::string reason = blocked != nullptr ? blocked : systemErrorText();
     if (packageBad) {
         runLog("The update file is corrupt: entry %s is cut short", entry.name);
         return UpdateStepKind::SourceFailed;
@@ -174,4 +208,12 @@ UpdateStepKind UpdateSession::commit() {
     default:
         return UpdateStepKind::WriteFailed;
     }
+}
+
+RecoveryOutcome recoverInterruptedUpdate(const char* installPath, const char* versionText) {
+    const RecoveryOutcome outcome = recoverUpdate(installPath, versionText);
+    if (outcome == RecoveryOutcome::Completed) {
+        completedByRecovery().insert({installPath, versionText});
+    }
+    return outcome;
 }

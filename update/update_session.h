@@ -61,5 +61,8 @@ class UpdateSession {
 };
 
 // Completes or undoes an update killed inside its commit in installPath, and
-// clears what an interrupted staging left there. Every recovery starts here.
-void recoverInterruptedUpdate(const char* installPath);
+// clears what an interrupted staging left there. Every recovery starts here;
+// versionText is the program's own, the only one it ever records. An update of
+// installPath to versionText completed here counts as done for a session that
+// asks for the same update later in this run.
+RecoveryOutcome recoverInterruptedUpdate(const char* installPath, const char* versionText);

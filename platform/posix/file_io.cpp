@@ -76,6 +76,12 @@ std::string systemErrorText() {
     return std::strerror(errno);
 }
 
+SystemErrorKept::SystemErrorKept() : error(errno), systemError(0) {}
+
+SystemErrorKept::~SystemErrorKept() {
+    errno = error;
+}
+
 void adviseSequential(std::FILE* file) {
     posix_fadvise(fileno(file), 0, 0, POSIX_FADV_SEQUENTIAL);
 }

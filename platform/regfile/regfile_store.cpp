@@ -5,12 +5,14 @@
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
+#include <signal.h>
 #include <string>
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
 
 #include "platform/regfile/regfile_document.h"
+#include "update/run_log.h"
 
 namespace fs = std::filesystem;
 
@@ -60,16 +62,39 @@ bool writeAll(int fd, const std::string& bytes) {
     return true;
 }
 
+std::string folderOf(const std::string& path) {
+    const std::string folder = fs::path(path).parent_path().string();
+    return folder.empty() ? "." : folder;
+}
+
+// The record is written by then: a failure is only reported.
 void syncFolderOf(const std::string& path) {
-    std::string folder = fs::path(path).parent_path().string();
-    if (folder.empty()) {
-        folder = ".";
-    }
+    const std::string folder = folderOf(path);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0 || ::fsync(fd) != 0) {
+        runLog("Cannot flush the folder %s: %s", folder.c_str(), std::strerror(errno));
+    }
     if (fd >= 0) {
-        ::fsync(fd);
         ::close(fd);
     }
+}
+
+// "<record>.tmp-<pid>-<n>": the name replaceFile writes beside the record. Gives
+// the pid, or -1 for any other name.
+long temporaryOwner(const std::string& name, const std::string& record) {
+    const std::string prefix = record + ".tmp-";
+    if (name.compare(0, prefix.size(), prefix) != 0) {
+        return -1;
+    }
+    const char* digits = name.c_str() + prefix.size();
+    char* end = nullptr;
+    const long pid = std::strtol(digits, &end, 10);
+    if (end == digits || *end != '-' || pid <= 0) {
+        return -1;
+    }
+    const char* attempt = end + 1;
+    std::strtol(attempt, &end, 10);
+    return end != attempt && *end == '\0' ? pid : -1;
 }
 
 // Writes bytes beside path and renames them over it, keeping path's permissions.
@@ -91,7 +116,9 @@ bool replaceFile(const std::string& path, const std::string& bytes, const struct
     ok = ::close(fd) == 0 && ok;
     ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
     if (!ok) {
+        const int error = errno;
         ::unlink(temporary.c_str());
+        errno = error;
         return false;
     }
     syncFolderOf(path);
@@ -126,6 +153,12 @@ bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
                  std::uint32_t bufferSize) {
     if (keyPath == nullptr || valueName == nullptr || buffer == nullptr) {
         return false;
+    }
+    // The first read comes at start-up, before any write of this run.
+    static bool swept = false;
+    if (!swept) {
+        swept = true;
+        regFileSweepTemporaries();
     }
     const std::string path = storePath();
     if (::access(path.c_str(), R_OK) != 0) {
@@ -168,4 +201,22 @@ bool regFileWrite(const char* keyPath, const char* valueName, const char* text) 
         return false;
     }
     return replaceFile(path, bytes, exists ? &old : nullptr);
+}
+
+void regFileSweepTemporaries() {
+    const fs::path record = storePath();
+    const std::string name = record.filename().string();
+    std::error_code error;
+    fs::directory_iterator entries(folderOf(record.string()), error);
+    for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
+        const long pid = temporaryOwner(entries->path().filename().string(), name);
+        // A run that is still writing its record keeps its temporary.
+        if (pid < 0 || pid == ::getpid() || ::kill(static_cast<pid_t>(pid), 0) == 0 ||
+            errno != ESRCH) {
+            continue;
+        }
+        if (::unlink(entries->path().c_str()) == 0) {
+            runLog("Removed %s, left by an interrupted run", entries->path().c_str());
+        }
+    }
 }

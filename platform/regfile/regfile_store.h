@@ -20,3 +20,7 @@ bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
 // Creates the key if needed and sets the string value, keeping every other key and
 // value. The file is replaced in one step; one it cannot parse is left as it is.
 bool regFileWrite(const char* keyPath, const char* valueName, const char* text);
+
+// Removes the temporaries that runs killed while writing the record left beside
+// it (those of live processes stay). The first read of a run does this itself.
+void regFileSweepTemporaries();

@@ -82,6 +82,13 @@ std::string systemErrorText() {
     return message.empty() ? "system error " + std::to_string(error) : message;
 }
 
+SystemErrorKept::SystemErrorKept() : error(errno), systemError(GetLastError()) {}
+
+SystemErrorKept::~SystemErrorKept() {
+    errno = error;
+    SetLastError(systemError);
+}
+
 void adviseSequential(std::FILE*) {}
 
 std::filesystem::path toFsPath(const char* text) {

@@ -60,15 +60,22 @@ bool readRegistryString(const char* keyPath, const char* valueName, char* buffer
 
 bool writeRegistryString(const char* keyPath, const char* valueName, const char* text) {
     HKEY key;
-    if (!openRecord(keyPath, KEY_SET_VALUE, &key) &&
-        RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
-                        KEY_ALL_ACCESS | Views[0], nullptr, &key, nullptr) != ERROR_SUCCESS) {
-        return false;
+    // The registry returns its errors instead of setting them; the log reads them
+    // as the last error, as it does every other failure's.
+    if (!openRecord(keyPath, KEY_SET_VALUE, &key)) {
+        const LONG created =
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, nullptr, REG_OPTION_NON_VOLATILE,
+                            KEY_ALL_ACCESS | Views[0], nullptr, &key, nullptr);
+        if (created != ERROR_SUCCESS) {
+            SetLastError(static_cast<DWORD>(created));
+            return false;
+        }
     }
     const auto length = static_cast<DWORD>(std::strlen(text) + 1);
     const LONG result =
         RegSetValueExA(key, valueName, 0, REG_SZ, reinterpret_cast<const BYTE*>(text), length);
     RegCloseKey(key);
+    SetLastError(static_cast<DWORD>(result));
     return result == ERROR_SUCCESS;
 }
 

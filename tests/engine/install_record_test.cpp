@@ -2,11 +2,14 @@
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "platform/platform.h"
 #include "platform/regfile/regfile_store.h"
 #include "tests/temp_folder.h"
 #include "update/install_record.h"
+#include "update/run_log.h"
 
 namespace {
 
@@ -114,6 +117,34 @@ TEST_F(InstallRecord, Utf16ExportsSurviveAWrite) {
     // Windows-1252 text cannot be carried in a UTF-16 file without knowing it is that.
     EXPECT_FALSE(writeInstallValue("Tactico", "Version", "\xE9t\xE9"));
     EXPECT_EQ(readFile(store), written);
+}
+
+} // namespace
+
+namespace {
+
+// A run killed while writing the record leaves its temporary beside it for good
+// unless a later run removes it; one of a run still writing stays.
+TEST_F(InstallRecord, TemporariesOfKilledRunsAreSwept) {
+    const pid_t dead = fork();
+    if (dead == 0) {
+        _exit(0);
+    }
+    waitpid(dead, nullptr, 0);
+    const std::string killed = store + ".tmp-" + std::to_string(dead) + "-0";
+    const std::string live = store + ".tmp-" + std::to_string(getpid()) + "-1";
+    for (const std::string& name : {killed, live, store + ".tmp-notes"}) {
+        writeFile(name, "x");
+    }
+    ASSERT_TRUE(openRunLog((folder / "run.log").c_str()));
+    regFileSweepTemporaries();
+    closeRunLog();
+    EXPECT_FALSE(fs::exists(killed));
+    EXPECT_TRUE(fs::exists(live));
+    EXPECT_TRUE(fs::exists(store + ".tmp-notes"));
+    EXPECT_NE(
+        readFile(folder / "run.log").find("Removed " + killed + ", left by an interrupted run"),
+        std::string::npos);
 }
 
 } // namespace

@@ -5,6 +5,7 @@
 #include <cstring>
 #include <optional>
 
+#include "update/run_log.h"
 #include "wizard_harness.h"
 
 namespace {
@@ -72,6 +73,13 @@ class FullDisk : public ::testing::Test {
         setup.expectFiles(disk, 0, 0);
         EXPECT_EQ(recordedVersion(), "Version 3.60");
     }
+    // Support reads the cause in the log: it must be the system's own for the
+    // operation that failed, not what the clean-up after it left behind.
+    void expectLogged(const std::string& line) const {
+        closeRunLog();
+        const std::string log = readFile(setup.root / "run.log");
+        EXPECT_NE(log.find(line), std::string::npos) << log;
+    }
 
     SampleSetup setup{"disk"};
     fs::path disk;
@@ -89,6 +97,7 @@ TEST_F(FullDisk, TooLittleSpaceIsFoundBeforeAnythingIsWritten) {
 }
 
 TEST_F(FullDisk, ADiskFillingUpWhileStagingChangesNothingAndTheResumeContinues) {
+    ASSERT_TRUE(openRunLog((setup.root / "run.log").c_str()));
     int failedAt = 0;
     Script script = toProgress();
     script.then([&](UpdateWizard& w) {
@@ -111,6 +120,7 @@ TEST_F(FullDisk, ADiskFillingUpWhileStagingChangesNothingAndTheResumeContinues) 
     ASSERT_TRUE(script.waitState(CompletedScreen).key(win::kVkEscape).run(setup));
     setup.expectFiles(disk, 0, UpdateFileCount);
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+    expectLogged(": No space left on device\n");
 }
 
 // The record's own store full when the new version is to be written: the update
@@ -121,6 +131,7 @@ TEST_F(FullDisk, ARecordOnAFullDiskUndoesTheUpdate) {
     ASSERT_EQ(::mount("tactico-record", recordDisk.c_str(), "tmpfs", 0, "size=64k"), 0);
     const fs::path record = recordDisk / "registry.reg";
     fs::copy_file(setup.root / "registry.reg", record);
+    ASSERT_TRUE(openRunLog((setup.root / "run.log").c_str()));
     setenv("TACTICO_REGISTRY", record.c_str(), 1);
     Script script = toProgress();
     script.then([&](UpdateWizard& w) {
@@ -140,6 +151,7 @@ TEST_F(FullDisk, ARecordOnAFullDiskUndoesTheUpdate) {
     ::umount2(recordDisk.c_str(), MNT_DETACH);
     ASSERT_TRUE(ran);
     setup.expectFiles(disk, 0, UpdateFileCount);
+    expectLogged("Cannot write \"Version\" into the installation record: No space left on device");
 }
 
 } // namespace

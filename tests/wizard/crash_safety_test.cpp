@@ -5,11 +5,16 @@
 #include <sys/wait.h>
 
 #include "update/commit.h"
+#include "update/journal.h"
 #include "wizard_harness.h"
 
 namespace {
 
 int frameToDie = -1;
+// The commit's operations: the journal, two moves per entry, the record, the old
+// files, the update folder's readme and the journal's removal.
+constexpr int RecordWritten = 1 + 2 * UpdateFileCount + 1;
+constexpr int ReadmeRemoved = RecordWritten + UpdateFileCount + 1;
 
 // Runs the update in a child that dies where dies() says; true when it died
 // there, false when it ran to the end without dying.
@@ -73,11 +78,29 @@ TEST(CrashSafety, KilledAfterEachOperationOfTheCommit) {
         ASSERT_TRUE(startAgain(setup));
         setup.expectOldOrNew();
         EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-        EXPECT_FALSE(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]));
+        // The update folder is no business of a recovery: only the commit itself
+        // removes the readme it installed.
+        EXPECT_EQ(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]),
+                  operation < ReadmeRemoved);
     }
-    // A journal, two moves per entry, the record, the old files, the readme and
-    // the journal's removal.
-    EXPECT_EQ(operation, 1 + 2 * UpdateFileCount + 1 + UpdateFileCount + 2 + 1);
+    EXPECT_EQ(operation, ReadmeRemoved + 2); // past the journal's removal
+}
+
+// Killed once the record names the new version, and started again where the
+// record cannot be written: the old files never come back under the new version.
+// The same command run again finds its update done and ends as an update does.
+TEST(CrashSafety, ARecordThatNamesTheUpdateIsNeverUndone) {
+    const SampleSetup setup("recorded");
+    ASSERT_TRUE(updateKilled(setup, [] { dieAfterOperation(RecordWritten); }));
+    {
+        const UnwritableRecord unwritable;
+        ASSERT_TRUE(startAgain(setup));
+    }
+    setup.expectFiles(setup.game, 0, UpdateFileCount);
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+    EXPECT_FALSE(fs::exists(setup.game / JournalFileName));
+    ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup));
+    setup.expectFiles(setup.game, 0, UpdateFileCount);
 }
 
 // A record that cannot take the new version: the commit undoes itself, and a
