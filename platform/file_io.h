@@ -41,7 +41,7 @@ class SystemErrorKept {
 
   private:
     int error;
-    unsigned long systemError;
+    [[maybe_unused]] unsigned long systemError; // the last error, where the system has one
 };
 // Asks the system to read the file front to back, once (a hint; may do nothing).
 void adviseSequential(std::FILE* file);
