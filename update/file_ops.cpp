@@ -54,7 +54,9 @@ bool replaceWith(const char* source, const char* target) {
 
 bool copyFileTo(const char* source, const char* target, std::uint64_t& size) {
     size = 0;
-    std::FILE* from = std::fopen(source, "rb");
+    // The source lies in the update folder: a link there could hand the installation
+    // (and whoever reads it) any file the elevated program may read.
+    std::FILE* from = openRegularFile(source, -1);
     if (from == nullptr) {
         return false;
     }
