@@ -52,7 +52,10 @@ PackageCheck checkPackage() {
     std::ifstream sidecar(toFsPath(DigestFileName), std::ios::binary);
     if (sidecar) {
         const std::string text{std::istreambuf_iterator<char>(sidecar), {}};
-        const auto wanted = parseDigestFile(text);
+        const auto listed = parseDigestFile(text);
+        const auto wanted = listed && listed->count(PackageFileName) != 0
+                                ? std::optional(listed->at(PackageFileName))
+                                : std::nullopt;
         if (!wanted) {
             check.problem =
                 std::string(DigestFileName) + " is not a SHA-256 line for " + PackageFileName;
