@@ -7,6 +7,7 @@
 set(TACTICO_PUBLISHER_KEYS "" CACHE STRING
     "Public-key PEM files of the publishers whose signed updates the program installs")
 
+file(MAKE_DIRECTORY "${CMAKE_BINARY_DIR}/generated")
 set(key_entries "")
 set(key_index 0)
 foreach(pem IN LISTS TACTICO_PUBLISHER_KEYS)
