@@ -43,7 +43,7 @@ unchanged() {
 }
 
 sample_signed signed
-exits 0 /silent /lang=eng
+exits 0 /silent /lang=eng /deletequickstart
 "$fixture" check "$root" || fail "not updated"
 logged "$fingerprint"
 echo "ok: signed by the built-in key: updated, the log names the key"
