@@ -177,7 +177,10 @@ CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
             why = std::string(PackageFileName) + " ends inside entry " + UpdateFileList[entry].name;
             return CopyResult::SourceShort;
         }
-        hash.add(buffer.get(), chunk);
+        // Without a digest file there is nothing to compare with: no hashing.
+        if (digests) {
+            hash.add(buffer.get(), chunk);
+        }
         hashed += static_cast<std::int64_t>(chunk);
         if (target != nullptr && result == CopyResult::Done &&
             std::fwrite(buffer.get(), 1, chunk, target) != chunk) {
