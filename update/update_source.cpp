@@ -194,7 +194,7 @@ CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
 bool UpdateSource::copyReadme(const char* target, std::uint64_t& size, bool& sourceBad) {
     size = 0;
     sourceBad = true;
-    std::FILE* from = openLocked(readmeName.c_str());
+    std::FILE* from = buffer ? openLocked(readmeName.c_str()) : nullptr;
     if (from == nullptr) {
         why = readmeName + " cannot be opened: " + systemErrorText();
         return false;
