@@ -58,4 +58,8 @@ public:
     bool finished;
     std::int32_t language;
     Button* buttons[ButtonSlotCount];
+    // The keyboard focus: the slot of the focused element, -1 for none. It is
+    // drawn only once the keyboard has moved it (focusShown), as Windows does.
+    std::int16_t focusSlot = -1;
+    bool focusShown = false;
 };
