@@ -62,7 +62,7 @@ void logScreenChange() {
     std::string text;
     for (const ScreenElement& e : describeScreen(*w).elements) {
         if (!e.name.empty()) {
-            text += (text.empty() ? "" : " | ") + e.name;
+            text.append(text.empty() ? "" : " | ").append(e.name);
         }
     }
     runLog("Screen text: %s", text.c_str());
