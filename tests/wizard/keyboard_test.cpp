@@ -83,6 +83,12 @@ TEST(Keyboard, FocusIsDrawnOnlyOnceTheKeyboardMovesIt) {
     const SampleSetup setup("nofocus");
     Script s;
     s.waitState(LanguageScreen).check(keep(keyRun)).key(win::kVkSpace).waitState(VersionScreen);
+    s.check([](UpdateWizard& w) {
+        // The focus is on Next, not drawn.
+        const Button& b = *w.buttons[4];
+        EXPECT_EQ(w.focusSlot, 4);
+        EXPECT_NE(pixelRow(static_cast<std::int16_t>(b.y + 3))[b.x + 3], FocusColour);
+    });
     s.check(keep(keyRun)).key(win::kVkTab).check(keep(keyRun));
     expectFocusOn(s, 0);
     ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
