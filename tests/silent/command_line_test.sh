@@ -66,4 +66,11 @@ grep -q "Unable to open graphics" "$root/err" && grep -q -- "--silent" "$root/er
     { cat "$root/err" >&2; fail "no message on standard error"; }
 grep -q 'Version 3.69' "$root/registry.reg" || fail "the record changed"
 echo "ok: without a display it says so on standard error and ends ($((SECONDS - started)) s)"
+
+# Without a window, each screen is printed as assistive technology gets it.
+sample described
+(cd "$root/update" && TACTICO_PLATFORM=headless "$program" >"$root/out" 2>&1) || true
+grep -qx '  push button "Install in English" focused' "$root/out" ||
+    { cat "$root/out" >&2; fail "the language screen was not described"; }
+echo "ok: the headless desktop prints the screen's description"
 echo "PASS"

@@ -119,6 +119,8 @@ TEST(SilentRun, UpdatesAndReportsEachStepOnOutputAndInTheLog) {
     EXPECT_TRUE(logHas(r, "Command line: /log="));
     EXPECT_TRUE(logHas(r, "Installation record: \"Version\" = \"Version 3.60\""));
     EXPECT_TRUE(logHas(r, "Installation record: \"Location\" = \"" + setup.game.string() + "\""));
+    EXPECT_TRUE(logHas(r, std::string("Screen text: ") + WindowTitles[English] + " | " +
+                              UpdaterVersionText + " | " + CurrentVersionLabels[English]));
     EXPECT_EQ(r.log.back(), "Result: updated; exit code 0");
     // The progress report is the log without its timestamps.
     EXPECT_EQ(r.output, joined(r.log));
