@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "platform/file_io.h"
-#include "update/copy_bytes.h"
 
 namespace fs = std::filesystem;
 
