@@ -194,6 +194,7 @@ CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
 bool UpdateSource::copyReadme(const char* target, std::uint64_t& size, bool& sourceBad) {
     size = 0;
     sourceBad = true;
+    readmeDigest.reset();
     std::FILE* from = buffer ? openLocked(readmeName.c_str()) : nullptr;
     if (from == nullptr) {
         why = readmeName + " cannot be opened: " + systemErrorText();
