@@ -4,8 +4,6 @@
 #include <vector>
 
 #include "platform/signature.h"
-#include "tests/publisher_key.h"
-#include "tests/temp_folder.h"
 #include "update/digest.h"
 
 namespace {
@@ -51,30 +49,6 @@ TEST(Signature, DerFormBecomesTwoRightAlignedNumbers) {
     for (const auto& [name, bytes] : refused) {
         EXPECT_FALSE(derToRawSignature(bytes.data(), bytes.size(), raw)) << name;
     }
-}
-
-TEST(Signature, OnlyThePublishersSignatureOfTheSameBytesVerifies) {
-    TempFolder folder;
-    const TestPublisherKey publisher("publisher"), other("other");
-    const std::string text = "0123  update.dat\n";
-    writeFile("signed.txt", text);
-    publisher.sign("signed.txt", "signed.sig");
-    const std::string signature = readFile("signed.sig");
-    auto verifies = [&](const PublisherKey& key, const std::string& data, const std::string& sig) {
-        return verifyP256Signature(key.point, data.data(), data.size(),
-                                   reinterpret_cast<const unsigned char*>(sig.data()), sig.size());
-    };
-    EXPECT_TRUE(verifies(publisher.key, text, signature));
-    EXPECT_FALSE(verifies(other.key, text, signature));
-    std::string changed = text;
-    changed[2] ^= 1;
-    EXPECT_FALSE(verifies(publisher.key, changed, signature));
-    for (const std::size_t at : {std::size_t{5}, signature.size() - 1}) {
-        std::string spoilt = signature;
-        spoilt[at] ^= 1;
-        EXPECT_FALSE(verifies(publisher.key, text, spoilt)) << "byte " << at;
-    }
-    EXPECT_FALSE(verifies(publisher.key, text, ""));
 }
 
 TEST(DigestFile, ReadsSha256sumLinesAndRefusesAmbiguity) {
