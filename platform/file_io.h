@@ -43,6 +43,12 @@ class SystemErrorKept {
     int error;
     [[maybe_unused]] unsigned long systemError; // the last error, where the system has one
 };
+// Opens path for binary reading and keeps it as it is while the stream is open:
+// on Windows nobody may write, rename or delete it meanwhile (other readers may
+// open it); elsewhere the stream keeps reading the file it opened, whatever is
+// renamed over its name. Only a regular file opens, never through a link (the
+// update folder is anyone's to prepare). Null on failure.
+std::FILE* openLocked(const char* path);
 // Asks the system to read the file front to back, once (a hint; may do nothing).
 void adviseSequential(std::FILE* file);
 

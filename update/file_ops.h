@@ -14,10 +14,6 @@ bool makeWritable(const char* path);
 // a planted link points. Null, with the system's error kept, on failure.
 std::FILE* createFresh(const char* path);
 
-// Copies source (a regular file, never through a link) to target (created new),
-// unflushed; gives the bytes copied. On failure no target is left.
-bool copyFileTo(const char* source, const char* target, std::uint64_t& size);
-
 // Renames source over target, making a read-only target writable only if that is
 // what stops the rename. False, with both left as they were, on failure.
 bool replaceWith(const char* source, const char* target);

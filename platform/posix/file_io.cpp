@@ -195,3 +195,7 @@ bool isLink(const char* path) {
     struct stat info {};
     return lstat(path, &info) == 0 && S_ISLNK(info.st_mode);
 }
+
+std::FILE* openLocked(const char* path) {
+    return openRegularFile(path, -1);
+}

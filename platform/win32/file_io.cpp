@@ -136,10 +136,10 @@ std::FILE* streamOf(HANDLE handle, int flags, const char* mode) {
 
 // FILE_FLAG_OPEN_REPARSE_POINT opens a link or junction itself, which is then
 // refused here, instead of what it points to.
-HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64_t maxBytes) {
-    HANDLE handle =
-        CreateFileA(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                    disposition, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64_t maxBytes,
+                   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE) {
+    HANDLE handle = CreateFileA(path, access, share, nullptr, disposition,
+                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         return handle;
     }
@@ -225,4 +225,10 @@ bool isLink(const char* path) {
     const DWORD attributes = GetFileAttributesA(path);
     return attributes != INVALID_FILE_ATTRIBUTES &&
            (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+}
+
+std::FILE* openLocked(const char* path) {
+    // Others may read it meanwhile; nobody may write, rename or delete it.
+    return streamOf(openRegular(path, GENERIC_READ, OPEN_EXISTING, -1, FILE_SHARE_READ),
+                    _O_RDONLY | _O_BINARY, "rb");
 }

@@ -9,6 +9,14 @@ InstanceHandle instance() {
     return instanceHandle;
 }
 
+} // namespace
+
+bool isKeyDown(std::uint32_t virtualKey) {
+    return (GetKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
+}
+
+namespace {
+
 const PlatformOps table = {
     "win32",
     instance,
@@ -41,6 +49,8 @@ const PlatformOps table = {
     destroyCursor,
     readRegistryString,
     writeRegistryString,
+    isKeyDown,
+    screenDescribed,
 };
 
 } // namespace

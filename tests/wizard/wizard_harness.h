@@ -120,7 +120,7 @@ struct SampleSetup {
         if (!matching) {
             (*digest)[7] ^= 1;
         }
-        writeFile(updateFolder / DigestFileName, digestFileText(*digest));
+        writeFile(updateFolder / DigestFileName, digestLine(PackageFileName, *digest));
     }
     // The installation is wholly the old version with the old record, or wholly
     // the new one with the new record; and nothing is left beside it.
