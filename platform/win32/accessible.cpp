@@ -7,10 +7,29 @@
 
 #include "platform/messages.h"
 #include "platform/screen_description.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 
 namespace win32 {
 namespace {
+
+// oleacc.dll is on no known-DLL list: it is loaded from the system folder when a
+// screen reader first asks, never imported.
+struct OleaccFunctions {
+    decltype(&AccessibleObjectFromWindow) objectFromWindow = nullptr;
+    decltype(&LresultFromObject) resultFromObject = nullptr;
+};
+
+const OleaccFunctions* oleacc() {
+    static OleaccFunctions functions;
+    static const bool loaded = [] {
+        const HMODULE module = loadSystemLibrary(L"oleacc.dll");
+        return module != nullptr &&
+               findExport(module, "AccessibleObjectFromWindow", functions.objectFromWindow) &&
+               findExport(module, "LresultFromObject", functions.resultFromObject);
+    }();
+    return loaded ? &functions : nullptr;
+}
 
 // The interface's identity comes from the header: the import library's
 // IID_IAccessible would name the address of an import thunk, not the GUID.
@@ -108,8 +127,12 @@ class ClientAccessible final : public IAccessible {
 
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        return AccessibleObjectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
-                                          reinterpret_cast<void**>(parent));
+        *parent = nullptr;
+        const OleaccFunctions* functions = oleacc();
+        return functions == nullptr
+                   ? E_FAIL
+                   : functions->objectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW),
+                                                 IID_IDispatch, reinterpret_cast<void**>(parent));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
         *count = static_cast<long>(shown.elements.size());
@@ -331,13 +354,17 @@ LRESULT answerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) {
         return DefWindowProcA(window, WM_GETOBJECT, wParam, lParam);
     }
+    const OleaccFunctions* functions = oleacc();
+    if (functions == nullptr) {
+        return DefWindowProcA(window, WM_GETOBJECT, wParam, lParam);
+    }
     if (client == nullptr) {
         // The object is handed to other processes through COM.
         static const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         (void)comReady;
         client = new ClientAccessible(window);
     }
-    return LresultFromObject(AccessibleId, wParam, client);
+    return functions->resultFromObject(AccessibleId, wParam, client);
 }
 
 void forgetAccessible() {
