@@ -41,7 +41,21 @@ void loadDllsFromSystemFolderOnly() {
     }
 }
 
+// Runs when the loader attaches the program, before the C++ runtime's constructors
+// (the stack protector's among them, which asks the system's crypto providers for
+// its canary and so loads DLLs of theirs): nothing is searched for beside the
+// program, not even before WinMain.
+void NTAPI restrictDllSearchAtAttach(PVOID, DWORD reason, PVOID) {
+    if (reason == DLL_PROCESS_ATTACH) {
+        loadDllsFromSystemFolderOnly();
+    }
+}
+
 } // namespace
+
+// The loader calls every pointer in the .CRT$XL* sections at process attach.
+extern "C" __attribute__((section(".CRT$XLB"), used))
+const PIMAGE_TLS_CALLBACK tacticoRestrictDllSearch = restrictDllSearchAtAttach;
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine,
                    int showCommand) {
