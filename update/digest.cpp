@@ -57,8 +57,13 @@ std::optional<DigestList> parseDigestFile(const std::string& text) {
             digest[i] = static_cast<unsigned char>(high << 4 | low);
         }
         // sha256sum separates with a blank and a mode mark: ' ' for text, '*' for binary.
-        if (line.size() < 67 || line[64] != ' ' || (line[65] != ' ' && line[65] != '*') ||
-            !list.emplace(line.substr(66), digest).second) {
+        // A name with a control character in it (a stray carriage return) is no
+        // file's, and would not read back as itself.
+        const std::string name = line.size() < 67 ? "" : line.substr(66);
+        const bool controls = std::any_of(name.begin(), name.end(),
+                                          [](unsigned char c) { return c < 0x20 || c == 0x7f; });
+        if (name.empty() || controls || line[64] != ' ' || (line[65] != ' ' && line[65] != '*') ||
+            !list.emplace(name, digest).second) {
             return std::nullopt;
         }
     }

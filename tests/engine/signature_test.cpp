@@ -60,7 +60,8 @@ TEST(DigestFile, ReadsSha256sumLinesAndRefusesAmbiguity) {
     EXPECT_TRUE(parseDigestFile(a + "  update.dat").has_value()); // no final newline
     for (const std::string& bad :
          {std::string(), a + "  update.dat\n" + b + "  update.dat\n", a + "  update.dat\n\n",
-          a + "x update.dat\n", a.substr(1) + "  update.dat\n", a + "  \n"}) {
+          a + "x update.dat\n", a.substr(1) + "  update.dat\n", a + "  \n",
+          a + "  update.dat\r\r\n", a + "  update\t.dat\n"}) {
         EXPECT_FALSE(parseDigestFile(bad).has_value()) << bad;
     }
 }
