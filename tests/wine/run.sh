@@ -4,7 +4,7 @@
 # Pack mode must pack what the Linux program packs; the update, clicked through,
 # must replace every file, record the new version and show the headless renderings.
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
 builds "$@"
 
@@ -37,7 +37,8 @@ wait_for 20 box_gone || fail "the Setup box stays after a key press"
 ended "the Setup box"
 [[ $(grep -c 'Call user32.MessageBoxA(' "$work/pack.log") -eq 1 ]] || fail "more than one message box"
 cmp "$work/linux.dat" "$update/update.dat" || fail "update.dat differs from the Linux build's"
-echo "ok: update.dat $(stat -c %s "$update/update.dat") bytes, same as the Linux build"
+(cd "$update" && sha256sum --quiet --strict -c update.dat.sha256) || fail "sha256sum -c refuses the digest file"
+echo "ok: update.dat $(stat -c %s "$update/update.dat") bytes, same as the Linux build; sha256sum -c accepts its digest"
 
 echo "== the whole update"
 renderings

@@ -119,10 +119,9 @@ bool writeRecord(const char* key, const char* value, const char* text) {
 // The update moves the old file aside, puts the new one in its place and then
 // removes the old one, which is still read-only.
 void committedReadOnlyTargetLeavesNothingBehind(const std::string& folder) {
-    PlatformOps ops{};
-    ops.name = "record in memory";
-    ops.readRegistryString = readRecord;
-    ops.writeRegistryString = writeRecord;
+    const PlatformOps ops{.name = "record in memory",
+                          .readRegistryString = readRecord,
+                          .writeRegistryString = writeRecord};
     selectPlatform(&ops);
 
     const std::string install = folder + "\\game";
