@@ -16,7 +16,7 @@ TEST(AllOrNothing, ARecordThatCannotBeWrittenUndoesTheUpdateAndARetryCompletesIt
     Script script = toProgress();
     script.waitState(WriteFailureScreen).check([&](UpdateWizard& w) {
         setup.expectFiles(setup.game, 0, 0);
-        EXPECT_EQ(recordedVersion(), "Version 3.60");
+        EXPECT_EQ(recordedVersion(), OldVersion);
         EXPECT_EQ(w.progressCount, UpdateFileCount + 1);
         unwritable.reset();
     });
@@ -29,15 +29,16 @@ TEST(AllOrNothing, ARecordThatCannotBeWrittenUndoesTheUpdateAndARetryCompletesIt
 
 TEST(AllOrNothing, PackagesAreCheckedAgainstTheirDigestBeforeAnythingIsTouched) {
     const SampleSetup setup("digest");
-    setup.writeDigestFile(false);
+    const std::string digest = readFile(setup.updateFolder / DigestFileName);
+    setup.writeWrongDigest();
     ASSERT_TRUE(toProgress().waitState(SourceErrorScreen).key(win::kVkEscape).run(setup));
     setup.expectOldOrNew();
     writeFile(setup.updateFolder / DigestFileName, "not a digest\n");
     ASSERT_TRUE(toProgress().waitState(SourceErrorScreen).key(win::kVkEscape).run(setup));
     setup.expectOldOrNew();
-    EXPECT_EQ(recordedVersion(), "Version 3.60");
+    EXPECT_EQ(recordedVersion(), OldVersion);
 
-    setup.writeDigestFile(true);
+    writeFile(setup.updateFolder / DigestFileName, digest);
     ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup));
     setup.expectOldOrNew();
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
@@ -49,12 +50,12 @@ class FullDisk : public ::testing::Test {
     void SetUp() override {
         disk = setup.root / "disk";
         fs::create_directories(disk);
-        if (::mount("tactico-test", disk.c_str(), "tmpfs", 0, "size=4m") != 0) {
+        if (::mount("tactico-test", disk.c_str(), "tmpfs", 0, "size=16m") != 0) {
             GTEST_SKIP() << "cannot mount a tmpfs here (" << std::strerror(errno) << ")";
         }
         mounted = true;
         setup.writeOldInstallation(disk);
-        setup.writeRecord("Version 3.60", disk.c_str());
+        setup.writeRecord(OldVersion, disk.c_str());
     }
     void TearDown() override {
         if (mounted) {
@@ -70,7 +71,7 @@ class FullDisk : public ::testing::Test {
     }
     void expectOld() const {
         setup.expectFiles(disk, 0, 0);
-        EXPECT_EQ(recordedVersion(), "Version 3.60");
+        EXPECT_EQ(recordedVersion(), OldVersion);
     }
 
     SampleSetup setup{"disk"};

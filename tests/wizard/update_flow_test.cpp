@@ -44,9 +44,9 @@ TEST_F(UpdateFlow, MissingInstallationShowsNotInstalled) {
     const std::string longFolder =
         (setup.root / std::string(190 - setup.root.string().size() - 1, 'x')).string();
     const std::pair<const char*, const char*> records[] = {{nullptr, nullptr},
-                                                           {"Version 3.60", nullptr},
-                                                           {"Version 3.60", longFolder.c_str()},
-                                                           {"Version 3.60", setup.game.c_str()}};
+                                                           {OldVersion, nullptr},
+                                                           {OldVersion, longFolder.c_str()},
+                                                           {OldVersion, setup.game.c_str()}};
     fs::remove(setup.target(0));
     for (const auto& [version, location] : records) {
         setup.writeRecord(version, location);
