@@ -6,9 +6,10 @@
 #include "app/run_context.h"
 #include "app/test_hooks.h"
 #include "datafile/directory.h"
-#include "update/commit.h"
+#include "update/install_record.h"
 #include "update/package.h"
 #include "update/run_log.h"
+#include "update/update_session.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
 #include "wizard/wizard_steps.h"
@@ -33,12 +34,18 @@ void showStartupMessage(const char* title, const char* text) {
     platform().messageBox(title, text);
 }
 
-// An update killed in an administrator's /dir left its journal there, not where
-// the record points.
-void finishInterruptedUpdateInGivenFolder() {
+// An update killed inside its commit left a journal where it ran: in the folder
+// the record names, or in an administrator's /dir. Files and record must agree
+// again before anything looks at either.
+void finishInterruptedUpdates() {
+    char location[PathAreaBytes] = "";
+    if (readInstallValue("Tactico", "Location", location, sizeof location) &&
+        installPathFits(location)) {
+        recoverInterruptedUpdate(location);
+    }
     const std::string& folder = run_context::options.installFolder;
-    if (!folder.empty() && installPathFits(folder.c_str())) {
-        recoverUpdate(folder.c_str());
+    if (!folder.empty() && folder != location && installPathFits(folder.c_str())) {
+        recoverInterruptedUpdate(folder.c_str());
     }
 }
 
@@ -68,6 +75,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
     state = LanguageScreen;
     builtState = -1;
     progressCount = 0;
+    session = nullptr;
     mouse = nullptr;
     keyboard = nullptr;
 
@@ -78,8 +86,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
                            packed ? "Packed files successfully !" : "Unable to pack files");
         finished = true;
     } else {
-        finishInterruptedUpdate();
-        finishInterruptedUpdateInGivenFolder();
+        finishInterruptedUpdates();
     }
 
     mouse = createMouse();
@@ -109,7 +116,8 @@ UpdateWizard::UpdateWizard() : BWIO() {
 }
 
 UpdateWizard::~UpdateWizard() {
-    discardStagedUpdate();
+    delete session;
+    session = nullptr;
     for (Button*& slot : buttons) {
         delete slot;
         slot = nullptr;

@@ -16,6 +16,7 @@
 #include "update/journal.h"
 #include "update/paths.h"
 #include "update/run_log.h"
+#include "update/update_session.h"
 
 namespace fs = std::filesystem;
 
@@ -313,7 +314,7 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
     return commit.finish();
 }
 
-void recoverUpdate(const char* installPath) {
+void recoverInterruptedUpdate(const char* installPath) {
     const std::string path = journalPath(installPath);
     std::ifstream file(toFsPath(path.c_str()), std::ios::binary);
     if (file) {

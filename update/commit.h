@@ -36,10 +36,6 @@ enum class CommitOutcome {
 
 CommitOutcome commitUpdate(const StagedUpdate& update);
 
-// Completes or undoes a commit that a journal in installPath says was under way,
-// then removes whatever staging left there.
-void recoverUpdate(const char* installPath);
-
 // Removes staged files and the leftovers of an interrupted staging from
 // installPath; does nothing while a journal there still needs them.
 void removeStagedFiles(const char* installPath);

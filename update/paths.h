@@ -16,8 +16,8 @@ void toNativeSeparators(char* text);
 bool joinPath(char* out, std::size_t outSize, const char* folder, const char* name);
 
 // Installation folder + subfolder (backslashed, as in UpdateFileList) + file name.
-bool formTargetPath(char* out, std::size_t outSize, const char* installPath,
-                    const char* subfolder, const char* name);
+bool formTargetPath(char* out, std::size_t outSize, const char* installPath, const char* subfolder,
+                    const char* name);
 
 // ASCII case-insensitive equality, as Windows compares file names.
 bool equalsIgnoreCase(const char* a, const char* b);

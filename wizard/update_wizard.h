@@ -9,6 +9,7 @@
 
 class MOUSE;
 class KEYBOARD;
+class UpdateSession;
 
 enum WizardState : std::int16_t {
     LanguageScreen = 0,
@@ -28,12 +29,12 @@ inline constexpr int ButtonSlotCount = 10;
 inline constexpr int PathAreaBytes = 200;
 
 class UpdateWizard : public BWIO {
-public:
-    UpdateWizard();  // app/update_wizard_lifecycle.cpp
+  public:
+    UpdateWizard(); // app/update_wizard_lifecycle.cpp
     ~UpdateWizard() override;
 
-    void buildScreen() override;  // wizard/build_screen.cpp
-    bool frameStep() override;    // wizard/frame_step.cpp
+    void buildScreen() override; // wizard/build_screen.cpp
+    bool frameStep() override;   // wizard/frame_step.cpp
 
     Button* makeButton(std::int16_t x, std::int16_t y, std::int16_t width, std::int16_t height,
                        const char* text, std::int32_t action, std::int32_t argument,
@@ -58,4 +59,7 @@ public:
     bool finished;
     std::int32_t language;
     Button* buttons[ButtonSlotCount];
+    // The update under way: what it staged, for which folder and readme; null
+    // before the first step. Deleting it removes what it staged and did not commit.
+    UpdateSession* session;
 };

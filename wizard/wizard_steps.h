@@ -18,11 +18,3 @@ bool installPathFits(const char* installPath);
 // The state at the end of an update: the quick-start question when old
 // quick-start games are present, the completion screen otherwise.
 std::int16_t stateAfterUpdate(UpdateWizard& wizard);
-
-// An update killed inside its commit left a journal in the installation the
-// record names: complete it or undo it, so that files and record agree again,
-// and clear what an interrupted staging left behind.
-void finishInterruptedUpdate();
-
-// Removes whatever this run staged and has not committed.
-void discardStagedUpdate();

@@ -2,9 +2,9 @@
 // engine_bench pack <folder>            packUpdate() in folder
 // engine_bench extract <folder> <dest>  every entry of folder/update.dat under dest
 // engine_bench old <dest>               a small old installation of every entry under dest
-// engine_bench update <folder> <dest>   the wizard's update of dest from folder: the
-//                                       package check, 47 staged entries, the commit
-//                                       with its record (TACTICO_REGISTRY)
+// engine_bench update <folder> <dest>   the wizard's update session of dest from
+//                                       folder: its checks, 47 staged entries, the
+//                                       commit with its record (TACTICO_REGISTRY)
 // pack, extract and update print "<seconds> <peak RSS KiB>".
 #include <chrono>
 #include <cstdio>
@@ -17,13 +17,11 @@
 
 #include "platform/platform.h"
 #include "platform/regfile/regfile_store.h"
-#include "update/commit.h"
 #include "update/file_list.h"
-#include "update/file_ops.h"
 #include "update/package.h"
-#include "update/package_check.h"
 #include "update/paths.h"
 #include "update/run_log.h"
+#include "update/update_session.h"
 
 namespace fs = std::filesystem;
 
@@ -98,32 +96,22 @@ bool makeOldInstallation(const std::string& dest) {
     return true;
 }
 
-// What the wizard does from the click on Next to the record's new version.
+// The wizard's update from the click on Next to the record's new version: the
+// same session, one step per frame, without the frames.
 bool updateAll(const std::string& dest) {
-    const PackageCheck check = checkPackage();
-    if (!check.sound) {
-        std::fprintf(stderr, "engine_bench: %s\n", check.problem.c_str());
-        return false;
-    }
-    StagedUpdate update;
-    update.installPath = dest.c_str();
-    update.versionText = "Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)";
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        const std::string staged = stagedPathFor(entryTargetPath(dest.c_str(), i));
-        bool packageBad = false;
-        bool ok = false;
-        if (isReadmeEntry(i)) {
-            ok = copyFileTo("readme_eng.txt", staged.c_str(), update.sizes[i]);
-        } else {
-            ok = extractEntry(i, staged.c_str(), packageBad);
-            update.sizes[i] = check.counts[i];
-        }
-        if (!ok) {
+    UpdateSession session(
+        {dest, "readme_eng.txt", "Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"});
+    for (;;) {
+        switch (session.next().kind) {
+        case UpdateStepKind::Checked:
+        case UpdateStepKind::Staged:
+            break;
+        case UpdateStepKind::Committed:
+            return true;
+        default:
             return false;
         }
-        update.staged[i] = true;
     }
-    return commitUpdate(update) == CommitOutcome::Committed;
 }
 
 long peakResidentKiB() {

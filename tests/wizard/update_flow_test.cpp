@@ -118,6 +118,26 @@ TEST_F(UpdateFlow, WriteFailureResumesInATypedFolder) {
     EXPECT_TRUE(fs::exists(other / "qstart" / "keep.sav"));
 }
 
+// A retry in another language is another update: its readme is the one
+// installed and the one taken from the update folder.
+TEST_F(UpdateFlow, ALanguageChosenAfterAWriteFailureBringsItsOwnReadme) {
+    fs::remove(setup.target(CityDat));
+    fs::create_directory(setup.target(CityDat));
+    Script script = toProgress(English);
+    script.waitState(WriteFailureScreen).check([&](UpdateWizard&) {
+        fs::remove(setup.target(CityDat));
+        writeFile(setup.target(CityDat), oldContents(CityDat));
+    });
+    script.clickSlot(3).waitState(FolderEntryScreen).clickSlot(3).waitState(VersionScreen);
+    script.clickSlot(3).waitState(LanguageScreen).clickSlot(1 + Spanish).waitState(VersionScreen);
+    script.clickSlot(4).waitState(CompletedScreen).clickSlot(4);
+    ASSERT_TRUE(script.run(setup));
+    setup.expectFiles(setup.game, 0, UpdateFileCount, Spanish);
+    EXPECT_TRUE(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]));
+    EXPECT_FALSE(fs::exists(setup.updateFolder / LanguageReadmeFiles[Spanish]));
+    EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
+}
+
 // Also: Enter is ignored on the language and progress screens, and the old
 // version shows under its new name, which is never written back.
 TEST_F(UpdateFlow, EscapeDuringTheUpdateLeavesTheGameAsItWas) {

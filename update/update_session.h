@@ -1,0 +1,65 @@
+// One update of one installation, from the checks to the commit. The wizard asks
+// it for one step per frame and draws the bar; the benchmark drives it the same
+// way, so what is timed is what players run.
+#pragma once
+
+#include <string>
+
+#include "update/commit.h"
+
+struct UpdatePlan {
+    std::string installPath;
+    // The language readme's bare name in the update folder (the current folder).
+    std::string readme;
+    // What the record's "Version" says once the update is in.
+    std::string versionText;
+
+    bool operator==(const UpdatePlan&) const = default;
+};
+
+enum class UpdateStepKind {
+    Checked,      // the sources are there and sound, the space suffices
+    Staged,       // entry's new contents wait beside its target (or were skipped)
+    Committed,    // every file in place and the record names the new version
+    SourceFailed, // a source is missing or corrupt
+    WriteFailed,  // the installation cannot take the update; nothing of it changed
+};
+
+struct UpdateStep {
+    UpdateStepKind kind;
+    int entry = -1; // the entry a Staged step was about
+};
+
+class UpdateSession {
+  public:
+    // The checks, each entry, and the commit.
+    static constexpr int StepCount = UpdateFileCount + 2;
+
+    explicit UpdateSession(UpdatePlan plan);
+    // What was staged and not committed goes.
+    ~UpdateSession();
+    UpdateSession(const UpdateSession&) = delete;
+    UpdateSession& operator=(const UpdateSession&) = delete;
+
+    const UpdatePlan& plan() const { return plan_; }
+    // Steps that succeeded so far; a failed step is taken again by the next call.
+    int stepsDone() const { return stepsDone_; }
+    bool committed() const { return stepsDone_ == StepCount; }
+
+    UpdateStep next();
+    // Removes what was staged; the next step starts with the checks.
+    void discard();
+
+  private:
+    UpdateStepKind check();
+    UpdateStepKind stage(int entry);
+    UpdateStepKind commit();
+
+    UpdatePlan plan_;
+    int stepsDone_ = 0;
+    StagedUpdate staging_;
+};
+
+// Completes or undoes an update killed inside its commit in installPath, and
+// clears what an interrupted staging left there. Every recovery starts here.
+void recoverInterruptedUpdate(const char* installPath);
