@@ -102,10 +102,6 @@ TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
          [](SampleSetup& s) { s.writeRecord(nullptr, nullptr); },
          1,
          {"has no \"Version\"", "Result: installation not found; exit code 1"}},
-        {"no game",
-         [](SampleSetup& s) { fs::remove(s.target(0)); },
-         1,
-         {"tactico.exe: No such file or directory"}},
         {"cut package",
          [](SampleSetup& s) {
              fs::resize_file(s.updateFolder / PackageFileName,

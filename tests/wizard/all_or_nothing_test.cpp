@@ -9,24 +9,6 @@
 
 namespace {
 
-TEST(AllOrNothing, ARecordThatCannotBeWrittenUndoesTheUpdateAndARetryCompletesIt) {
-    const SampleSetup setup("record");
-    std::optional<UnwritableRecord> unwritable;
-    unwritable.emplace();
-    Script script = toProgress();
-    script.waitState(WriteFailureScreen).check([&](UpdateWizard& w) {
-        setup.expectFiles(setup.game, 0, 0);
-        EXPECT_EQ(recordedVersion(), OldVersion);
-        EXPECT_EQ(w.progressCount, UpdateFileCount + 1);
-        unwritable.reset();
-    });
-    // The retry commits what was staged.
-    script.retry().waitState(CompletedScreen).clickSlot(4);
-    ASSERT_TRUE(script.run(setup));
-    setup.expectOldOrNew();
-    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-}
-
 TEST(AllOrNothing, PackagesAreCheckedAgainstTheirDigestBeforeAnythingIsTouched) {
     const SampleSetup setup("digest");
     const std::string digest = readFile(setup.updateFolder / DigestFileName);
