@@ -27,11 +27,9 @@ WINEDEBUG=+relay start pack.log -pack
 wait_for 60 xdotool search --onlyvisible --name '^Setup$' || fail "no Setup message box"
 grep -q 'MessageBoxA(.*"Packed files successfully !".*"Setup"' "$work/pack.log" ||
     fail "the Setup box does not say \"Packed files successfully !\""
-# A key sent while the box is still being laid out can go astray: press until it has gone.
+# A key sent while the box is still being laid out can go astray: press while it stays.
 box_gone() {
-    xdotool search --onlyvisible --name '^Setup$' windowfocus key --window %1 Return 2>/dev/null
-    sleep 0.3
-    ! xdotool search --onlyvisible --name '^Setup$'
+    ! xdotool search --onlyvisible --name '^Setup$' windowfocus key --window %1 Return
 }
 wait_for 20 box_gone || fail "the Setup box stays after a key press"
 ended "the Setup box"
