@@ -24,12 +24,12 @@ echo "== Windows programs (64-bit, 32-bit): resources, under Wine, at 200 and 30
 for preset in windows windows32; do
     cmake --preset "$preset" -DTACTICO_FONT_DIR="$PWD/build/bin"
     cmake --build --preset "$preset" -j"$jobs"
-    tests/wine/resources.sh "build-$preset/bin/tactico-update.exe"
+    tests/release/resources.sh "build-$preset/bin/tactico-update.exe"
     tests/wine/run.sh build "build-$preset"
     tests/wine/high_dpi.sh build "build-$preset"
 done
 tests/wine/high_dpi.sh build build-windows 3
-tests/wine/signing.sh build-windows
+tests/release/signing.sh build-windows
 
 echo "== benchmarks (short)"
 RUNS=1 bench/engine/run.sh 32

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Reads the Windows program's resources and imports back out of the built file:
-#   tests/wine/resources.sh <tactico-update.exe>
+#   tests/release/resources.sh <tactico-update.exe>
 # The manifest (administrator, supported systems, DPI awareness), the version
 # strings, the three images of icon 100, and imports from Windows' own DLLs only.
 set -euo pipefail
