@@ -2,9 +2,12 @@
 
 #include <algorithm>
 #include <cctype>
+#include <span>
+#include <string>
 #include <vector>
 
 #include "app/language_codes.h"
+#include "update/publisher_keys.h"
 
 namespace {
 
@@ -158,7 +161,9 @@ RunOptions parseCommandLine(const char* text) {
     return options;
 }
 
-const char* usageText() {
+namespace {
+
+const char* usageHead() {
     return "Usage: tactico-update [options]\n"
            "       tactico-update -pack [/silent] [/log=FILE]\n"
            "\n"
@@ -177,9 +182,31 @@ const char* usageText() {
            "Exit codes of /silent and of -pack /silent:\n"
            "  0  updated (or packed)\n"
            "  1  installation not found\n"
-           "  2  update.dat or the language's readme missing, cut or corrupt\n"
+           "  2  update.dat or the language's readme missing, cut, corrupt or unsigned\n"
            "  3  an installation file or the record could not be written (nothing changed)\n"
            "  4  bad command line, or the log cannot be opened\n"
            "  5  packing failed\n"
            "  6  the program could not start (its fonts are missing beside it)\n";
+}
+
+// Whether this program checks publisher signatures, and against which keys.
+std::string signatureText() {
+    const std::span<const PublisherKey> keys = builtInPublisherKeys();
+    if (keys.empty()) {
+        return "\nPublisher signatures: not checked (built without a publisher key).\n";
+    }
+    std::string text = "\nPublisher signatures: checked. update.dat.sha256 must be signed\n"
+                       "(update.dat.sha256.sig) by one of these keys, named by the SHA-256\n"
+                       "of their DER form:\n";
+    for (const PublisherKey& key : keys) {
+        text += "  " + std::string(key.fingerprint) + "  " + key.name + "\n";
+    }
+    return text;
+}
+
+} // namespace
+
+const char* usageText() {
+    static const std::string text = std::string(usageHead()) + signatureText();
+    return text.c_str();
 }

@@ -49,6 +49,10 @@ extern std::uint8_t middleButton;
 extern std::int32_t wheelTotal;
 extern std::uint32_t keyLatch;
 extern std::uint8_t characterLatch;
+// Whether Shift was down at the newest key-down message.
+extern std::uint8_t shiftLatch;
+// 1 + the slot whose button assistive technology pressed; 0 = none.
+extern std::int32_t pressLatch;
 } // namespace input
 
 class MOUSE {
@@ -79,6 +83,11 @@ public:
     bool readKey(std::uint8_t& character, std::uint32_t& keyCode);
     void clearKeys();
     static LogicalKey logicalKey(std::uint32_t keyCode);
+    // Whether Shift was held with the key readKey gave last.
+    bool shiftWasDown() const;
+    // The slot whose button assistive technology pressed since the last call;
+    // -1 for none.
+    int readPressedSlot();
 
     static KEYBOARD* instance();
 };

@@ -9,4 +9,6 @@ std::uint8_t middleButton = 0;
 std::int32_t wheelTotal = 0;
 std::uint32_t keyLatch = 0;
 std::uint8_t characterLatch = 0;
+std::uint8_t shiftLatch = 0;
+std::int32_t pressLatch = 0;
 } // namespace input

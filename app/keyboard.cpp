@@ -32,6 +32,17 @@ bool KEYBOARD::readKey(std::uint8_t& character, std::uint32_t& keyCode) {
 void KEYBOARD::clearKeys() {
     input::characterLatch = 0;
     input::keyLatch = 0;
+    input::shiftLatch = 0;
+}
+
+bool KEYBOARD::shiftWasDown() const {
+    return input::shiftLatch != 0;
+}
+
+int KEYBOARD::readPressedSlot() {
+    const int slot = input::pressLatch - 1;
+    input::pressLatch = 0;
+    return slot;
 }
 
 LogicalKey KEYBOARD::logicalKey(std::uint32_t keyCode) {

@@ -39,6 +39,8 @@ void startFresh() {
     input::wheelTotal = 0;
     input::keyLatch = 0;
     input::characterLatch = 0;
+    input::shiftLatch = 0;
+    input::pressLatch = 0;
     run_context::packResult = PackResult::NotAsked;
 }
 

@@ -4,6 +4,7 @@
 #include "app/language_codes.h"
 #include "app/run_context.h"
 #include "update/run_log.h"
+#include "wizard/keyboard_focus.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
 
@@ -57,6 +58,14 @@ void logScreenChange() {
     }
     loggedState = w->state;
     runLog("Screen: %s", screenName(w->state));
+    // What a user would have read there, for whoever reads the log instead.
+    std::string text;
+    for (const ScreenElement& e : describeScreen(*w).elements) {
+        if (!e.name.empty()) {
+            text.append(text.empty() ? "" : " | ").append(e.name);
+        }
+    }
+    runLog("Screen text: %s", text.c_str());
 }
 
 void logRunEnd(const RunOutcome& outcome, int exitCode) {

@@ -93,6 +93,10 @@ LResult windowProcedure(WindowHandle window, std::uint32_t message, WParam wPara
         return 0;
     case win::kWmKeyDown:
         input::keyLatch = static_cast<std::uint32_t>(wParam);
+        input::shiftLatch = platform().isKeyDown != nullptr && platform().isKeyDown(win::kVkShift);
+        return 0;
+    case win::kWmPressSlot:
+        input::pressLatch = static_cast<std::int32_t>(wParam) + 1;
         return 0;
     case win::kWmChar:
         input::characterLatch = static_cast<std::uint8_t>(wParam & 0xFF);

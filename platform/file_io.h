@@ -30,6 +30,11 @@ bool moveReplacing(const char* source, const char* target);
 std::int64_t availableBytes(const char* folder);
 // The system's text for the failure of the last file call, for the run log.
 std::string systemErrorText();
+// Opens path for binary reading and keeps it as it is while the stream is open:
+// on Windows nobody may write, rename or delete it meanwhile (other readers may
+// open it); elsewhere the stream keeps reading the file it opened, whatever is
+// renamed over its name. Null on failure.
+std::FILE* openLocked(const char* path);
 // Asks the system to read the file front to back, once (a hint; may do nothing).
 void adviseSequential(std::FILE* file);
 

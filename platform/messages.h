@@ -25,6 +25,9 @@ inline constexpr std::uint32_t kWmRButtonUp = 0x0205;
 inline constexpr std::uint32_t kWmMButtonDown = 0x0207;
 inline constexpr std::uint32_t kWmMButtonUp = 0x0208;
 inline constexpr std::uint32_t kWmMouseWheel = 0x020A;
+inline constexpr std::uint32_t kWmApp = 0x8000;
+// Private to this program: assistive technology pressed the button in slot wParam.
+inline constexpr std::uint32_t kWmPressSlot = kWmApp + 1;
 
 inline constexpr WParam kSizeRestored = 0;
 inline constexpr WParam kSizeMinimized = 1;

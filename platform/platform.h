@@ -21,6 +21,9 @@ using LResult = std::intptr_t;
 using WindowProcedure = LResult (*)(WindowHandle window, std::uint32_t message, WParam wParam,
                                     LParam lParam);
 
+struct ScreenDescription;
+enum class ScreenEvent : std::uint8_t;
+
 struct PlatformMessage {
     WindowHandle window;
     std::uint32_t message;
@@ -99,6 +102,13 @@ struct PlatformOps {
     bool (*readRegistryString)(const char* keyPath, const char* valueName, char* buffer,
                                std::uint32_t bufferSize);
     bool (*writeRegistryString)(const char* keyPath, const char* valueName, const char* text);
+
+    // Whether the key was down when the message being handled was sent
+    // (GetKeyState). May be null: no key is down.
+    bool (*isKeyDown)(std::uint32_t virtualKey);
+    // The screen as assistive technology should present it, after each change
+    // (event says which). May be null: nothing listens.
+    void (*screenDescribed)(const ScreenDescription& description, ScreenEvent event);
 };
 
 // Chosen once at start-up by the backend's entry point (or by a test).

@@ -16,6 +16,8 @@ class Sha256 {
     void add(const void* data, std::size_t size);
     // False when the system's hash failed at any point; the object is spent after.
     bool finish(Sha256Digest& digest);
+    // Takes other's state, so a hash can go back to a point it passed.
+    void copyFrom(const Sha256& other);
 
   private:
     struct State;

@@ -20,7 +20,7 @@ ctest --preset asan -j"$jobs"
 echo "== fuzzers (${FUZZ_SECONDS:-20} s each)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 
-echo "== Windows programs (64-bit, 32-bit): resources, under Wine, at 200 and 300 per cent, signing"
+echo "== Windows programs (64-bit, 32-bit): resources, under Wine, at 200 and 300 per cent, signing, publisher keys"
 for preset in windows windows32; do
     cmake --preset "$preset" -DTACTICO_FONT_DIR="$PWD/build/bin"
     cmake --build --preset "$preset" -j"$jobs"
@@ -30,6 +30,8 @@ for preset in windows windows32; do
 done
 tests/wine/high_dpi.sh build build-windows 3
 tests/release/signing.sh build-windows
+# The 64-bit program once more, built with a throwaway publisher key.
+tests/wine/publisher_keys.sh build build-windows-keyed
 
 echo "== benchmarks (short)"
 RUNS=1 bench/engine/run.sh 32

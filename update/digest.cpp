@@ -1,5 +1,6 @@
 #include "update/digest.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "update/copy_bytes.h"
@@ -32,32 +33,39 @@ std::string digestToHex(const Sha256Digest& digest) {
     return hex;
 }
 
-std::string digestFileText(const Sha256Digest& digest) {
-    return digestToHex(digest) + "  " + PackageFileName + "\n";
+std::string digestLine(const std::string& name, const Sha256Digest& digest) {
+    return digestToHex(digest) + "  " + name + "\n";
 }
 
-std::optional<Sha256Digest> parseDigestFile(const std::string& text) {
+std::optional<DigestList> parseDigestFile(const std::string& text) {
+    DigestList list;
     std::size_t at = 0;
-    Sha256Digest digest{};
-    for (unsigned char& byte : digest) {
-        const int high = at + 1 < text.size() ? hexValue(text[at]) : -1;
-        const int low = at + 1 < text.size() ? hexValue(text[at + 1]) : -1;
-        if (high < 0 || low < 0) {
+    while (at < text.size()) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        Sha256Digest digest{};
+        for (std::size_t i = 0; i < digest.size(); ++i) {
+            const int high = 2 * i + 1 < line.size() ? hexValue(line[2 * i]) : -1;
+            const int low = 2 * i + 1 < line.size() ? hexValue(line[2 * i + 1]) : -1;
+            if (high < 0 || low < 0) {
+                return std::nullopt;
+            }
+            digest[i] = static_cast<unsigned char>(high << 4 | low);
+        }
+        // sha256sum separates with a blank and a mode mark: ' ' for text, '*' for binary.
+        if (line.size() < 67 || line[64] != ' ' || (line[65] != ' ' && line[65] != '*') ||
+            !list.emplace(line.substr(66), digest).second) {
             return std::nullopt;
         }
-        byte = static_cast<unsigned char>(high << 4 | low);
-        at += 2;
     }
-    // sha256sum separates with a blank and a mode mark: ' ' for text, '*' for binary.
-    if (at + 2 > text.size() || text[at] != ' ' || (text[at + 1] != ' ' && text[at + 1] != '*')) {
+    if (list.empty()) {
         return std::nullopt;
     }
-    at += 2;
-    std::string name = text.substr(at, text.find_first_of("\r\n", at) - at);
-    if (name != PackageFileName) {
-        return std::nullopt;
-    }
-    return digest;
+    return list;
 }
 
 std::optional<Sha256Digest> digestOfFile(const char* path) {

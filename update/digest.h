@@ -1,21 +1,26 @@
-// "update.dat.sha256": the package's SHA-256 in the form sha256sum writes and
-// checks ("<64 hex>  update.dat"), so publishers and administrators can verify a
-// package with the same file the wizard uses.
+// "update.dat.sha256": the SHA-256 of the package and of each readme beside it, in
+// the form sha256sum writes and checks ("<64 hex>  update.dat", one line a file),
+// so publishers and administrators verify an update with the same file the wizard
+// uses. "update.dat.sha256.sig" is the publisher's signature of that file.
 #pragma once
 
+#include <map>
 #include <optional>
 #include <string>
 
 #include "platform/sha256.h"
 
 inline constexpr const char* DigestFileName = "update.dat.sha256";
+inline constexpr const char* SignatureFileName = "update.dat.sha256.sig";
+
+using DigestList = std::map<std::string, Sha256Digest>;
 
 std::string digestToHex(const Sha256Digest& digest);
-// The line the digest file holds for the package.
-std::string digestFileText(const Sha256Digest& digest);
-// The digest a digest file names for "update.dat"; nothing when the text is not a
-// line of that form (a digest for another file counts as no digest).
-std::optional<Sha256Digest> parseDigestFile(const std::string& text);
+// One line of the digest file.
+std::string digestLine(const std::string& name, const Sha256Digest& digest);
+// The digest of each file a digest file names; nothing when any line is not of
+// sha256sum's form or a name comes twice (a signed file must mean one thing).
+std::optional<DigestList> parseDigestFile(const std::string& text);
 
 // SHA-256 of a whole file; nothing when it cannot be read.
 std::optional<Sha256Digest> digestOfFile(const char* path);

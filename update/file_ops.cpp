@@ -6,7 +6,6 @@
 #include <system_error>
 
 #include "platform/file_io.h"
-#include "update/copy_bytes.h"
 
 namespace fs = std::filesystem;
 
@@ -42,36 +41,4 @@ bool replaceWith(const char* source, const char* target) {
         return false;
     }
     return true;
-}
-
-bool copyFileTo(const char* source, const char* target, std::uint64_t& size) {
-    size = 0;
-    std::FILE* from = std::fopen(source, "rb");
-    if (from == nullptr) {
-        return false;
-    }
-    std::FILE* to = std::fopen(target, "wb");
-    if (to == nullptr) {
-        std::fclose(from);
-        return false;
-    }
-    auto buffer = makeCopyBuffer();
-    bool ok = buffer != nullptr;
-    while (ok) {
-        const std::size_t got = std::fread(buffer.get(), 1, CopyBufferBytes, from);
-        if (got > 0 && std::fwrite(buffer.get(), 1, got, to) != got) {
-            ok = false;
-        }
-        size += got;
-        if (got < CopyBufferBytes) {
-            ok = ok && std::ferror(from) == 0;
-            break;
-        }
-    }
-    ok = std::fclose(to) == 0 && ok;
-    std::fclose(from);
-    if (!ok) {
-        removeQuietly(target);
-    }
-    return ok;
 }

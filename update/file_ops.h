@@ -7,10 +7,6 @@
 // does not exist or its permissions cannot be changed.
 bool makeWritable(const char* path);
 
-// Copies source to target (created or truncated), unflushed; gives the bytes
-// copied. On failure no target is left.
-bool copyFileTo(const char* source, const char* target, std::uint64_t& size);
-
 // Renames source over target, making a read-only target writable only if that is
 // what stops the rename. False, with both left as they were, on failure.
 bool replaceWith(const char* source, const char* target);

@@ -1,9 +1,13 @@
 #include "update/package.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdint>
 #include <cstdio>
+#include <filesystem>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "platform/file_io.h"
 #include "platform/sha256.h"
@@ -72,12 +76,37 @@ bool writePackage(std::FILE* package, const std::uint32_t (&counts)[UpdateFileCo
     return hash.finish(digest) && syncFile(package);
 }
 
+// "readme_*.txt" in the current folder, whatever the case of its letters.
+bool isReadmeName(const std::string& name) {
+    std::string lower = name;
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return lower.size() > 11 && lower.starts_with("readme_") && lower.ends_with(".txt");
+}
+
+// The package's line, then one for each readme beside it: what an update installs.
 bool writeDigestFile(const char* path, const Sha256Digest& digest) {
+    std::string text = digestLine(PackageFileName, digest);
+    std::error_code error;
+    std::vector<std::string> readmes;
+    for (const auto& entry : std::filesystem::directory_iterator(".", error)) {
+        const std::string name = fromFsPath(entry.path().filename());
+        if (isReadmeName(name) && entry.is_regular_file(error)) {
+            readmes.push_back(name);
+        }
+    }
+    std::sort(readmes.begin(), readmes.end());
+    for (const std::string& readme : readmes) {
+        const auto readmeDigest = digestOfFile(readme.c_str());
+        if (!readmeDigest) {
+            return false;
+        }
+        text += digestLine(readme, *readmeDigest);
+    }
     std::FILE* file = std::fopen(path, "wb");
     if (file == nullptr) {
         return false;
     }
-    const std::string text = digestFileText(digest);
     bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     ok = syncFile(file) && ok;
     return std::fclose(file) == 0 && ok;
@@ -108,8 +137,10 @@ bool packUpdate() {
         return false;
     }
 
-    // The old digest goes first: a package without a digest file is still used,
-    // a package beside the digest of another is refused.
+    // The old digest and its signature go first: a package without a digest file is
+    // still used where no signature is asked for, a package beside the digest of
+    // another is refused. The publisher signs the new digest file after packing.
+    removeQuietly(SignatureFileName);
     removeQuietly(DigestFileName);
     if (!replaceWith(temporary.c_str(), PackageFileName) ||
         !replaceWith(temporaryDigest.c_str(), DigestFileName)) {

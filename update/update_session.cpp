@@ -5,10 +5,11 @@
 #include <utility>
 
 #include "platform/file_io.h"
+#include "update/copy_bytes.h"
 #include "update/file_ops.h"
 #include "update/package.h"
-#include "update/package_check.h"
 #include "update/paths.h"
+#include "update/publisher_keys.h"
 #include "update/run_log.h"
 
 namespace {
@@ -76,6 +77,7 @@ void UpdateSession::discard() {
     if (!committed()) {
         stepsDone_ = 0;
     }
+    sources_.close();
 }
 
 // Everything the update needs is checked before anything is written.
@@ -92,14 +94,17 @@ UpdateStepKind UpdateSession::check() {
     // A typed folder may hold an update killed inside its commit.
     recoverInterruptedUpdate(installPath);
 
-    const PackageCheck package = checkPackage();
-    if (!package.sound) {
-        runLog("The update file is corrupt: %s", package.problem.c_str());
+    if (!sources_.open(readme, publisherKeys())) {
+        runLog("The update file is corrupt: %s", sources_.problem().c_str());
         return UpdateStepKind::SourceFailed;
     }
+    if (const PublisherKey* key = sources_.signer()) {
+        runLog("%s is signed by publisher key %s (SHA-256 %s)", DigestFileName, key->name,
+               key->fingerprint);
+    }
     std::int64_t needed = fileSize(readme) + SpareBytes;
-    for (const std::uint32_t count : package.counts) {
-        needed += count;
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        needed += sources_.count(e);
     }
     const std::int64_t available = availableBytes(installPath);
     if (available >= 0 && available < needed) {
@@ -108,7 +113,7 @@ UpdateStepKind UpdateSession::check() {
         return UpdateStepKind::WriteFailed;
     }
     runLog("Checked %s: %lld bytes", PackageFileName,
-           static_cast<long long>(fileSize(PackageFileName)));
+           static_cast<long long>(sources_.packageBytes()));
 
     staging_ = StagedUpdate{};
     staging_.installPath = installPath;
@@ -130,15 +135,21 @@ UpdateStepKind UpdateSession::stage(int e) {
     bool packageBad = false;
     bool written = false;
     const bool blocked = blockedTarget(target);
-    if (blocked) {
-        written = false;
-    } else if (isReadmeEntry(e)) {
-        written = copyFileTo(plan_.readme.c_str(), staged.c_str(), size);
+    if (isReadmeEntry(e)) {
+        written = !blocked && sources_.copyReadme(staged.c_str(), size, packageBad);
     } else {
-        written = extractEntry(e, staged.c_str(), packageBad);
-        const std::int64_t length = written ? fileSize(staged.c_str()) : -1;
-        written = written && length >= 0;
-        size = static_cast<std::uint64_t>(length);
+        // Every body is read and hashed, also one that cannot be written.
+        const std::string temporary = temporaryPathFor(staged.c_str());
+        std::FILE* file = blocked ? nullptr : std::fopen(temporary.c_str(), "wb");
+        const CopyResult result = sources_.stageEntry(e, file);
+        packageBad = result == CopyResult::SourceShort;
+        written = file != nullptr && result == CopyResult::Done;
+        written = (file == nullptr || std::fclose(file) == 0) && written &&
+                  replaceWith(temporary.c_str(), staged.c_str());
+        if (!written) {
+            removeQuietly(temporary.c_str());
+        }
+        size = sources_.count(e);
     }
     if (written) {
         staging_.staged[e] = true;
@@ -149,7 +160,7 @@ UpdateStepKind UpdateSession::stage(int e) {
     const std::string reason =
         blocked ? "something other than a file is in the way" : systemErrorText();
     if (packageBad) {
-        runLog("The update file is corrupt: entry %s is cut short", entry.name);
+        runLog("The update file is corrupt: %s", sources_.problem().c_str());
         return UpdateStepKind::SourceFailed;
     }
     if (equalsIgnoreCase(entry.name, "pics.cfg")) {
@@ -163,8 +174,15 @@ UpdateStepKind UpdateSession::stage(int e) {
 
 // All of it, or nothing.
 UpdateStepKind UpdateSession::commit() {
+    // What was staged is what was read; it goes in only if that is what was listed.
+    if (!sources_.matchesDigests()) {
+        runLog("The update file is corrupt: %s", sources_.problem().c_str());
+        discard();
+        return UpdateStepKind::SourceFailed;
+    }
     switch (commitUpdate(staging_)) {
     case CommitOutcome::Committed:
+        sources_.close();
         runLog("Updated %s", plan_.installPath.c_str());
         return UpdateStepKind::Committed;
     case CommitOutcome::StagingLost:

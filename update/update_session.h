@@ -6,6 +6,7 @@
 #include <string>
 
 #include "update/commit.h"
+#include "update/update_source.h"
 
 struct UpdatePlan {
     std::string installPath;
@@ -58,6 +59,8 @@ class UpdateSession {
     UpdatePlan plan_;
     int stepsDone_ = 0;
     StagedUpdate staging_;
+    // update.dat, held from the checks to the commit, and what was read of it.
+    UpdateSource sources_;
 };
 
 // Completes or undoes an update killed inside its commit in installPath, and

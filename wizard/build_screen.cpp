@@ -4,6 +4,7 @@
 #include "render/draw.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "wizard/keyboard_focus.h"
 #include "wizard/layout.h"
 #include "wizard/slots.h"
 #include "wizard/texts.h"
@@ -41,9 +42,8 @@ class ScreenBuilder {
     }
 
     void header() {
-        drawString(10, 0, 5, HeaderColour, WindowTitles[w_.language]);
-        drawString(10, static_cast<std::int16_t>(fontHeight(5)), 2, HeaderColour,
-                   UpdaterVersionText);
+        text(10, 0, 5, WindowTitles[w_.language]);
+        text(10, static_cast<std::int16_t>(fontHeight(5)), 2, UpdaterVersionText);
     }
 
     void cornerExit() {
@@ -131,8 +131,7 @@ class ScreenBuilder {
         place(1, w_.makeButton(w_.boxX, w_.boxY, w_.boxWidth, 40, "", Inactive, 0, TextColour));
         sunken(2, static_cast<std::int16_t>(w_.boxX + 10), static_cast<std::int16_t>(w_.boxY + 10),
                static_cast<std::int16_t>(w_.boxWidth - 20), 20, "", Inactive);
-        drawString(l_.panelX, static_cast<std::int16_t>(w_.boxY - 40), 2, HeaderColour,
-                   UpdatingLabels[w_.language]);
+        text(l_.panelX, static_cast<std::int16_t>(w_.boxY - 40), 2, UpdatingLabels[w_.language]);
     }
 
     void folderEntry() {
@@ -158,6 +157,11 @@ class ScreenBuilder {
 
   private:
     Button* place(int slot, Button* button) { return placeButton(w_, slot, button); }
+
+    void text(std::int16_t x, std::int16_t y, int font, const char* what) {
+        drawString(x, y, font, HeaderColour, what);
+        noteDrawnText(x, y, font, what);
+    }
 
     void sunken(int slot, std::int16_t x, std::int16_t y, std::int16_t width, std::int16_t height,
                 const char* text, std::int32_t action) {
@@ -244,6 +248,7 @@ void UpdateWizard::buildScreen() {
         return;
     }
     ScreenBuilder builder(*this);
+    forgetDrawnTexts();
     builder.background();
     builder.header();
 
@@ -281,10 +286,14 @@ void UpdateWizard::buildScreen() {
         break;
     }
 
+    if (stateChanged) {
+        focusNewScreen(*this);
+    }
     if (drawButtons) {
         for (const Button* button : buttons) {
             drawButton(button);
         }
     }
     builtState = state;
+    publishScreen(*this, stateChanged ? ScreenEvent::NewScreen : ScreenEvent::ValueChanged);
 }

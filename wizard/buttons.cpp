@@ -4,6 +4,7 @@
 #include "app/devices.h"
 #include "render/draw.h"
 #include "render/font.h"
+#include "wizard/keyboard_focus.h"
 #include "wizard/update_wizard.h"
 
 namespace {
@@ -90,6 +91,9 @@ void UpdateWizard::drawButton(const Button* button) {
     bevelLine(x + 1, y + 1, x + 1, d - 1, topLeft);
     bevelLine(x + 1, d - 1, r - 1, d - 1, bottomRight);
     bevelLine(r - 1, y + 1, r - 1, d - 1, bottomRight);
+    if (focusShown && focusSlot >= 0 && buttons[focusSlot] == button) {
+        drawFocusRectangle(b);
+    }
 }
 
 bool UpdateWizard::pollButtonClick(Button* button) {

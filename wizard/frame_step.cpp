@@ -5,6 +5,7 @@
 #include "render/font.h"
 #include "render/screen.h"
 #include "update/paths.h"
+#include "wizard/keyboard_focus.h"
 #include "wizard/wizard_steps.h"
 
 namespace {
@@ -59,15 +60,25 @@ void handleKeys(UpdateWizard& w) {
     if (key == KeyEscape) {
         w.finished = true;
     }
+    if (moveFocus(w, keyCode, w.keyboard->shiftWasDown()) || pressFocused(w, keyCode)) {
+        return;
+    }
     if (key == KeyEnter && enterPressesSlot4(w.state)) {
         if (Button* button = w.buttons[EnterSlot]) {
             button->autoClick = 1;
         }
         return;
     }
-    if (w.state == FolderEntryScreen) {
+    if (fieldHasFocus(w)) {
         editInstallPath(w, key, character);
         w.buildScreen();
+    }
+}
+
+void pressSlot(UpdateWizard& w, int slot) {
+    if (slot >= 0 && slot < ButtonSlotCount && isFocusable(w, slot) &&
+        w.buttons[slot]->action != TextField) {
+        w.buttons[slot]->autoClick = 1;
     }
 }
 
@@ -114,8 +125,15 @@ bool UpdateWizard::frameStep() {
         return false;
     }
     handleKeys(*this);
+    if (keyboard != nullptr) {
+        pressSlot(*this, keyboard->readPressedSlot());
+    }
     if (state == ProgressScreen) {
+        const std::int16_t before = progressCount;
         runUpdateStep(*this);
+        if (state == ProgressScreen && progressCount != before) {
+            publishScreen(*this, ScreenEvent::ValueChanged);
+        }
     }
     for (int slot = 0; slot < ButtonSlotCount; ++slot) {
         Button* button = buttons[slot];

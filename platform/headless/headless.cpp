@@ -47,6 +47,9 @@ struct Desktop {
     int liveCursors = 0;
     int presents = 0;
     win::MinMaxInfo lastMinMax{};
+    // Keys down as of the message taken last, by virtual-key code.
+    bool keysDown[256] = {};
+    ScreenDescription description;
 };
 
 Desktop& desktop() {
@@ -241,6 +244,8 @@ bool getMessage(PlatformMessage* message) {
         *message = d.queue.front().message;
         d.lastKeyCharacter = d.queue.front().character;
         d.queue.pop_front();
+        if (message->message == win::kWmKeyDown || message->message == win::kWmKeyUp)
+            d.keysDown[message->wParam & 0xFF] = message->message == win::kWmKeyDown;
         return true;
     }
     if (d.paintPending && d.window.exists) {
@@ -359,6 +364,19 @@ bool writeRegistryString(const char* keyPath, const char* valueName, const char*
                : defaultRegistryWrite(keyPath, valueName, text);
 }
 
+bool isKeyDown(std::uint32_t virtualKey) {
+    return desktop().keysDown[virtualKey & 0xFF];
+}
+
+void screenDescribed(const ScreenDescription& description, ScreenEvent event) {
+    Desktop& d = desktop();
+    d.description = description;
+    if (d.config.printScreens && event == ScreenEvent::NewScreen) {
+        std::fputs(describeAsText(description).c_str(), stdout);
+        std::fflush(stdout);
+    }
+}
+
 // Not const: the default installation path is the desktop's configuration.
 PlatformOps table = {
     .name = "headless",
@@ -392,6 +410,8 @@ PlatformOps table = {
     .destroyCursor = destroyCursor,
     .readRegistryString = readRegistryString,
     .writeRegistryString = writeRegistryString,
+    .isKeyDown = isKeyDown,
+    .screenDescribed = screenDescribed,
 };
 
 } // namespace
@@ -418,6 +438,8 @@ void install(const DesktopConfig& config) {
     d.liveCursors = 0;
     d.presents = 0;
     d.lastMinMax = win::MinMaxInfo{};
+    std::fill(std::begin(d.keysDown), std::end(d.keysDown), false);
+    d.description = ScreenDescription{};
     table.defaultInstallPath = config.defaultInstallPath;
     selectPlatform(&table);
 }
@@ -486,6 +508,9 @@ void setPumpHook(std::function<void()> hook) {
 
 const WindowRecord& window() {
     return desktop().window;
+}
+const ScreenDescription& screenDescription() {
+    return desktop().description;
 }
 const std::vector<std::uint16_t>& surface() {
     return desktop().surface;

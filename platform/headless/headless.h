@@ -12,6 +12,7 @@
 #include "platform/frame_metrics.h"
 #include "platform/messages.h"
 #include "platform/platform.h"
+#include "platform/screen_description.h"
 
 namespace headless {
 
@@ -24,6 +25,8 @@ struct DesktopConfig : FrameMetrics {
     // Also prints every message box as "<title>: <text>" on stdout (for runs
     // without a user, where nobody would see the record).
     bool printMessageBoxes = false;
+    // Prints each new screen's description on stdout.
+    bool printScreens = false;
     // Where the wizard looks for the game before the record says otherwise.
     const char* defaultInstallPath = "/opt/tactdemo";
     // The installation record; null keeps this desktop's default store (the
@@ -81,6 +84,8 @@ void schedule(std::function<void()> action);
 void setPumpHook(std::function<void()> hook);
 
 const WindowRecord& window();
+// The screen as the application last described it.
+const ScreenDescription& screenDescription();
 // What presentation has copied to the window so far: width x height 5-5-5 pixels,
 // row-major, top row first. Pixels never copied are 0.
 const std::vector<std::uint16_t>& surface();

@@ -76,6 +76,10 @@ std::string systemErrorText() {
     return std::strerror(errno);
 }
 
+std::FILE* openLocked(const char* path) {
+    return std::fopen(path, "rbe");
+}
+
 void adviseSequential(std::FILE* file) {
     posix_fadvise(fileno(file), 0, 0, POSIX_FADV_SEQUENTIAL);
 }

@@ -32,3 +32,7 @@ bool Sha256::finish(Sha256Digest& digest) {
     failed = true;
     return true;
 }
+
+void Sha256::copyFrom(const Sha256& other) {
+    failed = other.failed || EVP_MD_CTX_copy_ex(state->context, other.state->context) != 1;
+}

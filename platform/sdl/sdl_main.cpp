@@ -1,7 +1,7 @@
 // The Linux program: a real SDL window by default; the headless desktop for
 // /silent (nobody at the screen: the wizard answers itself) and for
-// TACTICO_PLATFORM=headless (automation: an idle program is closed and message
-// boxes are printed).
+// TACTICO_PLATFORM=headless (automation: an idle program is closed, and message
+// boxes and each screen's description are printed).
 #include <SDL.h>
 #include <sys/utsname.h>
 
@@ -69,6 +69,7 @@ void closeWhenIdle() {
 int runHeadless(const std::string& commandLine) {
     headless::DesktopConfig config;
     config.printMessageBoxes = true;
+    config.printScreens = true;
     headless::install(config);
     closeWhenIdle();
     return runApplication(headless::ops().instance(), commandLine.c_str());

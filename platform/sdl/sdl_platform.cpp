@@ -53,6 +53,8 @@ struct Backend {
     OpaqueCursor wait{nullptr, true};
     int cursorShowCount = 0;
     std::vector<pid_t> viewers;
+    // Keys down as of the message taken last, by virtual-key code.
+    bool keysDown[256] = {};
 };
 
 Backend& backend() {
@@ -443,6 +445,8 @@ bool getMessage(PlatformMessage* message) {
     if (!b.queue.empty()) {
         *message = b.queue.front();
         b.queue.pop_front();
+        if (message->message == win::kWmKeyDown || message->message == win::kWmKeyUp)
+            b.keysDown[message->wParam & 0xFF] = message->message == win::kWmKeyDown;
         return true;
     }
     if (b.paintPending && windowExists()) {
@@ -603,6 +607,10 @@ void destroyCursor(CursorHandle cursor) {
     delete cursor;
 }
 
+bool isKeyDown(std::uint32_t virtualKey) {
+    return backend().keysDown[virtualKey & 0xFF];
+}
+
 const PlatformOps table = {
     .name = "sdl",
     .instance = instance,
@@ -635,6 +643,8 @@ const PlatformOps table = {
     .destroyCursor = destroyCursor,
     .readRegistryString = regFileRead,
     .writeRegistryString = regFileWrite,
+    .isKeyDown = isKeyDown,
+    .screenDescribed = nullptr,
 };
 
 } // namespace

@@ -9,6 +9,14 @@ InstanceHandle instance() {
     return instanceHandle;
 }
 
+} // namespace
+
+bool isKeyDown(std::uint32_t virtualKey) {
+    return (GetKeyState(static_cast<int>(virtualKey)) & 0x8000) != 0;
+}
+
+namespace {
+
 const PlatformOps table = {
     .name = "win32",
     .instance = instance,
@@ -41,6 +49,8 @@ const PlatformOps table = {
     .destroyCursor = destroyCursor,
     .readRegistryString = readRegistryString,
     .writeRegistryString = writeRegistryString,
+    .isKeyDown = isKeyDown,
+    .screenDescribed = screenDescribed,
 };
 
 } // namespace

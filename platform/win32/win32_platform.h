@@ -76,6 +76,14 @@ void scaleMinMaxInfo(MINMAXINFO* info, DWORD style, const MINMAXINFO& logical);
 // Picks the scale for a new DPI and returns the window's new outer rectangle.
 RECT rescaleForDpi(HWND window, int dpi, const RECT& suggested);
 
+// Assistive technology (accessible.cpp): the client area's IAccessible, built
+// from the screen the core described last.
+LRESULT answerGetObject(HWND window, WPARAM wParam, LPARAM lParam);
+void describeWindow(HWND window);
+void forgetAccessible();
+void screenDescribed(const ScreenDescription& description, ScreenEvent event);
+bool isKeyDown(std::uint32_t virtualKey);
+
 bool readRegistryString(const char* keyPath, const char* valueName, char* buffer,
                         std::uint32_t bufferSize);
 bool writeRegistryString(const char* keyPath, const char* valueName, const char* text);

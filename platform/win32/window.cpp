@@ -54,6 +54,8 @@ LRESULT CALLBACK realWindowProcedure(HWND window, UINT message, WPARAM wParam, L
     switch (message) {
     case WM_DPICHANGED:
         return dpiChanged(window, wParam, lParam);
+    case WM_GETOBJECT:
+        return answerGetObject(window, wParam, lParam);
     case WM_GETMINMAXINFO:
         return minMaxInfo(window, reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_SIZE:
@@ -109,6 +111,7 @@ WindowHandle createWindow(const char* className, const char* title, std::uint32_
                       placed.bottom - placed.top, nullptr, nullptr, moduleInstance(), nullptr);
     if (window != nullptr) {
         matchWindowDpi(window);
+        describeWindow(window);
     }
     return fromHwnd(window);
 }
@@ -122,6 +125,7 @@ void hideWindow(WindowHandle window) {
 }
 
 void destroyWindow(WindowHandle window) {
+    forgetAccessible();
     DestroyWindow(toHwnd(window));
 }
 

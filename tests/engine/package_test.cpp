@@ -9,8 +9,8 @@
 #include "update/digest.h"
 #include "update/file_list.h"
 #include "update/package.h"
-#include "update/package_check.h"
 #include "update/paths.h"
+#include "update/update_source.h"
 
 namespace {
 
@@ -26,6 +26,21 @@ std::string sourceOf(int index) {
 std::string littleEndian(std::uint32_t value) {
     return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
             static_cast<char>(value >> 24)};
+}
+
+// The checks of an update's first step, then every body read as staging reads it
+// and compared with the digest file.
+bool sourcesSound() {
+    UpdateSource sources;
+    if (!sources.open("readme.txt", {})) {
+        return false;
+    }
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        if (!isReadmeEntry(e) && sources.stageEntry(e, nullptr) != CopyResult::Done) {
+            return false;
+        }
+    }
+    return sources.matchesDigests();
 }
 
 class Package : public ::testing::Test {
@@ -160,8 +175,17 @@ TEST_F(Package, OffsetsBeyondFourGibibytesAreReached) {
 }
 
 TEST_F(Package, PackingWritesADigestThatSha256sumAccepts) {
-    EXPECT_TRUE(checkPackage().sound);
-    EXPECT_EQ(readFile(DigestFileName).size(), 64u + 2 + std::string(PackageFileName).size() + 1);
+    // Each readme beside the package is listed; a signature of the old digest goes.
+    writeFile("readme_eng.txt", "english");
+    writeFile("README_SPA.TXT", "spanish");
+    writeFile(SignatureFileName, "stale");
+    ASSERT_TRUE(packUpdate());
+    const auto listed = parseDigestFile(readFile(DigestFileName));
+    ASSERT_TRUE(listed.has_value());
+    EXPECT_EQ(listed->size(), 3u);
+    EXPECT_EQ(listed->count("README_SPA.TXT"), 1u);
+    EXPECT_FALSE(fs::exists(SignatureFileName));
+    EXPECT_TRUE(sourcesSound());
     if (std::system("command -v sha256sum >/dev/null") == 0) {
         EXPECT_EQ(std::system("sha256sum --status -c update.dat.sha256"), 0);
     }
@@ -169,11 +193,29 @@ TEST_F(Package, PackingWritesADigestThatSha256sumAccepts) {
     std::string binary = readFile(DigestFileName);
     binary[65] = '*';
     writeFile(DigestFileName, binary);
-    EXPECT_TRUE(checkPackage().sound);
+    EXPECT_TRUE(sourcesSound());
     writeFile(DigestFileName, binary.substr(0, 66) + "other.dat\n");
-    EXPECT_FALSE(checkPackage().sound);
+    EXPECT_FALSE(sourcesSound());
     fs::remove(DigestFileName);
-    EXPECT_TRUE(checkPackage().sound); // no digest file: the length check alone
+    EXPECT_TRUE(sourcesSound()); // no digest file: the length check alone
+}
+
+// A retry of the entry that failed, and staging started over, hash each byte once.
+TEST_F(Package, RetriedEntriesAndAStartOverAreHashedOnce) {
+    UpdateSource sources;
+    ASSERT_TRUE(sources.open("readme.txt", {}));
+    const auto stage = [&](int from, int to) {
+        for (int e = from; e < to; ++e) {
+            if (!isReadmeEntry(e)) {
+                EXPECT_EQ(sources.stageEntry(e, nullptr), CopyResult::Done) << "entry " << e;
+            }
+        }
+    };
+    stage(0, 20);
+    stage(0, 6);
+    stage(5, UpdateFileCount);
+    EXPECT_TRUE(sources.matchesDigests());
+    EXPECT_EQ(sources.stageEntry(3, nullptr), CopyResult::SourceShort); // out of order
 }
 
 TEST_F(Package, ACutOrPaddedOrAlteredPackageIsRefused) {
@@ -185,21 +227,21 @@ TEST_F(Package, ACutOrPaddedOrAlteredPackageIsRefused) {
         }
         end += sourceOf(i).size();
         writeFile(PackageFileName, package.substr(0, end - 1)); // cut inside entry i
-        EXPECT_FALSE(checkPackage().sound) << "cut inside entry " << i;
+        EXPECT_FALSE(sourcesSound()) << "cut inside entry " << i;
     }
     writeFile(PackageFileName, package.substr(0, 100));
-    EXPECT_FALSE(checkPackage().sound);
+    EXPECT_FALSE(sourcesSound());
     writeFile(PackageFileName, package + "x");
-    EXPECT_FALSE(checkPackage().sound);
+    EXPECT_FALSE(sourcesSound());
     // The right length with one byte changed passes only without a digest file.
     std::string altered = package;
     altered[PackageTableBytes + 5000] ^= 0x20;
     writeFile(PackageFileName, altered);
-    EXPECT_TRUE(checkPackage().sound);
+    EXPECT_TRUE(sourcesSound());
     writeFile(PackageFileName, package);
     ASSERT_TRUE(packUpdate());
     writeFile(PackageFileName, altered);
-    EXPECT_FALSE(checkPackage().sound);
+    EXPECT_FALSE(sourcesSound());
 }
 
 } // namespace

@@ -25,7 +25,8 @@ run() {
 
 sample help
 run 0 /?
-grep -q "^Usage: tactico-update" "$root/out" || fail "/? shows no usage"
+grep -q "^Usage: tactico-update" "$root/out" && grep -q "^Publisher signatures: not checked" "$root/out" ||
+    fail "/? shows no usage, or not that this build checks no signatures"
 cp "$root/registry.reg" "$root/before.reg"
 run 4 --silent --lnag=fra "--log=$root/x.log"
 grep -q "^Usage:" "$root/out" && grep -q "unknown option --lnag" "$root/err" || fail "no usage"
@@ -65,4 +66,11 @@ grep -q "Unable to open graphics" "$root/err" && grep -q -- "--silent" "$root/er
     { cat "$root/err" >&2; fail "no message on standard error"; }
 grep -q 'Version 3.69' "$root/registry.reg" || fail "the record changed"
 echo "ok: without a display it says so on standard error and ends ($((SECONDS - started)) s)"
+
+# Without a window, each screen is printed as assistive technology gets it.
+sample described
+(cd "$root/update" && TACTICO_PLATFORM=headless "$program" >"$root/out" 2>&1) || true
+grep -qx '  push button "Install in English" focused' "$root/out" ||
+    { cat "$root/out" >&2; fail "the language screen was not described"; }
+echo "ok: the headless desktop prints the screen's description"
 echo "PASS"

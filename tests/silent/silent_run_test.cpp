@@ -2,6 +2,7 @@
 // them: the exit code, the log, and the installation afterwards.
 #include <cstdio>
 
+#include "tests/publisher_key.h"
 #include "tests/wizard/wizard_harness.h"
 #include "tools/demo/playthrough.h"
 
@@ -33,17 +34,21 @@ void useRecordOf(const SampleSetup& setup) {
     headless::install();
 }
 
-// Runs the program in the sample's update folder with a log in its root.
-RunResult run(const SampleSetup& setup, const std::string& options) {
+// Runs the program in the sample's update folder with a log in its root; pump,
+// where given, is called as each frame's messages have been handled.
+RunResult run(const SampleSetup& setup, const std::string& options,
+              std::function<void()> pump = nullptr) {
     const fs::path previous = fs::current_path();
     const fs::path log = setup.root / "run.log";
     fs::current_path(setup.updateFolder);
     useRecordOf(setup);
+    headless::setPumpHook(std::move(pump));
     const std::string line = "/log=" + log.string() + " " + options;
     ::testing::internal::CaptureStdout();
     RunResult result;
     result.exitCode = runApplication(nullptr, line.c_str());
     result.output = ::testing::internal::GetCapturedStdout();
+    headless::setPumpHook(nullptr);
     fs::current_path(previous);
     result.log = logLines(log);
     EXPECT_FALSE(result.log.empty());
@@ -182,8 +187,126 @@ TEST(SilentRun, DoesWhatTheClickedWizardDoes) {
     EXPECT_EQ(unattended.log.front().rfind("Tactico Update started: Version 3.84", 0), 0u);
     EXPECT_TRUE(
         logHas(unattended, "Installation record: \"Location\" = \"" + silent.game.string()));
+    EXPECT_TRUE(logHas(unattended, std::string("Screen text: ") + WindowTitles[English] + " | " +
+                                       UpdaterVersionText + " | " + CurrentVersionLabels[English]));
     EXPECT_EQ(unattended.log.back(), "Result: updated; exit code 0");
     EXPECT_EQ(unattended.output, joined(unattended.log));
+}
+
+// The digest file of the sample's update folder, lines for every readme or for the
+// package alone, signed by key where one is given.
+void writeSignedDigest(const SampleSetup& s, const TestPublisherKey* key, bool readmes = true) {
+    const fs::path folder = s.updateFolder;
+    std::string text =
+        digestLine(PackageFileName, *digestOfFile((folder / PackageFileName).c_str()));
+    for (int l = 0; readmes && l < LanguageCount; ++l) {
+        text += digestLine(LanguageReadmeFiles[l],
+                           *digestOfFile((folder / LanguageReadmeFiles[l]).c_str()));
+    }
+    writeFile(folder / DigestFileName, text);
+    if (key != nullptr) {
+        key->sign(folder / DigestFileName, folder / SignatureFileName);
+    }
+}
+
+void changeByte(const fs::path& file, std::size_t at) {
+    std::fstream stream(file, std::ios::binary | std::ios::in | std::ios::out);
+    stream.seekg(static_cast<std::streamoff>(at));
+    const char byte = static_cast<char>(stream.get() ^ 0x40);
+    stream.seekp(static_cast<std::streamoff>(at));
+    stream.put(byte);
+}
+
+// The same table with other bodies: what a swap puts in the package's place.
+std::string otherPackage(const fs::path& package) {
+    std::string bytes = readFile(package);
+    for (std::size_t at = PackageTableBytes; at < bytes.size(); at += 97) {
+        bytes[at] ^= 0x20;
+    }
+    return bytes;
+}
+
+TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
+    const TestPublisherKey publisher("publisher"), other("other");
+    const PublisherKey keys[] = {publisher.key};
+    struct Case {
+        const char* name;
+        bool keyed;
+        std::function<void(SampleSetup&)> spoil;      // before the run
+        std::function<void(SampleSetup&)> afterCheck; // once the sources were checked
+        std::string logged;                           // empty: the update succeeds
+    };
+    const auto package = [](const SampleSetup& s) { return s.updateFolder / PackageFileName; };
+    const auto readme = [](const SampleSetup& s) { return s.updateFolder / "readme_eng.txt"; };
+    const Case cases[] = {
+        {"signed", true, nullptr, nullptr, ""},
+        {"unsigned", true, [](SampleSetup& s) { fs::remove(s.updateFolder / SignatureFileName); },
+         nullptr, "update.dat.sha256.sig is missing"},
+        {"another key", true, [&](SampleSetup& s) { writeSignedDigest(s, &other); }, nullptr,
+         "no signature of update.dat.sha256 by a publisher key"},
+        {"package byte", true, [&](SampleSetup& s) { changeByte(package(s), 4000); }, nullptr,
+         "update.dat has SHA-256"},
+        {"readme byte", true, [&](SampleSetup& s) { changeByte(readme(s), 3); }, nullptr,
+         "readme_eng.txt has SHA-256"},
+        {"digest byte", true,
+         [](SampleSetup& s) { changeByte(s.updateFolder / DigestFileName, 70); }, nullptr,
+         "no signature of update.dat.sha256"},
+        {"signature byte", true,
+         [](SampleSetup& s) { changeByte(s.updateFolder / SignatureFileName, 20); }, nullptr,
+         "no signature of update.dat.sha256"},
+        {"no readme line", true, [&](SampleSetup& s) { writeSignedDigest(s, &publisher, false); },
+         nullptr, "update.dat.sha256 has no line for readme_eng.txt"},
+        {"no digest file", true,
+         [](SampleSetup& s) { fs::remove(s.updateFolder / DigestFileName); }, nullptr,
+         "update.dat.sha256 is missing"},
+        // The package renamed away: the handle held since the check reads on.
+        {"package swapped", true, nullptr,
+         [&](SampleSetup& s) {
+             writeFile(s.root / "other.dat", otherPackage(package(s)));
+             fs::rename(s.root / "other.dat", package(s));
+         },
+         ""},
+        // Written in place: hashing as it stages finds it, with or without a key.
+        {"package rewritten", true, nullptr, [&](SampleSetup& s) { changeByte(package(s), 5000); },
+         "update.dat has SHA-256"},
+        {"package rewritten, no key", false, nullptr,
+         [&](SampleSetup& s) { changeByte(package(s), 5000); }, "update.dat has SHA-256"},
+        {"readme swapped", true, nullptr,
+         [&](SampleSetup& s) { writeFile(readme(s), "another readme\n"); },
+         "readme_eng.txt has SHA-256"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SampleSetup setup(std::string("signed-") + c.name[0]);
+        writeSignedDigest(setup, &publisher);
+        if (c.spoil) {
+            c.spoil(setup);
+        }
+        const std::string recordBefore = readFile(setup.root / "registry.reg");
+        usePublisherKeysForTest(c.keyed ? std::span<const PublisherKey>(keys)
+                                        : std::span<const PublisherKey>());
+        bool swapped = false;
+        const RunResult r = run(setup, "/silent /lang=eng", [&] {
+            auto* w = dynamic_cast<UpdateWizard*>(shell::application);
+            if (c.afterCheck && !swapped && w != nullptr && w->progressCount == 1) {
+                c.afterCheck(setup);
+                swapped = true;
+            }
+        });
+        usePublisherKeysForTest({});
+        EXPECT_EQ(swapped, c.afterCheck != nullptr);
+        if (c.logged.empty()) {
+            EXPECT_EQ(r.exitCode, 0) << joined(r.log);
+            EXPECT_TRUE(logHas(r, "signed by publisher key test.pem")) << joined(r.log);
+            setup.expectOldOrNew();
+            EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+            continue;
+        }
+        EXPECT_EQ(r.exitCode, 2);
+        EXPECT_TRUE(logHas(r, c.logged)) << c.logged << " not in\n" << joined(r.log);
+        EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
+        setup.expectOldOrNew(); // the old files, nothing staged left beside them
+    }
 }
 
 } // namespace

@@ -2,7 +2,8 @@
 # The Windows program under Wine on a virtual X display, on tactico-demo's sample:
 #   tests/wine/run.sh <native build dir> <windows build dir>
 # Pack mode must pack what the Linux program packs; the update, clicked through,
-# must replace every file, record the new version and show the headless renderings.
+# must replace every file, record the new version and show the headless renderings;
+# a screen reader's means must read the screens and press a button.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
@@ -69,4 +70,5 @@ call=$(grep -aF "Call shell32.ShellExecuteA(00000000," "$work/update.log" || tru
 echo "ok: Finish opened $readme through the shell"
 "$(dirname "$0")/silent.sh" "$1" "$2" || fail "the unattended runs"
 "$(dirname "$0")/all_or_nothing.sh" "$1" "$2" || fail "the all-or-nothing update"
+"$(dirname "$0")/screen_reader.sh" "$1" "$2" || fail "the screen reader's reading"
 echo "PASS"

@@ -106,7 +106,7 @@ struct SampleSetup {
     // A digest line beside the package that names other bytes.
     void writeWrongDigest() const {
         Sha256Digest digest{};
-        writeFile(updateFolder / DigestFileName, digestFileText(digest));
+        writeFile(updateFolder / DigestFileName, digestLine(PackageFileName, digest));
     }
     // The installation is wholly the old version with the old record, or wholly
     // the new one with the new record; and nothing is left beside it.

@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The whole update in a real window on a virtual X display, by keyboard alone, on
+# tactico-demo's sample; the log tells which screen is on show.
+# Usage: real_window_test.sh PROGRAM FONT_FOLDER
+set -euo pipefail
+. "$(dirname "$0")/../lib.sh"
+work_folder tactico-real-window
+start_xvfb 211 1024x768
+unset TACTICO_PLATFORM
+
+# Keys before a screen is built are discarded with the other input latched before
+# that paint, so each step is repeated until it lands.
+root=$work/sample
+"$(dirname "$1")/tactico-demo" prepare --root "$root" --bin "$2" >/dev/null ||
+    fail "tactico-demo prepare"
+(cd "$root/update" && TACTICO_REGISTRY="$root/registry.reg" exec "$1" "/log=$root/run.log") &
+program_pid=$!
+find_window() { window=$(xdotool search --onlyvisible --pid "$program_pid" | head -n 1) && [[ -n $window ]]; }
+wait_for 30 find_window || fail "no window for the keyboard run"
+on_screen() { grep -q "Screen: $1\$" "$root/run.log"; }
+keys_until() {
+    local screen=$1 attempt
+    shift
+    for attempt in $(seq 10); do
+        xdotool windowfocus --sync "$window" 2>/dev/null || true
+        xdotool key --delay 100 "$@" 2>/dev/null || true
+        if wait_for 2 on_screen "$screen"; then return; fi
+    done
+    fail "the keys $* did not lead to the $screen screen"
+}
+wait_for 30 on_screen language || fail "no language screen"
+# Down to Spanish and back up to English, then Space presses it.
+keys_until version Down Up space
+# The focus is on Next: round the three buttons with Tab, then Enter.
+keys_until progress Tab Tab Tab Return
+wait_for 60 on_screen "quick start" || fail "the update did not reach the quick-start question"
+keys_until completed Return
+for attempt in $(seq 11); do
+    [[ $attempt -le 10 ]] || fail "Finish did not end the program"
+    xdotool windowfocus --sync "$window" 2>/dev/null || true
+    xdotool key Return 2>/dev/null || true
+    if wait_for 1 gone; then break; fi
+done
+ended Finish
+"$(dirname "$1")/tactico-demo" check --root "$root" --language 0 --quick-start deleted ||
+    fail "the keyboard run did not update the sample"
+echo "the update ran to its end by keyboard alone"

@@ -1,0 +1,68 @@
+#!/usr/bin/env bash
+# The Windows program built with a publisher key, under Wine (BCrypt's verification,
+# no display needed):
+#   tests/wine/publisher_keys.sh <native build dir> <build dir for the keyed program>
+# Makes a throwaway key with openssl (kept in the keyed build folder, so a rerun
+# builds only what changed), configures the windows preset there with it, and runs:
+# a signed update installs; unsigned, another key's signature and one changed byte
+# of the package are refused with exit code 2 and nothing changed.
+set -euo pipefail
+. "$(dirname "$0")/../lib.sh"
+[[ $# -eq 2 ]] || usage "<native build dir> <build dir for the keyed program>"
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+keyed=$(realpath -m "$2")
+mkdir -p "$keyed/test-key"
+key=$keyed/test-key
+if [[ ! -f $key/public.pem ]]; then
+    openssl ecparam -name prime256v1 -genkey -noout -out "$key/private.pem"
+    openssl pkey -in "$key/private.pem" -pubout -out "$key/public.pem"
+fi
+echo "== the Windows program with a publisher key ($keyed)"
+(cd "$source_dir" && cmake --preset windows -B "$keyed" -DTACTICO_PUBLISHER_KEYS="$key/public.pem" \
+    -DTACTICO_FONT_DIR="$(realpath "$1")/bin" >"$key/configure.log" 2>&1) ||
+    { cat "$key/configure.log" >&2; fail "configure"; }
+nice cmake --build "$keyed" --target tactico-update -j2 >"$key/build.log" 2>&1 ||
+    { tail -30 "$key/build.log" >&2; fail "build"; }
+builds "$1" "$keyed"
+work_folder tactico-wine-keys
+unset DISPLAY WAYLAND_DISPLAY
+openssl ecparam -name prime256v1 -genkey -noout -out "$work/other.pem"
+wine_prefix
+
+fingerprint=$(openssl pkey -pubin -in "$key/public.pem" -outform DER | sha256sum | cut -c1-64)
+# sample_signed <name> [<private key>]: a sample whose digest file that key signed.
+sample_signed() {
+    sample "$1"
+    (cd "$update" && sha256sum update.dat readme_*.txt >update.dat.sha256)
+    openssl dgst -sha256 -sign "${2:-$key/private.pem}" -out "$update/update.dat.sha256.sig" \
+        "$update/update.dat.sha256"
+}
+unchanged() {
+    diff -r "$root/before" "$root/installation" >/dev/null || fail "the installation changed"
+    recorded "$installed" || fail "the record changed"
+}
+
+sample_signed signed
+exits 0 /silent /lang=eng /deletequickstart
+"$fixture" check "$root" || fail "not updated"
+logged "$fingerprint"
+echo "ok: signed by the built-in key: updated, the log names the key"
+
+refused() {
+    exits 2 /silent /lang=eng
+    logged "$1"
+    unchanged
+    echo "ok: $2: exit code 2, nothing changed, logged: $1"
+}
+sample_signed unsigned
+rm "$update/update.dat.sha256.sig"
+refused "update.dat.sha256.sig is missing" "unsigned"
+sample_signed foreign "$work/other.pem"
+refused "no signature of update.dat.sha256 by a publisher key" "another key"
+sample_signed changed
+change_byte "$update/update.dat" 5000
+refused "update.dat has SHA-256" "one changed byte of update.dat"
+
+exits 0 /silent /help
+grep -qF "$fingerprint" "$root/output" || fail "the usage does not name the key"
+echo "ok: the usage names the key"

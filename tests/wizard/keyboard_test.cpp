@@ -1,0 +1,182 @@
+// The wizard without a mouse: focus, keys, the focus rectangle and the screen
+// description that assistive technology reads.
+#include <cstring>
+
+#include "platform/screen_description.h"
+#include "wizard_harness.h"
+
+namespace {
+
+constexpr int CityDat = 13;
+constexpr Colour555 FocusColour = 0;
+
+std::vector<Colour555> frame() {
+    std::vector<Colour555> pixels;
+    for (std::int16_t y = 0; y < screenHeight(); ++y) {
+        pixels.insert(pixels.end(), pixelRow(y), pixelRow(y) + screenWidth());
+    }
+    return pixels;
+}
+
+Script& shiftTab(Script& s) {
+    return s.then([](UpdateWizard&) {
+        headless::post(win::kWmKeyDown, win::kVkShift);
+        headless::post(win::kWmKeyDown, win::kVkTab);
+        headless::post(win::kWmKeyUp, win::kVkShift);
+        return true;
+    });
+}
+
+// The dotted rectangle three pixels inside the focused button's edge.
+void expectFocusOn(Script& s, int slot) {
+    s.check([slot](UpdateWizard& w) {
+        EXPECT_EQ(w.focusSlot, slot);
+        const Button& b = *w.buttons[slot];
+        EXPECT_EQ(pixelRow(static_cast<std::int16_t>(b.y + 3))[b.x + 3], FocusColour);
+        EXPECT_NE(pixelRow(static_cast<std::int16_t>(b.y + 3))[b.x + 4], FocusColour);
+    });
+}
+
+TEST(Keyboard, UpdateInEachLanguageWithoutTheMouse) {
+    for (int language = 0; language < LanguageCount; ++language) {
+        SCOPED_TRACE(language);
+        const SampleSetup setup("keys");
+        fs::remove(setup.target(CityDat));
+        fs::create_directory(setup.target(CityDat));
+        Script s;
+        s.waitState(LanguageScreen).key(win::kVkDown, language + 8).key(win::kVkUp, 8);
+        expectFocusOn(s, 1 + language);
+        s.key(win::kVkSpace).waitState(VersionScreen);
+        // Back, Next, the corner Exit; the focus starts on Next, where Enter acts.
+        expectFocusOn(s, 4);
+        s.key(win::kVkTab, 2);
+        expectFocusOn(s, 3);
+        shiftTab(s);
+        expectFocusOn(s, 0);
+        s.key(win::kVkTab, 2).key(win::kVkReturn).waitState(WriteFailureScreen);
+        shiftTab(s).key(win::kVkSpace).waitState(FolderEntryScreen);
+        // The field has the focus and takes the keys; away from it, they do nothing.
+        s.type("q").key(win::kVkTab).type("z").key(win::kVkTab, 2).type("x");
+        s.check([&setup](UpdateWizard& w) {
+            EXPECT_EQ(std::string(w.installPath), setup.game.string() + "qx");
+            fs::remove(setup.target(CityDat));
+        });
+        s.key(win::kVkBack, 2).key(win::kVkTab).key(win::kVkReturn).waitState(VersionScreen);
+        s.key(win::kVkReturn).waitState(CompletedScreen).key(win::kVkReturn);
+        ASSERT_TRUE(s.run(setup));
+        setup.expectFiles(setup.game, 0, UpdateFileCount, language);
+        EXPECT_EQ(headless::shellOpens().size(), 1u);
+    }
+}
+
+TEST(Keyboard, FocusIsDrawnOnlyOnceTheKeyboardMovesIt) {
+    std::vector<std::vector<Colour555>> mouseRun, keyRun;
+    const auto keep = [](std::vector<std::vector<Colour555>>& into) {
+        return [&into](UpdateWizard&) { into.push_back(frame()); };
+    };
+    {
+        const SampleSetup setup("mouse");
+        Script s;
+        s.waitState(LanguageScreen).check(keep(mouseRun)).clickSlot(1).waitState(VersionScreen);
+        ASSERT_TRUE(s.check(keep(mouseRun)).key(win::kVkEscape).run(setup));
+    }
+    const SampleSetup setup("nofocus");
+    Script s;
+    s.waitState(LanguageScreen).check(keep(keyRun)).key(win::kVkSpace).waitState(VersionScreen);
+    s.check([](UpdateWizard& w) {
+        // The focus is on Next, not drawn.
+        const Button& b = *w.buttons[4];
+        EXPECT_EQ(w.focusSlot, 4);
+        EXPECT_NE(pixelRow(static_cast<std::int16_t>(b.y + 3))[b.x + 3], FocusColour);
+    });
+    s.check(keep(keyRun)).key(win::kVkTab).check(keep(keyRun));
+    expectFocusOn(s, 0);
+    ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
+    ASSERT_EQ(keyRun.size(), 3u);
+    EXPECT_TRUE(keyRun[0] == mouseRun[0]);
+    EXPECT_TRUE(keyRun[1] == mouseRun[1]);
+    // The Tab changed only the corner Exit button, where the focus now is.
+    for (std::size_t i = 0; i < keyRun[1].size(); ++i) {
+        const int x = static_cast<int>(i % 640), y = static_cast<int>(i / 640);
+        if (keyRun[1][i] != keyRun[2][i]) {
+            ASSERT_TRUE(x >= 540 && x <= 620 && y >= 440 && y <= 460) << x << "," << y;
+        }
+    }
+}
+
+// Static texts in a row are joined, as a wrapped text reads on.
+std::string flatten(const ScreenDescription& d) {
+    std::string out;
+    bool inText = false;
+    for (const ScreenElement& e : d.elements) {
+        const bool text = e.role == ElementRole::StaticText;
+        if (text && inText) {
+            out += " " + e.name;
+            continue;
+        }
+        out += std::string(out.empty() ? "" : "\n") +
+               (text                                ? "text: "
+                : e.role == ElementRole::PushButton ? "button: "
+                                                    : "other: ") +
+               e.name + (e.unavailable ? " (greyed)" : "") + (e.focused ? " (focus)" : "");
+        inText = text;
+    }
+    return out;
+}
+
+TEST(Keyboard, EachScreenIsDescribedInReadingOrder) {
+    const SampleSetup setup("describe");
+    Script s;
+    s.waitState(LanguageScreen).check([](UpdateWizard& w) {
+        for (int l = 0; l < LanguageCount; ++l) {
+            const auto text = [l](std::initializer_list<const char*> lines) {
+                std::string out =
+                    std::string("text: ") + WindowTitles[l] + " " + UpdaterVersionText;
+                for (const char* line : lines) {
+                    out += std::string(*line ? " " : "") + line;
+                }
+                return out;
+            };
+            const std::string exit = std::string("\nbutton: ") + ExitLabels[l];
+            const std::string back = std::string("\nbutton: ") + BackLabels[l];
+            std::string languages;
+            for (int i = 0; i < LanguageCount; ++i) {
+                languages += std::string("\nbutton: ") + LanguageButtonLabels[i] +
+                             (i == 0 ? " (focus)" : "");
+            }
+            const std::pair<std::int16_t, std::string> screens[] = {
+                {LanguageScreen, text({}) + languages + exit},
+                {NotInstalledScreen, text({InstallNotFoundMessages[l], ReinstallAdvice[l]}) + back +
+                                         " (greyed)" + exit + " (focus)" + exit},
+                {VersionScreen, text({CurrentVersionLabels[l], "Version 3.60", NewVersionLabels[l],
+                                      UpdaterVersionText, UpdatePrompts[l]}) +
+                                    back + "\nbutton: " + NextLabels[l] + " (focus)" + exit},
+                {ProgressScreen, text({UpdatingLabels[l]}) + "\nother: " + exit},
+                {CompletedScreen, text({UpdateCompletedLabels[l]}) + back + " (greyed)" +
+                                      "\nbutton: " + FinishLabels[l] + " (focus)" + exit},
+                {SourceErrorScreen,
+                 text({SourceFileMissingMessages[l], UpdateFileCorruptMessages[l]}) + back +
+                     " (greyed)" + exit + " (focus)" + exit},
+                {QuickStartScreen,
+                 text({QuickStartOutOfDateMessages[l], DeleteQuickStartQuestions[l]}) +
+                     "\nbutton: " + YesLabels[l] + " (focus)\nbutton: " + NoLabels[l] + exit},
+                {FolderEntryScreen, text({PathEntryPrompts[l], ContinuePrompts[l]}) +
+                                        "\nother: /old (focus)\nbutton: " + NextLabels[l] + exit},
+                {WriteFailureScreen,
+                 text({WriteFailureMessages[l]}) + back + exit + " (focus)" + exit},
+            };
+            std::strcpy(w.installedVersion, "Version 3.60");
+            std::strcpy(w.installPath, "/old");
+            w.language = l;
+            for (const auto& [state, expected] : screens) {
+                w.state = state;
+                w.buildScreen();
+                EXPECT_EQ(flatten(headless::screenDescription()), expected)
+                    << "language " << l << ", screen " << state;
+            }
+        }
+    });
+    ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
+}
+
+} // namespace
