@@ -199,10 +199,9 @@ echo "== a package that is not the one its digest names"
 sample corrupt
 change_byte "$update/update.dat" $(($(entry_offset 46) + $(entry_count 46) - 1))
 silent 2
-logged "update.dat.sha256 says"
-caught_first "update.dat unlike its digest"
+logged "update.dat.sha256 lists"
 untouched "update.dat unlike its digest"
-echo "ok: the last entry's last byte changed: exit code 2, refused before anything was staged"
+echo "ok: the last entry's last byte changed: exit code 2, refused at the commit, nothing changed"
 
 echo "== pack mode's digest file"
 mv "$update/update.dat" "$root/linux.dat"
