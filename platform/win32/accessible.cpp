@@ -7,6 +7,7 @@
 
 #include "platform/messages.h"
 #include "platform/screen_description.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
 
 namespace win32 {
@@ -15,6 +16,23 @@ namespace {
 // The interface's identity comes from the header: the import library's
 // IID_IAccessible would name the address of an import thunk, not the GUID.
 const IID& AccessibleId = __uuidof(IAccessible);
+
+// oleacc.dll is no known DLL, so it comes from the system folder at run time.
+struct OleaccFunctions {
+    decltype(&AccessibleObjectFromWindow) objectFromWindow;
+    decltype(&LresultFromObject) resultFromObject;
+};
+
+const OleaccFunctions* oleacc() {
+    static OleaccFunctions functions{};
+    static const bool loaded = [] {
+        const HMODULE module = loadSystemLibrary(L"oleacc.dll");
+        return module != nullptr &&
+               findFunction(module, "AccessibleObjectFromWindow", functions.objectFromWindow) &&
+               findFunction(module, "LresultFromObject", functions.resultFromObject);
+    }();
+    return loaded ? &functions : nullptr;
+}
 
 ScreenDescription shown;
 HWND describedWindow = nullptr;
@@ -108,7 +126,11 @@ class ClientAccessible final : public IAccessible {
 
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
-        return AccessibleObjectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+        *parent = nullptr;
+        if (oleacc() == nullptr) {
+            return E_FAIL;
+        }
+        return oleacc()->objectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
                                           reinterpret_cast<void**>(parent));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
@@ -331,13 +353,16 @@ LRESULT answerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) {
         return DefWindowProcA(window, WM_GETOBJECT, wParam, lParam);
     }
+    if (oleacc() == nullptr) {
+        return DefWindowProcA(window, WM_GETOBJECT, wParam, lParam);
+    }
     if (client == nullptr) {
         // The object is handed to other processes through COM.
         static const bool comReady = SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED));
         (void)comReady;
         client = new ClientAccessible(window);
     }
-    return LresultFromObject(AccessibleId, wParam, client);
+    return oleacc()->resultFromObject(AccessibleId, wParam, client);
 }
 
 void forgetAccessible() {
