@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "platform/platform.h"
 
@@ -39,7 +40,7 @@ extern bool running;
 extern bool closeRequested;
 extern bool painting;
 // Runs before every frame step while the main loop runs; null for none.
-extern void (*beforeFrame)();
+extern std::function<void()> beforeFrame;
 } // namespace shell
 
 // The one window procedure, shared by every backend.

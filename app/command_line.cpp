@@ -145,13 +145,14 @@ RunOptions parseCommandLine(const char* text) {
             options.pack = options.pack || word.find("-pack") != std::string::npos;
             continue;
         }
-        const OptionWord option = splitOption(word);
         // "--pack" and the like keep asking for pack mode, as any word with
-        // "-pack" did; only a value is no request.
-        if (option.name.find("-pack") != std::string::npos) {
+        // "-pack" did; only a value is no request. The test is on the name as
+        // typed: "--PACK" is an unknown option, not a request.
+        if (word.substr(0, word.find('=')).find("-pack") != std::string::npos) {
             options.pack = true;
             continue;
         }
+        const OptionWord option = splitOption(word);
         if (std::string refused = apply(options, option);
             !refused.empty() && options.error.empty()) {
             options.error = refused;

@@ -41,16 +41,6 @@ void startFresh() {
     input::shiftLatch = 0;
     input::pressLatch = 0;
     run_context::packResult = PackResult::NotAsked;
-    startSilentAnswers();
-}
-
-void watchWindowRun() {
-    logScreenChange();
-}
-
-void answerUnattended() {
-    logScreenChange();
-    answerCurrentScreen();
 }
 
 // An administrator who asked for a log must learn that there is none.
@@ -80,7 +70,12 @@ int runApplication(InstanceHandle instance, const char* commandLine) {
         return ExitBadCommandLine;
     setRunLogEcho(options.silent ? stdout : nullptr);
     logRunStart(commandLine);
-    shell::beforeFrame = options.silent ? answerUnattended : watchWindowRun;
+    SilentAnswers answers;
+    shell::beforeFrame = [&answers, silent = options.silent] {
+        logScreenChange();
+        if (silent)
+            answers.answerCurrentScreen();
+    };
 
     UpdateWizard* created = createApplication();
     runMainLoop();

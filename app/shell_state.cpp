@@ -7,5 +7,5 @@ BWIO* application = nullptr;
 bool running = false;
 bool closeRequested = false;
 bool painting = false;
-void (*beforeFrame)() = nullptr;
+std::function<void()> beforeFrame;
 } // namespace shell

@@ -12,8 +12,6 @@ namespace {
 constexpr int FrameLimit = 20000;
 constexpr int EnterSlot = 4;
 
-int frames = 0;
-
 Button* findButton(UpdateWizard& w, std::int32_t action, std::int32_t argument) {
     for (Button* button : w.buttons) {
         if (button != nullptr && button->action == action && button->argument == argument &&
@@ -52,13 +50,9 @@ void giveUp(const char* why) {
 
 } // namespace
 
-void startSilentAnswers() {
-    frames = 0;
-}
-
-void answerCurrentScreen() {
+void SilentAnswers::answerCurrentScreen() {
     auto* w = static_cast<UpdateWizard*>(shell::application);
-    if (++frames > FrameLimit) {
+    if (++frames_ > FrameLimit) {
         giveUp("the wizard did not end");
         return;
     }

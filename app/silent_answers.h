@@ -3,7 +3,12 @@
 // (autoClick), so the update runs exactly as it does when clicked.
 #pragma once
 
-// Forgets the previous run's frames.
-void startSilentAnswers();
-// Called before each frame step: clicks the answer of the screen on show.
-void answerCurrentScreen();
+// One per unattended run: it counts that run's frames.
+class SilentAnswers {
+  public:
+    // Called before each frame step: clicks the answer of the screen on show.
+    void answerCurrentScreen();
+
+  private:
+    int frames_ = 0;
+};

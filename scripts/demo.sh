@@ -16,18 +16,18 @@ mode=auto
 language=0
 update_docs=0
 while [[ $# -gt 0 ]]; do
-  case "$1" in
-    --window) mode=window ;;
-    --headless) mode=headless ;;
-    --language) language="$2"; shift ;;
-    --update-docs) update_docs=1 ;;
-    -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
-    *) echo "demo.sh: unknown option $1" >&2; exit 2 ;;
-  esac
-  shift
+    case "$1" in
+        --window) mode=window ;;
+        --headless) mode=headless ;;
+        --language) language="$2"; shift ;;
+        --update-docs) update_docs=1 ;;
+        -h|--help) sed -n '2,13p' "$0"; exit 0 ;;
+        *) echo "demo.sh: unknown option $1" >&2; exit 2 ;;
+    esac
+    shift
 done
 if [[ $mode == auto ]]; then
-  if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then mode=window; else mode=headless; fi
+    if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then mode=window; else mode=headless; fi
 fi
 
 scripts/setup.sh demo
@@ -41,18 +41,18 @@ bin=build/bin
 root=build/demo
 
 if [[ $mode == headless ]]; then
-  echo "== headless demo"
-  "$bin/tactico-demo" play --root "$root" --language "$language"
-  if [[ $update_docs == 1 ]]; then
-    mkdir -p docs/images
-    rm -f docs/images/demo_*.png
-    for png in "$root"/screens/*.png; do
-      cp "$png" "docs/images/demo_$(basename "$png")"
-    done
-    "$bin/tactico-screens" --out build/screens --sheet docs/images/screens_en.png >/dev/null
-    echo "Pictures copied to docs/images/"
-  fi
-  exit 0
+    echo "== headless demo"
+    "$bin/tactico-demo" play --root "$root" --language "$language"
+    if [[ $update_docs == 1 ]]; then
+        mkdir -p docs/images
+        rm -f docs/images/demo_*.png
+        for png in "$root"/screens/*.png; do
+            cp "$png" "docs/images/demo_$(basename "$png")"
+        done
+        "$bin/tactico-screens" --out build/screens --sheet docs/images/screens_en.png >/dev/null
+        echo "Pictures copied to docs/images/"
+    fi
+    exit 0
 fi
 
 echo "== window demo"

@@ -13,77 +13,77 @@ set -euo pipefail
 # The one place the packages are listed. The demo: a compiler and CMake, the
 # libraries the program and its tools link, and the fonts the .fnt files are made from.
 demo_packages=(
-  cmake make g++ libfreetype-dev libpng-dev libsdl2-dev libssl-dev fonts-liberation
+    cmake make g++ libfreetype-dev libpng-dev libsdl2-dev libssl-dev fonts-liberation
 )
 # The tests need the demo's packages and these: GoogleTest and Google Benchmark,
 # clang for the fuzzers, the X tools of the real-window runs, mingw-w64 and Wine
 # for the Windows program.
 test_packages=(
-  clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
-  xvfb xauth xdotool x11-apps x11-utils imagemagick osslsigncode openssl
-  g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 locales
+    clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
+    xvfb xauth xdotool x11-apps x11-utils imagemagick osslsigncode openssl
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 locales
 )
 
 usage() {
-  echo "usage: $0 demo|tests" >&2
-  exit 2
+    echo "usage: $0 demo|tests" >&2
+    exit 2
 }
 [[ $# -eq 1 ]] || usage
 case "$1" in
-  demo) wanted=("${demo_packages[@]}") ;;
-  tests) wanted=("${demo_packages[@]}" "${test_packages[@]}") ;;
-  *) usage ;;
+    demo) wanted=("${demo_packages[@]}") ;;
+    tests) wanted=("${demo_packages[@]}" "${test_packages[@]}") ;;
+    *) usage ;;
 esac
 [[ -z ${TACTICO_SKIP_SETUP:-} ]] || exit 0
 
 # The second letter of dpkg's status is "i" once a package is fully installed.
 installed() {
-  local status
-  status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null) || return 1
-  [[ ${status:1:1} == i ]]
+    local status
+    status=$(dpkg-query -W -f='${db:Status-Abbrev}' "$1" 2>/dev/null) || return 1
+    [[ ${status:1:1} == i ]]
 }
 
 if ! command -v apt-get >/dev/null || ! command -v dpkg-query >/dev/null; then
-  echo "setup.sh: this machine has no apt-get, so the packages cannot be installed here." >&2
-  echo "Install these Debian packages or their equivalents under your system's names:" >&2
-  echo "  ${wanted[*]}" >&2
-  echo "then run again with TACTICO_SKIP_SETUP=1." >&2
-  exit 1
+    echo "setup.sh: this machine has no apt-get, so the packages cannot be installed here." >&2
+    echo "Install these Debian packages or their equivalents under your system's names:" >&2
+    echo "  ${wanted[*]}" >&2
+    echo "then run again with TACTICO_SKIP_SETUP=1." >&2
+    exit 1
 fi
 
 missing=()
 for package in "${wanted[@]}"; do
-  installed "$package" || missing+=("$package")
+    installed "$package" || missing+=("$package")
 done
 [[ ${#missing[@]} -gt 0 ]] || exit 0
 
 if [[ $(id -u) -eq 0 ]]; then
-  as_root=()
+    as_root=()
 elif command -v sudo >/dev/null; then
-  as_root=(sudo)
+    as_root=(sudo)
 else
-  echo "setup.sh: these Debian packages are missing: ${missing[*]}" >&2
-  echo "Installing them needs root, and sudo is not installed. As root, run:" >&2
-  echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
-  exit 1
+    echo "setup.sh: these Debian packages are missing: ${missing[*]}" >&2
+    echo "Installing them needs root, and sudo is not installed. As root, run:" >&2
+    echo "  apt-get update && apt-get install --no-install-recommends ${missing[*]}" >&2
+    exit 1
 fi
 
 echo "== installing the missing Debian packages: ${missing[*]}"
 # Wine's 32-bit half comes from the i386 architecture, which must be known to
 # dpkg before the package lists are fetched.
 if [[ " ${missing[*]} " == *:i386\ * ]] &&
-  ! dpkg --print-foreign-architectures | grep -qx i386; then
-  "${as_root[@]}" dpkg --add-architecture i386
+    ! dpkg --print-foreign-architectures | grep -qx i386; then
+    "${as_root[@]}" dpkg --add-architecture i386
 fi
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update
 "${as_root[@]}" env DEBIAN_FRONTEND=noninteractive \
-  apt-get install -y --no-install-recommends "${missing[@]}"
+    apt-get install -y --no-install-recommends "${missing[@]}"
 
 still_missing=()
 for package in "${missing[@]}"; do
-  installed "$package" || still_missing+=("$package")
+    installed "$package" || still_missing+=("$package")
 done
 if [[ ${#still_missing[@]} -gt 0 ]]; then
-  echo "setup.sh: still missing after apt-get: ${still_missing[*]}" >&2
-  exit 1
+    echo "setup.sh: still missing after apt-get: ${still_missing[*]}" >&2
+    exit 1
 fi

@@ -22,14 +22,14 @@ scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 
 echo "== Windows programs (64-bit, 32-bit): resources, under Wine, at 200 and 300 per cent, signing, publisher keys"
 for preset in windows windows32; do
-  cmake --preset "$preset" -DTACTICO_FONT_DIR="$PWD/build/bin"
-  cmake --build --preset "$preset" -j"$jobs"
-  tests/wine/resources.sh "build-$preset/bin/tactico-update.exe"
-  tests/wine/run.sh build "build-$preset"
-  tests/wine/high_dpi.sh build "build-$preset"
+    cmake --preset "$preset" -DTACTICO_FONT_DIR="$PWD/build/bin"
+    cmake --build --preset "$preset" -j"$jobs"
+    tests/release/resources.sh "build-$preset/bin/tactico-update.exe"
+    tests/wine/run.sh build "build-$preset"
+    tests/wine/high_dpi.sh build "build-$preset"
 done
 tests/wine/high_dpi.sh build build-windows 3
-tests/wine/signing.sh build-windows
+tests/release/signing.sh build-windows
 # The 64-bit program once more, built with a throwaway publisher key.
 tests/wine/publisher_keys.sh build build-windows-keyed
 

@@ -33,57 +33,57 @@ pack_times=() tarc_times=() extract_times=() tarx_times=() cp_times=()
 update_times=() plain_update_times=() update_cp_times=() update_tools_times=()
 pack_rss=0 extract_rss=0 update_rss=0 plain_update_rss=0
 for ((run = 0; run < runs; run++)); do
-  rm -rf "$work/src/update.dat" "$work/src.tar" "$work/install" "$work/tarout" "$work/cpout"; sync
+    rm -rf "$work/src/update.dat" "$work/src.tar" "$work/install" "$work/tarout" "$work/cpout"; sync
 
-  t0=$(now); read -r _ rss < <("$driver" pack "$work/src"); sync; t1=$(now)
-  pack_times+=("$(elapsed "$t0" "$t1")"); pack_rss=$rss
+    t0=$(now); read -r _ rss < <("$driver" pack "$work/src"); sync; t1=$(now)
+    pack_times+=("$(elapsed "$t0" "$t1")"); pack_rss=$rss
 
-  t0=$(now); tar -cf "$work/src.tar" -C "$work/src" "${names[@]}"; sync; t1=$(now)
-  tarc_times+=("$(elapsed "$t0" "$t1")")
+    t0=$(now); tar -cf "$work/src.tar" -C "$work/src" "${names[@]}"; sync; t1=$(now)
+    tarc_times+=("$(elapsed "$t0" "$t1")")
 
-  t0=$(now); read -r _ rss < <("$driver" extract "$work/src" "$work/install"); sync; t1=$(now)
-  extract_times+=("$(elapsed "$t0" "$t1")"); extract_rss=$rss
+    t0=$(now); read -r _ rss < <("$driver" extract "$work/src" "$work/install"); sync; t1=$(now)
+    extract_times+=("$(elapsed "$t0" "$t1")"); extract_rss=$rss
 
-  mkdir -p "$work/tarout"
-  t0=$(now); tar -xf "$work/src.tar" -C "$work/tarout"; sync; t1=$(now)
-  tarx_times+=("$(elapsed "$t0" "$t1")")
+    mkdir -p "$work/tarout"
+    t0=$(now); tar -xf "$work/src.tar" -C "$work/tarout"; sync; t1=$(now)
+    tarx_times+=("$(elapsed "$t0" "$t1")")
 
-  mkdir -p "$work/cpout"
-  t0=$(now); (cd "$work/src" && cp "${names[@]}" "$work/cpout/"); sync; t1=$(now)
-  cp_times+=("$(elapsed "$t0" "$t1")")
-
-  # The update checks the package's digest file where there is one (as -pack
-  # writes it), so it is timed with and without; each beside a cp made under the
-  # same conditions (the same files removed just before), to compare like with like.
-  for digest in with without; do
-    rm -rf "$work/update-$digest" "$work/cpout"
-    "$driver" old "$work/update-$digest"
     mkdir -p "$work/cpout"
-    [ $digest = with ] || mv "$work/src/update.dat.sha256" "$work/digest.keep"
-    sync
-    # The standard tools' way to the same result: with a digest file, check it and
-    # copy; without, copy.
-    if [ $digest = with ]; then
-      t0=$(now); (cd "$work/src" && sha256sum --quiet -c update.dat.sha256 && cp "${names[@]}" "$work/cpout/"); sync; t1=$(now)
-      update_tools_times+=("$(elapsed "$t0" "$t1")")
-    else
-      t0=$(now); (cd "$work/src" && cp "${names[@]}" "$work/cpout/"); sync; t1=$(now)
-      update_cp_times+=("$(elapsed "$t0" "$t1")")
-    fi
-    t0=$(now); read -r _ rss < <("$driver" update "$work/src" "$work/update-$digest"); sync; t1=$(now)
-    [ $digest = with ] || mv "$work/digest.keep" "$work/src/update.dat.sha256"
-    if [ $digest = with ]; then
-      update_times+=("$(elapsed "$t0" "$t1")"); update_rss=$rss
-    else
-      plain_update_times+=("$(elapsed "$t0" "$t1")"); plain_update_rss=$rss
-    fi
-    echo "readme" >"$work/src/readme_eng.txt" # the update moved it into the installation
-  done
-  rm -rf "$work/update-with" "$work/update-without"
+    t0=$(now); (cd "$work/src" && cp "${names[@]}" "$work/cpout/"); sync; t1=$(now)
+    cp_times+=("$(elapsed "$t0" "$t1")")
+
+    # The update checks the package's digest file where there is one (as -pack
+    # writes it), so it is timed with and without; each beside a cp made under the
+    # same conditions (the same files removed just before), to compare like with like.
+    for digest in with without; do
+        rm -rf "$work/update-$digest" "$work/cpout"
+        "$driver" old "$work/update-$digest"
+        mkdir -p "$work/cpout"
+        [ $digest = with ] || mv "$work/src/update.dat.sha256" "$work/digest.keep"
+        sync
+        # The standard tools' way to the same result: with a digest file, check it and
+        # copy; without, copy.
+        if [ $digest = with ]; then
+            t0=$(now); (cd "$work/src" && sha256sum --quiet -c update.dat.sha256 && cp "${names[@]}" "$work/cpout/"); sync; t1=$(now)
+            update_tools_times+=("$(elapsed "$t0" "$t1")")
+        else
+            t0=$(now); (cd "$work/src" && cp "${names[@]}" "$work/cpout/"); sync; t1=$(now)
+            update_cp_times+=("$(elapsed "$t0" "$t1")")
+        fi
+        t0=$(now); read -r _ rss < <("$driver" update "$work/src" "$work/update-$digest"); sync; t1=$(now)
+        [ $digest = with ] || mv "$work/digest.keep" "$work/src/update.dat.sha256"
+        if [ $digest = with ]; then
+            update_times+=("$(elapsed "$t0" "$t1")"); update_rss=$rss
+        else
+            plain_update_times+=("$(elapsed "$t0" "$t1")"); plain_update_rss=$rss
+        fi
+        echo "readme" >"$work/src/readme_eng.txt" # the update moved it into the installation
+    done
+    rm -rf "$work/update-with" "$work/update-without"
 done
 
 for f in "${names[@]}"; do
-  cmp -s "$work/src/$f" "$work/cpout/$f" || { echo "cp copy of $f differs" >&2; exit 1; }
+    cmp -s "$work/src/$f" "$work/cpout/$f" || { echo "cp copy of $f differs" >&2; exit 1; }
 done
 [ "$(find "$work/install" -type f | wc -l)" -eq 46 ] || { echo "extract-all incomplete" >&2; exit 1; }
 

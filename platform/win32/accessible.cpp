@@ -13,27 +13,26 @@
 namespace win32 {
 namespace {
 
-// oleacc.dll is on no known-DLL list: it is loaded from the system folder when a
-// screen reader first asks, never imported.
-struct OleaccFunctions {
-    decltype(&AccessibleObjectFromWindow) objectFromWindow = nullptr;
-    decltype(&LresultFromObject) resultFromObject = nullptr;
-};
-
-const OleaccFunctions* oleacc() {
-    static OleaccFunctions functions;
-    static const bool loaded = [] {
-        const HMODULE module = loadSystemLibrary(L"oleacc.dll");
-        return module != nullptr &&
-               findExport(module, "AccessibleObjectFromWindow", functions.objectFromWindow) &&
-               findExport(module, "LresultFromObject", functions.resultFromObject);
-    }();
-    return loaded ? &functions : nullptr;
-}
-
 // The interface's identity comes from the header: the import library's
 // IID_IAccessible would name the address of an import thunk, not the GUID.
 const IID& AccessibleId = __uuidof(IAccessible);
+
+// oleacc.dll is no known DLL, so it comes from the system folder at run time.
+struct OleaccFunctions {
+    decltype(&AccessibleObjectFromWindow) objectFromWindow;
+    decltype(&LresultFromObject) resultFromObject;
+};
+
+const OleaccFunctions* oleacc() {
+    static OleaccFunctions functions{};
+    static const bool loaded = [] {
+        const HMODULE module = loadSystemLibrary(L"oleacc.dll");
+        return module != nullptr &&
+               findFunction(module, "AccessibleObjectFromWindow", functions.objectFromWindow) &&
+               findFunction(module, "LresultFromObject", functions.resultFromObject);
+    }();
+    return loaded ? &functions : nullptr;
+}
 
 ScreenDescription shown;
 HWND describedWindow = nullptr;
@@ -128,11 +127,11 @@ class ClientAccessible final : public IAccessible {
     // IAccessible
     HRESULT STDMETHODCALLTYPE get_accParent(IDispatch** parent) override {
         *parent = nullptr;
-        const OleaccFunctions* functions = oleacc();
-        return functions == nullptr
-                   ? E_FAIL
-                   : functions->objectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW),
-                                                 IID_IDispatch, reinterpret_cast<void**>(parent));
+        if (oleacc() == nullptr) {
+            return E_FAIL;
+        }
+        return oleacc()->objectFromWindow(window_, static_cast<DWORD>(OBJID_WINDOW), IID_IDispatch,
+                                          reinterpret_cast<void**>(parent));
     }
     HRESULT STDMETHODCALLTYPE get_accChildCount(long* count) override {
         *count = static_cast<long>(shown.elements.size());
@@ -354,8 +353,7 @@ LRESULT answerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) {
         return DefWindowProcA(window, WM_GETOBJECT, wParam, lParam);
     }
-    const OleaccFunctions* functions = oleacc();
-    if (functions == nullptr) {
+    if (oleacc() == nullptr) {
         return DefWindowProcA(window, WM_GETOBJECT, wParam, lParam);
     }
     if (client == nullptr) {
@@ -364,7 +362,7 @@ LRESULT answerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
         (void)comReady;
         client = new ClientAccessible(window);
     }
-    return functions->resultFromObject(AccessibleId, wParam, client);
+    return oleacc()->resultFromObject(AccessibleId, wParam, client);
 }
 
 void forgetAccessible() {

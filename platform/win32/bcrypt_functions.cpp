@@ -7,16 +7,16 @@ namespace {
 bool load(BcryptFunctions& f) {
     const HMODULE module = loadSystemLibrary(L"bcrypt.dll");
     return module != nullptr &&
-           findExport(module, "BCryptOpenAlgorithmProvider", f.openAlgorithmProvider) &&
-           findExport(module, "BCryptCloseAlgorithmProvider", f.closeAlgorithmProvider) &&
-           findExport(module, "BCryptCreateHash", f.createHash) &&
-           findExport(module, "BCryptDuplicateHash", f.duplicateHash) &&
-           findExport(module, "BCryptHashData", f.hashData) &&
-           findExport(module, "BCryptFinishHash", f.finishHash) &&
-           findExport(module, "BCryptDestroyHash", f.destroyHash) &&
-           findExport(module, "BCryptImportKeyPair", f.importKeyPair) &&
-           findExport(module, "BCryptVerifySignature", f.verifySignature) &&
-           findExport(module, "BCryptDestroyKey", f.destroyKey);
+           findFunction(module, "BCryptOpenAlgorithmProvider", f.openAlgorithmProvider) &&
+           findFunction(module, "BCryptCloseAlgorithmProvider", f.closeAlgorithmProvider) &&
+           findFunction(module, "BCryptCreateHash", f.createHash) &&
+           findFunction(module, "BCryptDuplicateHash", f.duplicateHash) &&
+           findFunction(module, "BCryptHashData", f.hashData) &&
+           findFunction(module, "BCryptFinishHash", f.finishHash) &&
+           findFunction(module, "BCryptDestroyHash", f.destroyHash) &&
+           findFunction(module, "BCryptImportKeyPair", f.importKeyPair) &&
+           findFunction(module, "BCryptVerifySignature", f.verifySignature) &&
+           findFunction(module, "BCryptDestroyKey", f.destroyKey);
 }
 
 } // namespace

@@ -3,9 +3,7 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
@@ -28,20 +26,12 @@ class ShellTest : public ::testing::Test {
         shell::running = false;
         shell::closeRequested = false;
     }
-    // Writes a valid two-row font into each of the first count font slots.
+    // The built fonts of the first count slots, beside the program.
     void writeFonts(int count = FontSlotCount) {
         for (int slot = 0; slot < count; ++slot) {
-            std::ofstream out(FontNames[slot], std::ios::binary);
-            const auto writeInt32 = [&](std::uint32_t value) {
-                for (int shift = 0; shift < 32; shift += 8)
-                    out.put(static_cast<char>((value >> shift) & 0xFF));
-            };
-            writeInt32(2); // height
-            for (int code = 32; code <= 255; ++code) {
-                for (std::uint32_t field : {1u, 1u, 0u, 0u}) // width, row bytes, bearings
-                    writeInt32(field);
-                out.write("\xF0\x80", 2);
-            }
+            std::filesystem::copy_file(std::filesystem::path(TACTICO_FONT_DIR) / FontNames[slot],
+                                       FontNames[slot],
+                                       std::filesystem::copy_options::overwrite_existing);
         }
     }
 

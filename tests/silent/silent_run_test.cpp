@@ -2,10 +2,9 @@
 // them: the exit code, the log, and the installation afterwards.
 #include <cstdio>
 
-#include "app/command_line.h"
-#include "app/language_codes.h"
 #include "tests/publisher_key.h"
 #include "tests/wizard/wizard_harness.h"
+#include "tools/demo/playthrough.h"
 
 namespace {
 
@@ -44,8 +43,6 @@ RunResult run(const SampleSetup& setup, const std::string& options,
     fs::current_path(setup.updateFolder);
     useRecordOf(setup);
     headless::setPumpHook(std::move(pump));
-    // The log is appended to: this run's lines are those after the earlier runs'.
-    const std::size_t earlier = fs::exists(log) ? logLines(log).size() : 0;
     const std::string line = "/log=" + log.string() + " " + options;
     ::testing::internal::CaptureStdout();
     RunResult result;
@@ -54,8 +51,7 @@ RunResult run(const SampleSetup& setup, const std::string& options,
     headless::setPumpHook(nullptr);
     fs::current_path(previous);
     result.log = logLines(log);
-    EXPECT_GT(result.log.size(), earlier);
-    result.log.erase(result.log.begin(), result.log.begin() + static_cast<long>(earlier));
+    EXPECT_FALSE(result.log.empty());
     return result;
 }
 
@@ -76,65 +72,14 @@ std::string joined(const std::vector<std::string>& lines) {
     return text;
 }
 
-TEST(CommandLine, OptionsInBothFormsAndThePackRule) {
-    const RunOptions all = parseCommandLine(
-        "/SILENT --Lang=FRA \"/dir=C:\\Program Files\\Tactico\\\" --log=x.log /DeleteQuickStart");
-    EXPECT_TRUE(all.silent);
-    EXPECT_EQ(all.language, French);
-    EXPECT_EQ(all.installFolder, "C:\\Program Files\\Tactico");
-    EXPECT_EQ(all.logPath, "x.log");
-    EXPECT_TRUE(all.deleteQuickStart);
-    EXPECT_FALSE(all.pack);
-    EXPECT_EQ(all.error, "");
-    EXPECT_TRUE(parseCommandLine("/?").help);
-    EXPECT_TRUE(parseCommandLine("--HELP").help);
-
-    // "-pack" anywhere, case-sensitive, except inside an option's value.
-    EXPECT_TRUE(parseCommandLine("x -packall y").pack);
-    EXPECT_TRUE(parseCommandLine("-pack /silent").pack);
-    EXPECT_FALSE(parseCommandLine("-PACK").pack);
-    EXPECT_FALSE(parseCommandLine("/dir=C:\\games\\old-packs").pack);
-    EXPECT_FALSE(parseCommandLine("\"--log=C:\\my -pack logs\\a.log\"").pack);
-
-    for (const char* bad : {"/silnt", "/lang=deu", "/lang", "/silent=yes", "--dir=", "/log"}) {
-        EXPECT_NE(parseCommandLine(bad).error, "") << bad;
-    }
-    EXPECT_EQ(languageFromLocaleName("sv_SE.UTF-8"), Swedish);
-    EXPECT_EQ(languageFromLocaleName("nb_NO"), Norwegian);
-    EXPECT_EQ(languageFromLocaleName("de_DE.UTF-8"), -1);
-    EXPECT_EQ(languageFromLocaleName("C"), -1);
-}
-
-TEST(SilentRun, UpdatesAndReportsEachStepOnOutputAndInTheLog) {
-    SampleSetup setup("silent-ok");
-    writeFile(setup.game / "qstart" / "old.qst", "q");
-    const RunResult r = run(setup, "/silent");
-    EXPECT_EQ(r.exitCode, 0);
-    setup.expectFiles(setup.game, 0, UpdateFileCount);
-    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-    EXPECT_TRUE(fs::exists(setup.game / "qstart" / "old.qst")) << "kept unless asked";
-
-    ASSERT_FALSE(r.log.empty());
-    EXPECT_EQ(r.log.front().rfind("Tactico Update started: Version 3.84", 0), 0u);
-    EXPECT_TRUE(logHas(r, "Command line: /log="));
-    EXPECT_TRUE(logHas(r, "Installation record: \"Version\" = \"Version 3.60\""));
-    EXPECT_TRUE(logHas(r, "Installation record: \"Location\" = \"" + setup.game.string() + "\""));
-    EXPECT_TRUE(logHas(r, std::string("Screen text: ") + WindowTitles[English] + " | " +
-                              UpdaterVersionText + " | " + CurrentVersionLabels[English]));
-    EXPECT_EQ(r.log.back(), "Result: updated; exit code 0");
-    // The progress report is the log without its timestamps.
-    EXPECT_EQ(r.output, joined(r.log));
-}
-
-TEST(SilentRun, LanguageFolderAndQuickStartFromTheCommandLine) {
-    SampleSetup setup("silent-options");
-    setup.writeRecord("Version 3.60", (setup.root / "elsewhere").c_str());
-    writeFile(setup.game / "qstart" / "old.qst", "q");
-    const RunResult r =
-        run(setup, "--silent --LANG=fra --deletequickstart --dir=" + setup.game.string() + "/");
+// Also: the quick-start games stay unless the command line says otherwise.
+TEST(SilentRun, LanguageAndFolderFromTheCommandLine) {
+    SampleSetup setup("silent-options", true);
+    setup.writeRecord(OldVersion, (setup.root / "elsewhere").c_str());
+    const RunResult r = run(setup, "--silent --LANG=fra --dir=" + setup.game.string() + "/");
     EXPECT_EQ(r.exitCode, 0);
     setup.expectFiles(setup.game, 0, UpdateFileCount, French);
-    EXPECT_FALSE(fs::exists(setup.game / "qstart" / "old.qst"));
+    EXPECT_TRUE(fs::exists(setup.game / "qstart" / "premier.qst"));
     EXPECT_TRUE(logHas(r, "Language: fra"));
     EXPECT_TRUE(logHas(r, "Installation folder: \"" + setup.game.string() + "\""));
 }
@@ -162,10 +107,6 @@ TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
          [](SampleSetup& s) { s.writeRecord(nullptr, nullptr); },
          1,
          {"has no \"Version\"", "Result: installation not found; exit code 1"}},
-        {"no game",
-         [](SampleSetup& s) { fs::remove(s.target(0)); },
-         1,
-         {"tactico.exe: No such file or directory"}},
         {"cut package",
          [](SampleSetup& s) {
              fs::resize_file(s.updateFolder / PackageFileName,
@@ -199,71 +140,6 @@ TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
     }
 }
 
-TEST(SilentRun, BadCommandLineTouchesNothing) {
-    SampleSetup setup("silent-bad");
-    const std::string recordBefore = readFile(setup.root / "registry.reg");
-    const fs::path log = setup.root / "bad.log";
-    EXPECT_EQ(runApplication(nullptr, ("/silent /bogus /log=" + log.string()).c_str()), 4);
-    EXPECT_FALSE(fs::exists(log));
-    ::testing::internal::CaptureStderr();
-    EXPECT_EQ(
-        runApplication(nullptr, ("/silent /log=" + (setup.root / "no/such.log").string()).c_str()),
-        4);
-    EXPECT_NE(::testing::internal::GetCapturedStderr().find("Unable to open the log"),
-              std::string::npos);
-    EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
-    setup.expectFiles(setup.game, 0, 0);
-}
-
-TEST(SilentRun, PackModeReportsInItsExitCodeAndAValueNeverPacks) {
-    SampleSetup setup("silent-pack");
-    const fs::path package = setup.updateFolder / PackageFileName;
-    const std::string built = readFile(package);
-    fs::remove(package);
-    // The 46 sources beside the program: the same package comes out.
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        if (!isReadmeEntry(e)) {
-            writeFile(setup.updateFolder / UpdateFileList[e].name, newContents(e));
-        }
-    }
-    RunResult r = run(setup, "-pack /silent");
-    EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(readFile(package), built);
-    EXPECT_TRUE(logHas(r, "Setup: Packed files successfully !"));
-
-    // An option's value that happens to hold "-pack" is a folder, not a request.
-    const fs::path oldPacks = setup.root / "old-packs";
-    r = run(setup, "/silent /dir=" + oldPacks.string());
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_FALSE(logHas(r, "Setup:"));
-
-    fs::remove(setup.updateFolder / UpdateFileList[0].name);
-    r = run(setup, "-pack /silent");
-    EXPECT_EQ(r.exitCode, 5);
-    EXPECT_TRUE(logHas(r, "Setup: Unable to pack files"));
-    EXPECT_TRUE(logHas(r, "Result: packing failed; exit code 5"));
-}
-
-// A user's clicks: the language, Next, No to the quick-start question, Finish.
-RunResult clickThrough(const SampleSetup& setup) {
-    int handled = -1;
-    return run(setup, "", [&handled] {
-        auto* w = dynamic_cast<UpdateWizard*>(shell::application);
-        if (w == nullptr || w->builtState != w->state || w->state == handled) {
-            return;
-        }
-        handled = w->state;
-        const int slot = w->state == LanguageScreen     ? 1 + English
-                         : w->state == QuickStartScreen ? 3
-                         : w->state == ProgressScreen   ? -1
-                                                        : 4;
-        if (slot >= 0) {
-            const Button& b = *w->buttons[slot];
-            headless::click(b.x + b.width / 2, b.y + b.height / 2);
-        }
-    });
-}
-
 std::string withoutRoot(std::string text, const SampleSetup& setup) {
     const std::string root = setup.root.string();
     for (std::size_t at; (at = text.find(root)) != std::string::npos;) {
@@ -284,26 +160,37 @@ std::vector<std::string> comparable(const RunResult& r, const SampleSetup& setup
     return lines;
 }
 
+// The progress report is the log without its timestamps, and the log is the one
+// a user clicking through the wizard leaves.
 TEST(SilentRun, DoesWhatTheClickedWizardDoes) {
-    SampleSetup clicked("clicked");
-    SampleSetup silent("silent");
-    for (const SampleSetup* s : {&clicked, &silent}) {
-        writeFile(s->game / "qstart" / "old.qst", "q");
-    }
-    const RunResult byHand = clickThrough(clicked);
-    const RunResult unattended = run(silent, "/silent");
-    const std::string silentRecord = readFile(silent.root / "registry.reg");
+    SampleSetup clicked("clicked", true);
+    SampleSetup silent("silent", true);
+    const fs::path previous = fs::current_path();
+    fs::current_path(clicked.updateFolder);
+    useRecordOf(clicked);
+    const std::string log = "/log=" + (clicked.root / "run.log").string();
+    const demo::PlayResult played = demo::playUpdate(English, {}, log.c_str());
+    fs::current_path(previous);
+    EXPECT_TRUE(played.reachedCompletion && played.answeredQuickStart);
+    const RunResult byHand{0, "", logLines(clicked.root / "run.log")};
+    const RunResult unattended = run(silent, "/silent /deletequickstart");
 
-    EXPECT_EQ(byHand.exitCode, 0);
     EXPECT_EQ(unattended.exitCode, 0);
-    EXPECT_EQ(withoutRoot(silentRecord, silent),
+    EXPECT_EQ(withoutRoot(readFile(silent.root / "registry.reg"), silent),
               withoutRoot(readFile(clicked.root / "registry.reg"), clicked));
     for (const SampleSetup* s : {&clicked, &silent}) {
         s->expectFiles(s->game, 0, UpdateFileCount);
-        EXPECT_TRUE(fs::exists(s->game / "qstart" / "old.qst"));
+        EXPECT_FALSE(fs::exists(s->game / "qstart" / "premier.qst"));
     }
     EXPECT_EQ(joined(comparable(unattended, silent)), joined(comparable(byHand, clicked)));
     EXPECT_TRUE(logHas(byHand, "Screen: quick start"));
+    EXPECT_EQ(unattended.log.front().rfind("Tactico Update started: Version 3.84", 0), 0u);
+    EXPECT_TRUE(
+        logHas(unattended, "Installation record: \"Location\" = \"" + silent.game.string()));
+    EXPECT_TRUE(logHas(unattended, std::string("Screen text: ") + WindowTitles[English] + " | " +
+                                       UpdaterVersionText + " | " + CurrentVersionLabels[English]));
+    EXPECT_EQ(unattended.log.back(), "Result: updated; exit code 0");
+    EXPECT_EQ(unattended.output, joined(unattended.log));
 }
 
 // The digest file of the sample's update folder, lines for every readme or for the

@@ -5,7 +5,7 @@
 # 3) block of the headless rendering of the same screen, and clicks at doubled
 # (tripled) button positions must land.
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 || $# -eq 3 ]] || usage "<native build dir> <windows build dir> [2|3]"
 builds "$1" "$2"
 scale=${3:-2}

@@ -7,7 +7,7 @@
 # a signed update installs; unsigned, another key's signature and one changed byte
 # of the package are refused with exit code 2 and nothing changed.
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <build dir for the keyed program>"
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 keyed=$(realpath -m "$2")

@@ -4,7 +4,7 @@
 #   tests/wine/readonly.sh <windows build dir>
 # Uses the Wine prefix in $WINEPREFIX when one is set (run.sh's), else a new one.
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 1 ]] || usage "<windows build dir>"
 program=$(realpath "$1")/bin/tactico-readonly-cases.exe
 need "$program"

@@ -5,7 +5,7 @@
 # must replace every file, record the new version and show the headless renderings;
 # a screen reader's means must read the screens and press a button.
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
 builds "$@"
 
@@ -28,17 +28,16 @@ WINEDEBUG=+relay start pack.log -pack
 wait_for 60 xdotool search --onlyvisible --name '^Setup$' || fail "no Setup message box"
 grep -q 'MessageBoxA(.*"Packed files successfully !".*"Setup"' "$work/pack.log" ||
     fail "the Setup box does not say \"Packed files successfully !\""
-# A key sent while the box is still being laid out can go astray: press until it has gone.
+# A key sent while the box is still being laid out can go astray: press while it stays.
 box_gone() {
-    xdotool search --onlyvisible --name '^Setup$' windowfocus key --window %1 Return 2>/dev/null
-    sleep 0.3
-    ! xdotool search --onlyvisible --name '^Setup$'
+    ! xdotool search --onlyvisible --name '^Setup$' windowfocus key --window %1 Return
 }
 wait_for 20 box_gone || fail "the Setup box stays after a key press"
 ended "the Setup box"
 [[ $(grep -c 'Call user32.MessageBoxA(' "$work/pack.log") -eq 1 ]] || fail "more than one message box"
 cmp "$work/linux.dat" "$update/update.dat" || fail "update.dat differs from the Linux build's"
-echo "ok: update.dat $(stat -c %s "$update/update.dat") bytes, same as the Linux build"
+(cd "$update" && sha256sum --quiet --strict -c update.dat.sha256) || fail "sha256sum -c refuses the digest file"
+echo "ok: update.dat $(stat -c %s "$update/update.dat") bytes, same as the Linux build; sha256sum -c accepts its digest"
 
 echo "== the whole update"
 renderings

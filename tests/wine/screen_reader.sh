@@ -5,7 +5,7 @@
 #   tests/wine/screen_reader.sh <native build dir> <windows build dir>
 # Uses the Wine prefix and display of run.sh when they are set, else new ones.
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
 builds "$@"
 check=$win/tactico-screen-reader-check.exe

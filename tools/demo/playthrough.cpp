@@ -4,6 +4,7 @@
 #include "platform/headless/headless.h"
 #include "platform/messages.h"
 #include "render/screen.h"
+#include "tools/demo/script.h"
 #include "tools/png/png_writer.h"
 #include "wizard/update_wizard.h"
 
@@ -22,11 +23,11 @@ class Player {
     Player(int language, std::filesystem::path pngFolder)
         : language_(language), pngFolder_(std::move(pngFolder)) {}
 
-    void onFrame();
+    // True once the player has given up; the wizard's own end stops it otherwise.
+    bool onFrame(UpdateWizard& w);
     PlayResult& result() { return result_; }
 
   private:
-    UpdateWizard* wizard() const { return dynamic_cast<UpdateWizard*>(shell::application); }
     void picture(const UpdateWizard& w, const std::string& name);
     // A press in one frame and the release in the next, as a hand would: both in
     // one frame would be lost between two polls.
@@ -126,29 +127,29 @@ void Player::decide(UpdateWizard& w) {
     }
 }
 
-void Player::onFrame() {
+bool Player::onFrame(UpdateWizard& w) {
     ++result_.frames;
     if (closing_)
-        return;
+        return true;
     if (result_.frames > FrameLimit) {
         giveUp("the update did not end within " + std::to_string(FrameLimit) + " frames");
-        return;
+        return true;
     }
     if (releasePending_) {
         releasePending_ = false;
         headless::post(win::kWmLButtonUp, 0, win::makeLParam(releaseX_, releaseY_));
-        return;
+        return false;
     }
-    UpdateWizard* w = wizard();
-    if (!w || w->builtState != w->state)
-        return;
-    if (w->state != lastState_) {
-        lastState_ = w->state;
+    if (w.builtState != w.state)
+        return false;
+    if (w.state != lastState_) {
+        lastState_ = w.state;
         // The progress screen is pictured once its bar has grown.
-        if (w->state != ProgressScreen)
-            picture(*w, screenName(w->state));
+        if (w.state != ProgressScreen)
+            picture(w, screenName(w.state));
     }
-    decide(*w);
+    decide(w);
+    return closing_;
 }
 
 } // namespace
@@ -162,17 +163,17 @@ const char* screenName(int state) {
     return state >= 0 && state <= 10 ? names[state] : "unknown";
 }
 
-PlayResult playUpdate(int language, const std::filesystem::path& pngFolder) {
+PlayResult playUpdate(int language, const std::filesystem::path& pngFolder,
+                      const char* commandLine) {
     if (!pngFolder.empty()) {
         std::error_code ec;
         std::filesystem::create_directories(pngFolder, ec);
     }
     headless::install();
     Player player(language, pngFolder);
-    headless::setPumpHook([&player] { player.onFrame(); });
-    InstanceHandle (*instance)() = headless::ops().instance;
-    runApplication(instance ? instance() : nullptr, "");
-    headless::setPumpHook({});
+    Script script;
+    script.then([&player](UpdateWizard& w) { return player.onFrame(w); });
+    script.run(std::filesystem::current_path(), commandLine, 2 * FrameLimit);
 
     PlayResult result = std::move(player.result());
     result.shellOpens = headless::shellOpens();

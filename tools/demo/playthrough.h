@@ -26,7 +26,8 @@ struct PlayResult {
 // Runs the program's main loop in the current folder (the update folder) until
 // the wizard ends, writing a PNG of each screen into pngFolder when it is not
 // empty. The platform must not have been installed yet.
-PlayResult playUpdate(int language, const std::filesystem::path& pngFolder);
+PlayResult playUpdate(int language, const std::filesystem::path& pngFolder,
+                      const char* commandLine = "");
 
 const char* screenName(int state);
 

@@ -1,4 +1,5 @@
-// Native side of tests/wine/run.sh, on the sample that "tactico-demo prepare" lays out in <root>:
+// Native side of the display tests (tests/wine/run.sh and high_dpi.sh,
+// tests/app/sdl_scale.sh), on the sample "tactico-demo prepare" lays out in <root>:
 //   screens <root>                       headless renderings as PPM files in <root>
 //   check <root>                         the installation updated in English, quick-start deleted?
 //   locate <capture.ppm> <reference.ppm> [scale]   the one place the reference shows
@@ -165,6 +166,6 @@ int main(int argc, char** argv) {
         std::printf("%d %d\n", found[0].first, found[0].second);
         return 0;
     }
-    std::fprintf(stderr, "usage: see the head of tests/wine/wine_fixture_main.cpp\n");
+    std::fprintf(stderr, "usage: see the head of tests/tools/display_fixture.cpp\n");
     return 2;
 }

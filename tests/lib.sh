@@ -14,7 +14,7 @@ builds() {
     bin=$(realpath "$1")/bin
     win=$(realpath "$2")/bin
     exe=$win/tactico-update.exe
-    fixture=$bin/tactico-wine-fixture
+    fixture=$bin/tactico-display-fixture
     need "$exe" "$fixture" "$bin/tactico-demo"
 }
 
@@ -157,6 +157,10 @@ expect_screen() {
 # The program polls the button once a frame: hold it across a few frames.
 press() { xdotool mousemove $((ox + scale * $1)) $((oy + scale * $2)) sleep 0.1 mousedown 1; }
 click() { press "$@"; sleep 0.3; xdotool mouseup 1; }
+# showing <screen>: the program's log ($log) names that screen last.
+showing() { grep -aF "Screen: " "$log" | tail -1 | grep -qF "Screen: $1"; }
+# at_screen <screen> <x> <y>: once the screen is up, a click at x, y.
+at_screen() { wait_for 30 showing "$1" || { cat "$log" >&2; fail "no $1 screen"; }; click "$2" "$3"; }
 
 # change_byte <file> <offset>: that byte inverted.
 change_byte() {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Reads the Windows program's resources and imports back out of the built file:
-#   tests/wine/resources.sh <tactico-update.exe>
+#   tests/release/resources.sh <tactico-update.exe>
 # The manifest (administrator, supported systems, DPI awareness), the version
 # strings, the three images of icon 100, and imports from Windows' own DLLs only.
 set -euo pipefail
@@ -50,14 +50,15 @@ done
 grep -q 'Has 3 elements' <<<"$icon" || fail "icon 100 does not have exactly three images"
 echo "ok: icon 100 holds 32x32 in 16 and in 2 colours and 16x16 in 16 colours"
 
-# Windows' own DLLs, present on every system from Vista on; bcrypt.dll is loaded at run
-# time from the system folder, never imported.
+# Windows' own DLLs, on the known-DLL list of every system from Vista on, so none is
+# looked for beside the program; bcrypt.dll and oleacc.dll are loaded at run time
+# from the system folder, never imported.
 imports=$("$tools-objdump" -p "$exe" | sed -n 's/^\tDLL Name: //p' | tr 'A-Z' 'a-z' | sort -u)
 [[ -n $imports ]] || fail "no imports read"
 for dll in $imports; do
     case $dll in
-        kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | ole32.dll | \
-            oleaut32.dll | msvcrt.dll) ;;
+        kernel32.dll | user32.dll | gdi32.dll | advapi32.dll | shell32.dll | msvcrt.dll | ole32.dll | \
+            oleaut32.dll) ;;
         *) fail "imports $dll, which Windows does not ship" ;;
     esac
 done

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # Signing round trip of the Windows package with a throwaway self-signed certificate:
-#   tests/wine/signing.sh <windows build dir>
+#   tests/release/signing.sh <windows build dir>
 # The zip's program must verify against that certificate, a changed byte must
 # break the signature, and without a certificate the package must be unsigned.
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 1 ]] || usage "<windows build dir>"
 build=$(realpath "$1")
 work_folder tactico-signing

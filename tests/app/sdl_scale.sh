@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The Linux program's real window with TACTICO_SCALE=2 on a virtual X display:
-#   tests/wine/sdl_scale.sh <bin folder>
+#   tests/app/sdl_scale.sh <bin folder>
 # The client area must be 1280 by 960, every pixel a 2 by 2 block of the headless
 # rendering of the same screen, and clicks at doubled button positions must land.
-# It shares the Wine run's fixture, which makes and finds those renderings.
+# The display fixture makes and finds those renderings.
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 1 ]] || usage "<bin folder>"
 bin=$(realpath "$1")
-fixture=$bin/tactico-wine-fixture
+fixture=$bin/tactico-display-fixture
 scale=2
 work_folder tactico-sdl-scale
 start_xvfb 171 1920x1200
