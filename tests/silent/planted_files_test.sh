@@ -6,7 +6,7 @@
 # Whatever it planted, nothing outside the installation changes and the record
 # names no version but the program's own.
 set -euo pipefail
-. "$(dirname "$0")/../wine/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 bin=$(realpath "$1")
 program=$bin/tactico-update
 nobody=65534

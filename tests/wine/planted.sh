@@ -3,7 +3,7 @@
 # write: the installation and the update folder (no display needed):
 #   tests/wine/planted.sh <native build dir> <windows build dir>
 set -euo pipefail
-. "$(dirname "$0")/lib.sh"
+. "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
 builds "$@"
 work_folder tactico-wine-planted
