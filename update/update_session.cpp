@@ -18,8 +18,10 @@ namespace {
 // Room for the journal and the file system's own bookkeeping.
 constexpr std::int64_t SpareBytes = std::int64_t{1} << 20;
 
+// The update folder is anyone's to prepare: only regular files count, and a FIFO
+// planted there fails at once instead of waiting for a writer.
 bool canOpen(const char* path) {
-    std::FILE* file = std::fopen(path, "r");
+    std::FILE* file = openRegularFile(path, -1);
     if (file == nullptr) {
         return false;
     }
@@ -28,7 +30,7 @@ bool canOpen(const char* path) {
 }
 
 std::int64_t fileSize(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = openRegularFile(path, -1);
     if (file == nullptr) {
         return -1;
     }

@@ -63,7 +63,11 @@ sample fifo
 as_nobody mkfifo "$install/tactico-update.journal"
 planted
 run 3 --silent
-unharmed "a FIFO for a journal ends the run"
+as_nobody rm "$install/tactico-update.journal"
+as_nobody rm "$update/update.dat"
+as_nobody mkfifo "$update/update.dat"
+run 2 --silent
+unharmed "a FIFO for a journal or for update.dat ends the run"
 
 sample staging-links
 as_nobody ln -s "$outside/created" "$install/readme.txt.new-update"
