@@ -52,15 +52,13 @@ class CheckTest : public ::testing::Test {
     demo::DemoFolders folders;
 };
 
-TEST_F(CheckTest, OldInstallationFailsEveryFile) {
-    demo::CheckResult result =
-        demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Kept);
-    EXPECT_EQ(result.filesReplaced, 0);
-    EXPECT_TRUE(mentions(result, "\"Version\" is \"Version 3.69"));
-    EXPECT_TRUE(mentions(result, "readme_esp.txt is still in the update folder"));
-}
-
 TEST_F(CheckTest, CorrectUpdatePassesAndEachFaultIsCaught) {
+    demo::CheckResult old =
+        demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Kept);
+    EXPECT_EQ(old.filesReplaced, 0);
+    EXPECT_TRUE(mentions(old, "\"Version\" is \"Version 3.69"));
+    EXPECT_TRUE(mentions(old, "readme_esp.txt is still in the update folder"));
+
     applyUpdateByHand();
     demo::CheckResult good =
         demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Kept);

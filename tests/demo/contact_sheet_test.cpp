@@ -42,9 +42,6 @@ TEST(ContactSheet, HalvesEachPictureIntoItsOwnCell) {
     EXPECT_EQ(at(0, 0), at(3, 1));
     EXPECT_EQ(at(0, 0), at(4, 3));
     EXPECT_NE(at(0, 0), rgb(31, 31, 31));
-}
-
-TEST(ContactSheet, NothingToShowGivesAnEmptySheet) {
     EXPECT_TRUE(screens::composeSheet({}, 4, 8).pixels.empty());
 }
 

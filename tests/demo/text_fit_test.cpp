@@ -42,7 +42,7 @@ void withWizard(const std::function<void(UpdateWizard&)>& body) {
     EXPECT_TRUE(ran) << "the wizard never showed its first screen";
 }
 
-TEST(TextFit, FlagsCaptionsLinesAndOverlapsButNotAGoodScreen) {
+TEST(TextFit, FlagsCaptionsLinesOverlapsAndUnplacedTextButNotAGoodScreen) {
     withWizard([](UpdateWizard& w) {
         std::strcpy(w.installedVersion, "Version 3.70");
         w.language = English;
@@ -63,12 +63,7 @@ TEST(TextFit, FlagsCaptionsLinesAndOverlapsButNotAGoodScreen) {
         EXPECT_TRUE(anyMentions(found, 5, "past its panel"));
         EXPECT_TRUE(anyMentions(found, 9, "overlaps"));
         EXPECT_FALSE(anyMentions(found, 6, "")); // untouched lines stay quiet
-    });
-}
 
-TEST(TextFit, NoticesWrappedTextThatFoundNoSlot) {
-    withWizard([](UpdateWizard& w) {
-        w.language = English;
         w.state = IncompatibleScreen;
         w.buildScreen();
         EXPECT_FALSE(anyMentions(screens::checkTextFit(w), -1, "found no line"));
