@@ -53,11 +53,14 @@ void onVersionScreen(const char* name, const std::function<void(UpdateWizard&)>&
 TEST(WrapText, BreaksAtTheLastBlankThatFitsCutsLongWordsAndStopsAtTheLastSlot) {
     onVersionScreen("wrap", [](UpdateWizard& w) {
         // The whole text narrower than the limit: one label.
-        EXPECT_EQ(wrap(w, 1, 300, "Short text").lines, Lines{"Short text"});
+        Wrapped lines = wrap(w, 1, 300, "Short text");
+        EXPECT_EQ(lines.lines, Lines{"Short text"});
+        EXPECT_EQ(lines.slotsUsed, 1);
+        EXPECT_EQ(lines.yAdvance, 17);
 
         // Room for "aaa bbb ccc" and one pixel: the blank after it reaches the
         // limit, so the break is there and not at an earlier blank.
-        Wrapped lines = wrap(w, 1, widthOf("aaa bbb ccc") + 1, "aaa bbb ccc ddd eee");
+        lines = wrap(w, 1, widthOf("aaa bbb ccc") + 1, "aaa bbb ccc ddd eee");
         EXPECT_EQ(lines.lines, (Lines{"aaa bbb ccc", "ddd eee"}));
         EXPECT_EQ(lines.slotsUsed, 2);
         EXPECT_EQ(lines.yAdvance, 34);
