@@ -51,7 +51,6 @@ RunResult run(const SampleSetup& setup, const std::string& options,
     headless::setPumpHook(nullptr);
     fs::current_path(previous);
     result.log = logLines(log);
-    EXPECT_FALSE(result.log.empty());
     return result;
 }
 
