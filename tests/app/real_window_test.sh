@@ -15,8 +15,8 @@ root=$work/sample
     fail "tactico-demo prepare"
 (cd "$root/update" && TACTICO_REGISTRY="$root/registry.reg" exec "$1" "/log=$root/run.log") &
 program_pid=$!
-find_window() { window=$(xdotool search --onlyvisible --pid "$program_pid" | head -n 1) && [[ -n $window ]]; }
-wait_for 30 find_window || fail "no window for the keyboard run"
+find_window() { window=$(xdotool search --all --onlyvisible --pid "$program_pid" --name '^Tactico Update$' | head -n 1) && [[ -n $window ]]; }
+wait_for 30 find_window || fail "no window titled \"Tactico Update\""
 on_screen() { grep -q "Screen: $1\$" "$root/run.log"; }
 keys_until() {
     local screen=$1 attempt

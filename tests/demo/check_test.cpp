@@ -1,16 +1,22 @@
-// The demo's verdict is only worth something if its check notices a bad update.
+// The demo's verdict is only worth something if its check notices a bad update,
+// and its headless player if it reports an update that goes wrong, and ends,
+// rather than wait for a screen that never comes.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
 
 #include "platform/headless/headless.h"
 #include "tests/temp_folder.h"
+#include "tools/demo/playthrough.h"
 #include "tools/demo/result_check.h"
 #include "tools/demo/sample_content.h"
+#include "tools/demo/sample_setup.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "wizard/texts.h"
+#include "wizard/update_wizard.h"
 
 namespace {
 
@@ -29,9 +35,7 @@ class CheckTest : public ::testing::Test {
         headless::install();
         std::string error;
         ASSERT_TRUE(demo::writeInstallation(folders, error)) << error;
-        for (int language = 0; language < LanguageCount; ++language)
-            writeFile(folders.update / LanguageReadmeFiles[language],
-                      demo::readmeContents(language));
+        ASSERT_TRUE(demo::writeUpdateFolder(folders, TACTICO_BIN_DIR, error)) << error;
         ASSERT_TRUE(demo::writeInstallRecord(folders, error)) << error;
     }
 
@@ -52,15 +56,13 @@ class CheckTest : public ::testing::Test {
     demo::DemoFolders folders;
 };
 
-TEST_F(CheckTest, OldInstallationFailsEveryFile) {
-    demo::CheckResult result =
-        demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Kept);
-    EXPECT_EQ(result.filesReplaced, 0);
-    EXPECT_TRUE(mentions(result, "\"Version\" is \"Version 3.69"));
-    EXPECT_TRUE(mentions(result, "readme_esp.txt is still in the update folder"));
-}
-
 TEST_F(CheckTest, CorrectUpdatePassesAndEachFaultIsCaught) {
+    demo::CheckResult old =
+        demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Kept);
+    EXPECT_EQ(old.filesReplaced, 0);
+    EXPECT_TRUE(mentions(old, "\"Version\" is \"Version 3.69"));
+    EXPECT_TRUE(mentions(old, "readme_esp.txt is still in the update folder"));
+
     applyUpdateByHand();
     demo::CheckResult good =
         demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Kept);
@@ -87,6 +89,36 @@ TEST_F(CheckTest, CorrectUpdatePassesAndEachFaultIsCaught) {
     EXPECT_TRUE(mentions(bad, "unexpected file"));
     EXPECT_TRUE(mentions(bad, "notes.txt was touched"));
     EXPECT_EQ(bad.filesReplaced, UpdateFileCount - 1);
+}
+
+// The sample has no package until the program's pack mode makes one.
+TEST_F(CheckTest, PlaythroughStopsAndReportsWhenThePackageIsMissing) {
+    fs::path here = fs::current_path();
+    ASSERT_EQ(chdir(folders.update.c_str()), 0);
+    demo::PlayResult played = demo::playUpdate(English, folders.screens);
+    ASSERT_EQ(chdir(here.c_str()), 0);
+
+    EXPECT_FALSE(played.reachedCompletion);
+    ASSERT_FALSE(played.problems.empty());
+    EXPECT_NE(played.problems.front().find("source_error"), std::string::npos)
+        << played.problems.front();
+    ASSERT_FALSE(played.screens.empty());
+    EXPECT_EQ(played.screens.back().state, SourceErrorScreen);
+    EXPECT_TRUE(fs::exists(played.screens.back().png));
+    EXPECT_TRUE(played.shellOpens.empty());
+}
+
+TEST(SampleContent, EveryEntryChangesAndSomeSpanSeveralCopyChunks) {
+    int large = 0;
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        if (isReadmeEntry(i))
+            continue;
+        std::string before = demo::oldContents(i), after = demo::newContents(i);
+        EXPECT_NE(before, after) << UpdateFileList[i].name;
+        EXPECT_FALSE(after.empty()) << UpdateFileList[i].name;
+        large += after.size() > 65536;
+    }
+    EXPECT_GE(large, 3);
 }
 
 } // namespace

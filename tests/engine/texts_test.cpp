@@ -122,7 +122,6 @@ TEST(Texts, EveryTableIsWindows1252) {
             }
         }
     }
-    EXPECT_EQ(windows1252("¿Sí? ñ å ç é"), "\xBFS\xED? \xF1 \xE5 \xE7 \xE9");
 }
 
 TEST(Texts, PinnedValues) {

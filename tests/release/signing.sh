@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Signing round trip of the Windows package with a throwaway self-signed certificate:
 #   tests/release/signing.sh <windows build dir>
-# The zip's program must verify against that certificate, a changed byte must
-# break the signature, and without a certificate the package must be unsigned.
+# The zip's program must verify against that certificate, a wrong password must
+# stop the package, and without a certificate the package must be unsigned.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 1 ]] || usage "<windows build dir>"
@@ -32,15 +32,6 @@ osslsigncode verify -CAfile "$work/cert.pem" -in "$program" >"$work/verify.log" 
     { cat "$work/verify.log" >&2; fail "the signed program does not verify"; }
 grep -q 'Subject: /CN=Brackwater Ltd' "$work/verify.log" || fail "signed by someone else"
 echo "ok: the zip's program is signed and verifies against the publisher's certificate"
-
-# One byte of the program's code, inverted.
-cp "$program" "$work/changed.exe"
-change_byte "$work/changed.exe" 4096
-! cmp -s "$program" "$work/changed.exe" || fail "the byte did not change"
-if osslsigncode verify -CAfile "$work/cert.pem" -in "$work/changed.exe" >/dev/null 2>&1; then
-    fail "a changed program still verifies"
-fi
-echo "ok: a changed byte breaks the signature"
 
 TACTICO_SIGN_PKCS12=$work/publisher.p12 TACTICO_SIGN_PASSWORD="not $password" package &&
     fail "a wrong password still made a package"

@@ -77,12 +77,12 @@ TEST(Keyboard, FocusIsDrawnOnlyOnceTheKeyboardMovesIt) {
     {
         const SampleSetup setup("mouse");
         Script s;
-        s.waitState(LanguageScreen).check(keep(mouseRun)).clickSlot(1).waitState(VersionScreen);
+        s.waitState(LanguageScreen).clickSlot(1).waitState(VersionScreen);
         ASSERT_TRUE(s.check(keep(mouseRun)).key(win::kVkEscape).run(setup));
     }
     const SampleSetup setup("nofocus");
     Script s;
-    s.waitState(LanguageScreen).check(keep(keyRun)).key(win::kVkSpace).waitState(VersionScreen);
+    s.waitState(LanguageScreen).key(win::kVkSpace).waitState(VersionScreen);
     s.check([](UpdateWizard& w) {
         // The focus is on Next, not drawn.
         const Button& b = *w.buttons[4];
@@ -92,13 +92,12 @@ TEST(Keyboard, FocusIsDrawnOnlyOnceTheKeyboardMovesIt) {
     s.check(keep(keyRun)).key(win::kVkTab).check(keep(keyRun));
     expectFocusOn(s, 0);
     ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
-    ASSERT_EQ(keyRun.size(), 3u);
+    ASSERT_EQ(keyRun.size(), 2u);
     EXPECT_TRUE(keyRun[0] == mouseRun[0]);
-    EXPECT_TRUE(keyRun[1] == mouseRun[1]);
     // The Tab changed only the corner Exit button, where the focus now is.
-    for (std::size_t i = 0; i < keyRun[1].size(); ++i) {
+    for (std::size_t i = 0; i < keyRun[0].size(); ++i) {
         const int x = static_cast<int>(i % 640), y = static_cast<int>(i / 640);
-        if (keyRun[1][i] != keyRun[2][i]) {
+        if (keyRun[0][i] != keyRun[1][i]) {
             ASSERT_TRUE(x >= 540 && x <= 620 && y >= 440 && y <= 460) << x << "," << y;
         }
     }

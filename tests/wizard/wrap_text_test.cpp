@@ -50,18 +50,17 @@ void onVersionScreen(const char* name, const std::function<void(UpdateWizard&)>&
     ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
 }
 
-TEST(WrapText, BreaksAtTheLastBlankThatFits) {
-    onVersionScreen("wrap-blank", [](UpdateWizard& w) {
+TEST(WrapText, BreaksAtTheLastBlankThatFitsCutsLongWordsAndStopsAtTheLastSlot) {
+    onVersionScreen("wrap", [](UpdateWizard& w) {
         // The whole text narrower than the limit: one label.
-        Wrapped one = wrap(w, 1, 300, "Short text");
-        EXPECT_EQ(one.lines, Lines{"Short text"});
-        EXPECT_EQ(one.slotsUsed, 1);
-        EXPECT_EQ(one.yAdvance, 17);
+        Wrapped lines = wrap(w, 1, 300, "Short text");
+        EXPECT_EQ(lines.lines, Lines{"Short text"});
+        EXPECT_EQ(lines.slotsUsed, 1);
+        EXPECT_EQ(lines.yAdvance, 17);
 
         // Room for "aaa bbb ccc" and one pixel: the blank after it reaches the
         // limit, so the break is there and not at an earlier blank.
-        const std::string text = "aaa bbb ccc ddd eee";
-        Wrapped lines = wrap(w, 1, widthOf("aaa bbb ccc") + 1, text);
+        lines = wrap(w, 1, widthOf("aaa bbb ccc") + 1, "aaa bbb ccc ddd eee");
         EXPECT_EQ(lines.lines, (Lines{"aaa bbb ccc", "ddd eee"}));
         EXPECT_EQ(lines.slotsUsed, 2);
         EXPECT_EQ(lines.yAdvance, 34);
@@ -80,21 +79,17 @@ TEST(WrapText, BreaksAtTheLastBlankThatFits) {
         EXPECT_EQ(lines.slotsUsed, 1);
 
         EXPECT_EQ(wrap(w, 1, 300, "").slotsUsed, 0);
-    });
-}
 
-TEST(WrapText, CutsAWordWiderThanTheLimitAndStopsAtTheLastSlot) {
-    onVersionScreen("wrap-long", [](UpdateWizard& w) {
-        // The character that overflowed starts the next line.
+        // A word wider than the limit is cut; the character that overflowed starts
+        // the next line.
         const std::int16_t fourM = widthOf("MMMM") + 1;
         ASSERT_LT(widthOf("MM ab"), fourM);
-        Wrapped lines = wrap(w, 1, fourM, "ab MMMMMMMMMM ab");
+        lines = wrap(w, 1, fourM, "ab MMMMMMMMMM ab");
         EXPECT_EQ(lines.lines, (Lines{"ab", "MMMM", "MMMM", "MM ab"}));
         EXPECT_EQ(lines.yAdvance, 4 * 17);
 
         // Started two slots from the end, the wrap fills those two and stops.
-        const std::string text = "aaa bbb ccc ddd eee fff ggg hhh";
-        lines = wrap(w, 8, widthOf("aaa bbb") + 1, text);
+        lines = wrap(w, 8, widthOf("aaa bbb") + 1, "aaa bbb ccc ddd eee fff ggg hhh");
         EXPECT_EQ(lines.lines, (Lines{"aaa bbb", "ccc ddd"}));
         EXPECT_EQ(lines.slotsUsed, 2);
         EXPECT_EQ(lines.yAdvance, 34);

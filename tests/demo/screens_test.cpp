@@ -1,4 +1,5 @@
-// The screens tool must flag text that does not fit, and only that.
+// The screens tool must flag text that does not fit, and only that, and lay its
+// pictures out on a contact sheet.
 #include <gtest/gtest.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 
 #include "app/bwio.h"
 #include "platform/headless/headless.h"
+#include "tools/screens/contact_sheet.h"
 #include "tools/screens/text_fit.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
@@ -42,7 +44,7 @@ void withWizard(const std::function<void(UpdateWizard&)>& body) {
     EXPECT_TRUE(ran) << "the wizard never showed its first screen";
 }
 
-TEST(TextFit, FlagsCaptionsLinesAndOverlapsButNotAGoodScreen) {
+TEST(TextFit, FlagsCaptionsLinesOverlapsAndUnplacedTextButNotAGoodScreen) {
     withWizard([](UpdateWizard& w) {
         std::strcpy(w.installedVersion, "Version 3.70");
         w.language = English;
@@ -63,12 +65,7 @@ TEST(TextFit, FlagsCaptionsLinesAndOverlapsButNotAGoodScreen) {
         EXPECT_TRUE(anyMentions(found, 5, "past its panel"));
         EXPECT_TRUE(anyMentions(found, 9, "overlaps"));
         EXPECT_FALSE(anyMentions(found, 6, "")); // untouched lines stay quiet
-    });
-}
 
-TEST(TextFit, NoticesWrappedTextThatFoundNoSlot) {
-    withWizard([](UpdateWizard& w) {
-        w.language = English;
         w.state = IncompatibleScreen;
         w.buildScreen();
         EXPECT_FALSE(anyMentions(screens::checkTextFit(w), -1, "found no line"));
@@ -77,6 +74,47 @@ TEST(TextFit, NoticesWrappedTextThatFoundNoSlot) {
         w.buttons[5] = nullptr;
         EXPECT_TRUE(anyMentions(screens::checkTextFit(w), -1, "found no line"));
     });
+}
+
+constexpr std::uint16_t rgb(int r, int g, int b) {
+    return static_cast<std::uint16_t>((r << 10) | (g << 5) | b);
+}
+
+screens::Picture solid(int width, int height, std::uint16_t colour) {
+    screens::Picture p;
+    p.width = width;
+    p.height = height;
+    p.pixels.assign(static_cast<std::size_t>(width) * height, colour);
+    return p;
+}
+
+TEST(ContactSheet, HalvesEachPictureIntoItsOwnCell) {
+    screens::Picture checker = solid(4, 2, 0);
+    // Left block averages four different channels; right block is uniform.
+    checker.pixels[0] = rgb(31, 0, 0);
+    checker.pixels[1] = rgb(0, 31, 0);
+    checker.pixels[4] = rgb(0, 0, 31);
+    checker.pixels[5] = rgb(1, 2, 3);
+    checker.pixels[2] = checker.pixels[3] = checker.pixels[6] = checker.pixels[7] = rgb(9, 9, 9);
+    screens::Picture plain = solid(4, 2, rgb(31, 31, 31));
+
+    // Two to a row, three pictures: the last row holds one, the grid keeps its size.
+    screens::Picture sheet = screens::composeSheet({checker, plain, plain}, 2, 1);
+    ASSERT_EQ(sheet.width, 2 * 2 + 3 * 1);
+    ASSERT_EQ(sheet.height, 2 * 1 + 3 * 1);
+    auto at = [&](int x, int y) {
+        return sheet.pixels[static_cast<std::size_t>(y) * sheet.width + x];
+    };
+
+    EXPECT_EQ(at(1, 1), rgb(8, 8, 9)); // (31+1+2)/4 rounded, and so on per channel
+    EXPECT_EQ(at(2, 1), rgb(9, 9, 9));
+    EXPECT_EQ(at(4, 1), rgb(31, 31, 31));
+    EXPECT_EQ(at(1, 3), rgb(31, 31, 31));
+    // Gaps and the empty last cell keep the background.
+    EXPECT_EQ(at(0, 0), at(3, 1));
+    EXPECT_EQ(at(0, 0), at(4, 3));
+    EXPECT_NE(at(0, 0), rgb(31, 31, 31));
+    EXPECT_TRUE(screens::composeSheet({}, 4, 8).pixels.empty());
 }
 
 } // namespace
