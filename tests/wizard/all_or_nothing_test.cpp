@@ -10,7 +10,7 @@
 
 namespace {
 
-TEST(AllOrNothing, PackagesAreCheckedAgainstTheirDigestBeforeAnythingIsTouched) {
+TEST(AllOrNothing, APackageUnlikeItsDigestChangesNothing) {
     const SampleSetup setup("digest");
     const std::string digest = readFile(setup.updateFolder / DigestFileName);
     setup.writeWrongDigest();
