@@ -31,6 +31,10 @@ class OpenApp : public WindowTest {
     std::uint32_t key = 0;
 };
 
+std::pair<int, int> xy(int x, int y) {
+    return {x, y};
+}
+
 void expectSurfaceMatchesBuffer() {
     const auto& surface = headless::surface();
     ASSERT_EQ(surface.size(), static_cast<std::size_t>(screen.width) * screen.height);
@@ -45,24 +49,19 @@ TEST_F(OpenApp, FixedWindowIsCentredAndItsLimitsPinTheOuterSize) {
     const auto& window = headless::window();
     EXPECT_EQ(window.style & (win::kWsThickFrame | win::kWsMaximizeBox), 0u);
     EXPECT_NE(window.style & win::kWsMinimizeBox, 0u);
-    EXPECT_EQ(window.clientWidth, 640);
-    EXPECT_EQ(window.clientHeight, 480);
+    EXPECT_EQ(xy(window.clientWidth, window.clientHeight), xy(640, 480));
     // Work area 1024 x 768 read as right - left + 1; fixed frame 3, caption 19.
-    EXPECT_EQ(window.outerWidth, 646);
-    EXPECT_EQ(window.outerHeight, 505);
-    EXPECT_EQ(window.x, (1025 - 646) / 2);
-    EXPECT_EQ(window.y, (769 - 505) / 2);
+    EXPECT_EQ(xy(window.outerWidth, window.outerHeight), xy(646, 505));
+    EXPECT_EQ(xy(window.x, window.y), xy((1025 - 646) / 2, (769 - 505) / 2));
 
     win::MinMaxInfo info{};
     info.ptReserved = {77, 77};
     windowProcedure(screen.window, win::kWmGetMinMaxInfo, 0, reinterpret_cast<LParam>(&info));
     EXPECT_EQ(info.ptReserved.x, 77);
     for (const win::Point& size : {info.ptMaxSize, info.ptMinTrackSize, info.ptMaxTrackSize}) {
-        EXPECT_EQ(size.x, 646);
-        EXPECT_EQ(size.y, 505);
+        EXPECT_EQ(xy(size.x, size.y), xy(646, 505));
     }
-    EXPECT_EQ(info.ptMaxPosition.x, window.x);
-    EXPECT_EQ(info.ptMaxPosition.y, window.y);
+    EXPECT_EQ(xy(info.ptMaxPosition.x, info.ptMaxPosition.y), xy(window.x, window.y));
 }
 
 TEST_F(WindowTest, SmallWorkAreaShrinksTheClientAndTheBuffer) {
@@ -71,10 +70,9 @@ TEST_F(WindowTest, SmallWorkAreaShrinksTheClientAndTheBuffer) {
     config.workArea = {0, 0, 499, 399};
     headless::install(config);
     ASSERT_EQ(open(), 0);
-    EXPECT_EQ(screen.width, 500 - 6);
-    EXPECT_EQ(screen.height, 400 - 19 - 6);
-    EXPECT_EQ(headless::window().clientWidth, screen.width);
-    EXPECT_EQ(headless::window().clientHeight, screen.height);
+    EXPECT_EQ(xy(screen.width, screen.height), xy(500 - 6, 400 - 19 - 6));
+    EXPECT_EQ(xy(headless::window().clientWidth, headless::window().clientHeight),
+              xy(screen.width, screen.height));
     EXPECT_EQ(headless::window().x, 0);
 }
 
@@ -159,8 +157,7 @@ TEST_F(OpenApp, MinimiseIgnoredRestoreReallocatesAndRebuilds) {
     });
     runMainLoop();
     EXPECT_EQ(app.builds, 2);
-    EXPECT_EQ(screen.width, 600);
-    EXPECT_EQ(screen.height, 400);
+    EXPECT_EQ(xy(screen.width, screen.height), xy(600, 400));
     expectSurfaceMatchesBuffer();
 }
 
@@ -189,8 +186,7 @@ TEST_F(OpenApp, MouseMessagesUnpackSignedCoordinatesAndWheelDeltas) {
     app.pumpMessages();
     std::int16_t x = 0, y = 0;
     mouse.getPosition(x, y);
-    EXPECT_EQ(x, -3);
-    EXPECT_EQ(y, 470);
+    EXPECT_EQ(xy(x, y), xy(-3, 470));
     std::uint8_t down = 0;
     mouse.getLeftButton(down);
     EXPECT_EQ(down, 1);

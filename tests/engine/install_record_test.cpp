@@ -119,10 +119,6 @@ TEST_F(InstallRecord, Utf16ExportsSurviveAWrite) {
     EXPECT_EQ(readFile(store), written);
 }
 
-} // namespace
-
-namespace {
-
 // A run killed while writing the record leaves its temporary beside it for good
 // unless a later run removes it; one of a run still writing stays.
 TEST_F(InstallRecord, TemporariesOfKilledRunsAreSwept) {

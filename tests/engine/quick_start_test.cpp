@@ -35,6 +35,14 @@ TEST(QuickStart, DeletesOnlyQuickStartFilesDirectlyInTheFolder) {
         EXPECT_TRUE(fs::exists(kept)) << kept;
     }
     EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
+
+    // A linked folder is not the games, whatever it holds.
+    writeFile("elsewhere/saved.qst", "x");
+    fs::create_directory("linked");
+    fs::create_directory_symlink(fs::absolute("elsewhere"), "linked/qstart");
+    EXPECT_FALSE(removeQuickStartFiles("linked", false));
+    EXPECT_TRUE(removeQuickStartFiles("linked", true));
+    EXPECT_TRUE(fs::exists("elsewhere/saved.qst"));
 }
 
 } // namespace

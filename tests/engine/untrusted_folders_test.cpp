@@ -15,14 +15,14 @@
 #include "platform/viewer_route.h"
 #include "tests/temp_folder.h"
 #include "update/file_ops.h"
-#include "update/quick_start.h"
 
 namespace {
 
 // "outside/secret" stands for any file elsewhere; each name in the folder holds
 // something an attacker could plant there.
-struct Planted {
-    Planted() {
+class UntrustedFolders : public ::testing::Test {
+  protected:
+    void SetUp() override {
         writeFile("outside/secret", "secret");
         fs::permissions("outside/secret", fs::perms::owner_read);
         fs::create_symlink(fs::absolute("outside/secret"), "to-secret");
@@ -30,18 +30,15 @@ struct Planted {
         mkfifo("fifo", 0600);
         writeFile("file", "plain");
     }
-    static fs::perms secretPermissions() { return fs::status("outside/secret").permissions(); }
+    void TearDown() override {
+        EXPECT_EQ(readFile("outside/secret"), "secret");
+        EXPECT_EQ(fs::status("outside/secret").permissions(), fs::perms::owner_read);
+        EXPECT_FALSE(fs::exists("outside/new"));
+    }
+    TempFolder folder;
 };
 
-void expectOutsideUntouched() {
-    EXPECT_EQ(readFile("outside/secret"), "secret");
-    EXPECT_EQ(Planted::secretPermissions(), fs::perms::owner_read);
-    EXPECT_FALSE(fs::exists("outside/new"));
-}
-
-TEST(UntrustedFolders, CreatingNeverWritesThroughALink) {
-    TempFolder folder;
-    Planted planted;
+TEST_F(UntrustedFolders, CreatingNeverWritesThroughALink) {
     for (const char* name : {"to-secret", "dangling", "fifo", "file"}) {
         EXPECT_EQ(createNewFile(name), nullptr) << name << " already stands there";
     }
@@ -54,12 +51,9 @@ TEST(UntrustedFolders, CreatingNeverWritesThroughALink) {
         EXPECT_FALSE(fs::is_symlink(name));
         EXPECT_EQ(readFile(name), "mine");
     }
-    expectOutsideUntouched();
 }
 
-TEST(UntrustedFolders, ReadingTakesOnlyRegularFilesUpToTheirCap) {
-    TempFolder folder;
-    Planted planted;
+TEST_F(UntrustedFolders, ReadingTakesOnlyRegularFilesUpToTheirCap) {
     std::string text;
     EXPECT_TRUE(readSmallFile("file", 5, text));
     EXPECT_EQ(text, "plain");
@@ -76,12 +70,9 @@ TEST(UntrustedFolders, ReadingTakesOnlyRegularFilesUpToTheirCap) {
     std::FILE* log = appendRegularFile("log");
     ASSERT_NE(log, nullptr);
     std::fclose(log);
-    expectOutsideUntouched();
 }
 
-TEST(UntrustedFolders, PermissionsAndRemovalStopAtTheLink) {
-    TempFolder folder;
-    Planted planted;
+TEST_F(UntrustedFolders, PermissionsAndRemovalStopAtTheLink) {
     EXPECT_TRUE(isLink("to-secret"));
     EXPECT_TRUE(isLink("dangling"));
     EXPECT_FALSE(isLink("file"));
@@ -93,17 +84,6 @@ TEST(UntrustedFolders, PermissionsAndRemovalStopAtTheLink) {
     EXPECT_TRUE(removeEntry("to-secret"));
     EXPECT_TRUE(removeEntry("to-secret")) << "nothing stands there any more";
     EXPECT_FALSE(fs::is_symlink("to-secret"));
-    expectOutsideUntouched();
-}
-
-TEST(UntrustedFolders, ALinkedQuickStartFolderIsNotTheGames) {
-    TempFolder folder;
-    writeFile("elsewhere/saved.qst", "x");
-    fs::create_directories("install");
-    fs::create_directory_symlink(fs::absolute("elsewhere"), "install/qstart");
-    EXPECT_FALSE(removeQuickStartFiles("install", false));
-    EXPECT_TRUE(removeQuickStartFiles("install", true));
-    EXPECT_TRUE(fs::exists("elsewhere/saved.qst"));
 }
 
 TEST(ViewerRoute, TheViewerRunsAsTheUserWhoAsked) {
