@@ -70,16 +70,8 @@ TEST(Keyboard, UpdateInEachLanguageWithoutTheMouse) {
 }
 
 TEST(Keyboard, FocusIsDrawnOnlyOnceTheKeyboardMovesIt) {
-    std::vector<std::vector<Colour555>> mouseRun, keyRun;
-    const auto keep = [](std::vector<std::vector<Colour555>>& into) {
-        return [&into](UpdateWizard&) { into.push_back(frame()); };
-    };
-    {
-        const SampleSetup setup("mouse");
-        Script s;
-        s.waitState(LanguageScreen).clickSlot(1).waitState(VersionScreen);
-        ASSERT_TRUE(s.check(keep(mouseRun)).key(win::kVkEscape).run(setup));
-    }
+    std::vector<std::vector<Colour555>> frames;
+    const auto keep = [&frames](UpdateWizard&) { frames.push_back(frame()); };
     const SampleSetup setup("nofocus");
     Script s;
     s.waitState(LanguageScreen).key(win::kVkSpace).waitState(VersionScreen);
@@ -89,15 +81,14 @@ TEST(Keyboard, FocusIsDrawnOnlyOnceTheKeyboardMovesIt) {
         EXPECT_EQ(w.focusSlot, 4);
         EXPECT_NE(pixelRow(static_cast<std::int16_t>(b.y + 3))[b.x + 3], FocusColour);
     });
-    s.check(keep(keyRun)).key(win::kVkTab).check(keep(keyRun));
+    s.check(keep).key(win::kVkTab).check(keep);
     expectFocusOn(s, 0);
     ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
-    ASSERT_EQ(keyRun.size(), 2u);
-    EXPECT_TRUE(keyRun[0] == mouseRun[0]);
+    ASSERT_EQ(frames.size(), 2u);
     // The Tab changed only the corner Exit button, where the focus now is.
-    for (std::size_t i = 0; i < keyRun[0].size(); ++i) {
+    for (std::size_t i = 0; i < frames[0].size(); ++i) {
         const int x = static_cast<int>(i % 640), y = static_cast<int>(i / 640);
-        if (keyRun[0][i] != keyRun[1][i]) {
+        if (frames[0][i] != frames[1][i]) {
             ASSERT_TRUE(x >= 540 && x <= 620 && y >= 440 && y <= 460) << x << "," << y;
         }
     }
