@@ -10,15 +10,19 @@
 
 namespace {
 
-TEST(DataFile, ReadsValuesInEitherByteOrderAndReportsShortReads) {
+class DataFileTest : public ::testing::Test {
+  protected:
     TempFolder folder;
-    const std::string bytes("\x00\x00\x01\x02\xAA\xBB", 6);
-    writeFile("arial_14.fnt", bytes);
-    Directory directory;
-    // Files are opened in the folder captured at start, wherever the program is now.
-    fs::current_path("/");
+    Directory directory; // the scratch folder, captured as it is made current
     DataFile file;
     std::int32_t value = 0;
+};
+
+TEST_F(DataFileTest, ReadsValuesInEitherByteOrderAndReportsShortReads) {
+    const std::string bytes("\x00\x00\x01\x02\xAA\xBB", 6);
+    writeFile("arial_14.fnt", bytes);
+    // Files are opened in the folder captured at start, wherever the program is now.
+    fs::current_path("/");
     for (std::uint8_t order : {LittleEndian, BigEndian}) {
         ASSERT_TRUE(file.open(directory, "arial_14.fnt", order, BinaryRead));
         ASSERT_TRUE(file.readInt32(value));
@@ -33,12 +37,8 @@ TEST(DataFile, ReadsValuesInEitherByteOrderAndReportsShortReads) {
     EXPECT_EQ(std::string(buffer, 6), bytes);
 }
 
-TEST(DataFile, RefusesModesOperationsAndNamesThatDoNotFit) {
-    TempFolder folder;
+TEST_F(DataFileTest, RefusesModesOperationsAndNamesThatDoNotFit) {
     writeFile("a.bin", "abcd");
-    Directory directory;
-    DataFile file;
-    std::int32_t value = 0;
     char buffer[4];
     EXPECT_FALSE(file.open(directory, "a.bin", LittleEndian, 5));
     EXPECT_FALSE(file.readInt32(value));
@@ -86,8 +86,7 @@ std::string runOutput(const std::vector<std::uint8_t>& bytes) {
     return readFile("run.bin");
 }
 
-TEST(DataFile, PendingRunIsWrittenInRunLengthCode) {
-    TempFolder folder;
+TEST_F(DataFileTest, PendingRunIsWrittenInRunLengthCode) {
     EXPECT_EQ(runOutput({}), "");
     EXPECT_EQ(runOutput(std::vector<std::uint8_t>(63, 0x00)), std::string("\xFF\x00", 2));
     // The 64th byte starts a new run: a count cannot exceed six bits.
@@ -95,10 +94,7 @@ TEST(DataFile, PendingRunIsWrittenInRunLengthCode) {
     EXPECT_EQ(runOutput({0x41, 0x41, 0x42, 0xC0, 0x42}), "\xC2\x41\x42\xC1\xC0\x42");
 }
 
-TEST(DataFile, PendingRunStaysInItsPlaceAndInItsFile) {
-    TempFolder folder;
-    Directory directory;
-    DataFile file;
+TEST_F(DataFileTest, PendingRunStaysInItsPlaceAndInItsFile) {
     ASSERT_TRUE(file.open(directory, "mixed.bin", LittleEndian, BinaryWrite));
     for (std::uint8_t b : {'A', 'A'}) {
         file.queueByte(b);
