@@ -13,7 +13,7 @@ namespace {
 TEST(AllOrNothing, APackageUnlikeItsDigestChangesNothing) {
     const SampleSetup setup("digest");
     const std::string digest = readFile(setup.updateFolder / DigestFileName);
-    setup.writeWrongDigest();
+    writeFile(setup.updateFolder / DigestFileName, digestLine(PackageFileName, Sha256Digest{}));
     ASSERT_TRUE(toProgress().waitState(SourceErrorScreen).key(win::kVkEscape).run(setup));
     setup.expectOldOrNew();
     writeFile(setup.updateFolder / DigestFileName, "not a digest\n");

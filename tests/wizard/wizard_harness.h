@@ -31,9 +31,7 @@ inline std::string recordedVersion() {
     return readInstallValue("Tactico", "Version", value, sizeof value) ? value : "<none>";
 }
 
-inline std::string oldContents(int entry) {
-    return demo::oldContents(entry);
-}
+using demo::oldContents;
 inline std::string newContents(int entry, int language = English) {
     return isReadmeEntry(entry) ? demo::readmeContents(language) : demo::newContents(entry);
 }
@@ -102,11 +100,6 @@ struct SampleSetup {
                     << "entry " << e;
             }
         }
-    }
-    // A digest line beside the package that names other bytes.
-    void writeWrongDigest() const {
-        Sha256Digest digest{};
-        writeFile(updateFolder / DigestFileName, digestLine(PackageFileName, digest));
     }
     // The installation is wholly the old version with the old record, or wholly
     // the new one with the new record; and nothing is left beside it.
