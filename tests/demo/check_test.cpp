@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 
@@ -21,10 +22,8 @@
 namespace {
 
 bool mentions(const demo::CheckResult& result, const std::string& what) {
-    for (const std::string& problem : result.problems)
-        if (problem.find(what) != std::string::npos)
-            return true;
-    return false;
+    return std::ranges::any_of(
+        result.problems, [&](const std::string& p) { return p.find(what) != std::string::npos; });
 }
 
 class CheckTest : public ::testing::Test {

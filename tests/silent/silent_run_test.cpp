@@ -1,5 +1,6 @@
 // Unattended runs, in-process on the headless desktop, as an administrator starts
 // them: the exit code, the log, and the installation afterwards.
+#include <algorithm>
 #include <cstdio>
 
 #include "tests/publisher_key.h"
@@ -55,12 +56,8 @@ RunResult run(const SampleSetup& setup, const std::string& options,
 }
 
 bool logHas(const RunResult& r, const std::string& text) {
-    for (const std::string& line : r.log) {
-        if (line.find(text) != std::string::npos) {
-            return true;
-        }
-    }
-    return false;
+    return std::ranges::any_of(
+        r.log, [&](const std::string& line) { return line.find(text) != std::string::npos; });
 }
 
 std::string joined(const std::vector<std::string>& lines) {
