@@ -18,6 +18,22 @@ builds() {
     need "$exe" "$fixture" "$bin/tactico-demo"
 }
 
+# linux_sample <name>: a fresh 3.69 installation, its record file and the update
+# folder in root ($work/name), for the Linux program in $bin.
+linux_sample() {
+    root=$work/$1
+    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
+    export TACTICO_REGISTRY=$root/registry.reg
+}
+# run <expected exit code> <arguments...>: the Linux program in root's update
+# folder, its output in $root/out and $root/err.
+run() {
+    local want=$1 got=0
+    shift
+    (cd "$root/update" && timeout 60 "$bin/tactico-update" "$@" >"$root/out" 2>"$root/err") || got=$?
+    [[ $got -eq $want ]] || { cat "$root/out" "$root/err" >&2; fail "exit code $got, not $want: $*"; }
+}
+
 # wait_for <seconds> <command...>: polls the command until it succeeds.
 wait_for() {
     local deadline=$((SECONDS + $1))
@@ -157,6 +173,17 @@ expect_screen() {
 # The program polls the button once a frame: hold it across a few frames.
 press() { xdotool mousemove $((ox + scale * $1)) $((oy + scale * $2)) sleep 0.1 mousedown 1; }
 click() { press "$@"; sleep 0.3; xdotool mouseup 1; }
+# clicks_land: English clicked on the language screen, then Next held down on the
+# version screen; each as its headless rendering. Held down, Next alone is redrawn
+# and copied: a rectangle away from the top and bottom edges shows whether rows are
+# taken from the right place.
+clicks_land() {
+    click "$LANGUAGE_X" "$LANGUAGE_Y"
+    expect_screen version
+    press "$NEXT_X" "$NEXT_Y"
+    expect_screen next-pressed
+    xdotool mouseup 1
+}
 # showing <screen>: the program's log ($log) names that screen last.
 showing() { grep -aF "Screen: " "$log" | tail -1 | grep -qF "Screen: $1"; }
 # at_screen <screen> <x> <y>: once the screen is up, a click at x, y.

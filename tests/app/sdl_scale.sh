@@ -13,11 +13,9 @@ scale=2
 work_folder tactico-sdl-scale
 start_xvfb 171 1920x1200
 
-root=$work
-"$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
+linux_sample scaled
 renderings
-(cd "$root/update" && TACTICO_SCALE=$scale TACTICO_REGISTRY="$root/registry.reg" \
-    TACTICO_PLATFORM= exec "$bin/tactico-update") &
+(cd "$root/update" && TACTICO_SCALE=$scale TACTICO_PLATFORM= exec "$bin/tactico-update") &
 program_pid=$!
 
 find_window() { window=$(xdotool search --onlyvisible --pid "$program_pid" | head -n 1) && [[ -n $window ]]; }
@@ -28,9 +26,5 @@ echo "ok: client area $size"
 
 find_client 30
 echo "ok: language screen, each pixel a $scale by $scale block, at $ox,$oy"
-click "$LANGUAGE_X" "$LANGUAGE_Y"
-expect_screen version
-press "$NEXT_X" "$NEXT_Y"
-expect_screen next-pressed
-xdotool mouseup 1
+clicks_land
 echo "ok: clicks at doubled positions pressed English and Next"

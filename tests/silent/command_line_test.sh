@@ -9,27 +9,13 @@ program=$bin/tactico-update
 work_folder tactico-cli
 unset LC_ALL LC_MESSAGES
 
-# sample <name>: a fresh 3.69 installation with its record and update folder.
-sample() {
-    root=$work/$1
-    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
-    export TACTICO_REGISTRY=$root/registry.reg
-}
-# run <expected exit code> <arguments...>: in the update folder, output kept.
-run() {
-    local want=$1 got=0
-    shift
-    (cd "$root/update" && "$program" "$@" >"$root/out" 2>"$root/err") || got=$?
-    [[ $got -eq $want ]] || { cat "$root/out" "$root/err" >&2; fail "exit code $got, not $want: $*"; }
-}
-
 # It may run as root: position-independent, relocations read-only and bound at start.
 dynamic=$(readelf -d "$program")
 [[ $dynamic == *BIND_NOW* && $dynamic == *PIE* ]] && readelf -lW "$program" | grep -q GNU_RELRO ||
     fail "no PIE, full RELRO and immediate binding"
 echo "ok: position-independent, full RELRO, immediate binding"
 
-sample help
+linux_sample help
 run 0 /?
 grep -q "^Usage: tactico-update" "$root/out" && grep -q "^Publisher signatures: not checked" "$root/out" ||
     fail "/? shows no usage, or not that this build checks no signatures"
@@ -43,7 +29,7 @@ cmp -s "$root/registry.reg" "$root/before.reg" || fail "touched"
 echo "ok: /? exit code 0; a bad option or log exit code 4, the usage, nothing touched"
 
 # The readme of the chosen language is moved into the installation.
-sample system-language
+linux_sample system-language
 cp "$root/update/readme_sve.txt" "$root/expected.txt"
 LANG=sv_SE.UTF-8 run 0 --silent "--log=$root/run.log"
 cmp -s "$root/installation/readme.txt" "$root/expected.txt" || fail "not the Swedish readme"
@@ -51,7 +37,7 @@ grep -q 'Version 3.84' "$root/registry.reg" || fail "Version not recorded"
 grep -q "Result: updated; exit code 0" "$root/run.log" || fail "no result in the log"
 echo "ok: LANG chooses the language"
 
-sample pack
+linux_sample pack
 mv "$root/update/update.dat" "$root/before.dat"
 run 0 -pack --silent
 cmp -s "$root/before.dat" "$root/update/update.dat" || fail "packed differently"
@@ -62,7 +48,7 @@ grep -q "Result: packing failed; exit code 5" "$root/out" || fail "no failure re
 echo "ok: -pack --silent exit code 0, the same package; a source missing, exit code 5"
 
 # No display: SDL would fall back to an invisible window and wait for ever.
-sample no-display
+linux_sample no-display
 started=$SECONDS
 got=0
 (cd "$root/update" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$program" \
@@ -74,7 +60,7 @@ grep -q 'Version 3.69' "$root/registry.reg" || fail "the record changed"
 echo "ok: without a display it says so on standard error and ends ($((SECONDS - started)) s)"
 
 # Without a window, each screen is printed as assistive technology gets it.
-sample described
+linux_sample described
 (cd "$root/update" && TACTICO_PLATFORM=headless "$program" >"$root/out" 2>&1) || true
 grep -qx '  push button "Install in English" focused' "$root/out" ||
     { cat "$root/out" >&2; fail "the language screen was not described"; }

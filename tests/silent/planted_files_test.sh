@@ -8,7 +8,6 @@
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 bin=$(realpath "$1")
-program=$bin/tactico-update
 nobody=65534
 as_nobody() { setpriv --reuid=$nobody --regid=$nobody --clear-groups "$@"; }
 if [[ $(id -u) -ne 0 ]] || ! as_nobody true 2>/dev/null; then
@@ -21,9 +20,7 @@ chmod 755 "$work"
 # sample <name>: a fresh 3.69 installation whose folders any account may write,
 # and beside it "outside": a root-only file and a folder of nobody's own.
 sample() {
-    root=$work/$1
-    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
-    export TACTICO_REGISTRY=$root/registry.reg
+    linux_sample "$1"
     install=$root/installation update=$root/update outside=$root/outside
     find "$install" "$update" -type d -exec chmod 777 {} +
     mkdir -p "$outside/theirs"
@@ -36,13 +33,6 @@ outside_state() {
     (cd "$outside" && find . -printf '%p %m %s %l\n' | sort && find . -type f -exec md5sum {} + | sort)
 }
 planted() { before=$(outside_state); }
-# run <expected exit code> <arguments...>: as root, in the update folder.
-run() {
-    local want=$1 got=0
-    shift
-    (cd "$update" && timeout 60 "$program" "$@" >"$root/out" 2>&1) || got=$?
-    [[ $got -eq $want ]] || { cat "$root/out" >&2; fail "exit code $got, not $want: $*"; }
-}
 # unharmed <case>: outside as planted, and a version in the record that is the
 # installation's own or the update's.
 unharmed() {
@@ -50,14 +40,6 @@ unharmed() {
     grep -Eq '^"Version"="Version 3\.(69|84) \(' "$TACTICO_REGISTRY" || fail "$1: the record was forged"
     echo "ok: $1"
 }
-
-sample journal
-as_nobody sh -c "printf 'Tactico update journal 1\nversion\tForged\nreadme\t%s\nentry\t0\t1\t1\nend\n' \
-    '$outside/secret' >'$install/tactico-update.journal'"
-planted
-run 3 --silent
-[[ -e $install/tactico-update.journal ]] || fail "the journal that does not parse was removed"
-unharmed "a forged journal removes nothing and records nothing"
 
 sample fifo
 as_nobody mkfifo "$install/tactico-update.journal"

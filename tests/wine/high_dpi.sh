@@ -35,9 +35,6 @@ left=$((ox - X)) right=$((X + WIDTH - ox - 640 * scale)) bottom=$((Y + HEIGHT - 
     fail "client area is not $((640 * scale))x$((480 * scale)): borders $left, $right, $bottom"
 echo "ok: client area $((640 * scale))x$((480 * scale)) (window ${WIDTH}x${HEIGHT}, border $left)"
 
-click "$LANGUAGE_X" "$LANGUAGE_Y"
-expect_screen version
-press "$NEXT_X" "$NEXT_Y"
-expect_screen next-pressed
+clicks_land
 echo "ok: clicks at positions times $scale pressed English and Next"
 echo "PASS"

@@ -2,8 +2,8 @@
 # Unattended runs of the Windows program under Wine, as an administrator starts
 # them (no display needed):
 #   tests/wine/silent.sh <native build dir> <windows build dir>
-# Each case checks the exit code, the log and what the installation and its
-# record hold afterwards.
+# The user-interface language chooses the update's language, and a missing record
+# ends the run with exit code 1.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
@@ -13,17 +13,6 @@ unset DISPLAY WAYLAND_DISPLAY
 
 echo "== Wine prefix"
 wine_prefix
-
-echo "== an update"
-sample ok
-exits 0 /SILENT /Lang=ENG /deletequickstart
-"$fixture" check "$root" || fail "not updated"
-recorded "$expected" || fail "Version was not recorded"
-logged "Installation record: \"Location\" = \"$(winepath -w "$root/installation")\""
-logged "Result: updated; exit code 0"
-grep -qF "Replaced" "$root/output" || fail "no progress on standard output"
-head -3 "$log" | sed 's/^/   /'
-echo "ok: exit code 0, 47 files replaced, \"$expected\" recorded, progress on standard output"
 
 echo "== languages"
 # Wine takes the user-interface language from the Unix locale, which must exist:
@@ -42,20 +31,11 @@ logged "Language: fra"
 echo "ok: the user-interface language without /lang"
 wineserver -k 2>/dev/null || true
 
-echo "== failures"
+echo "== no record"
 sample missing
 wine reg delete "$record" /f /reg:32 >/dev/null
 exits 1 /silent
 logged "has no \"Version\""
 echo "ok: no record: exit code 1"
-
-sample unwritable
-rm -rf "$root/installation/data"
-echo "not a folder" >"$root/installation/data"
-exits 3 /silent
-failure=$(grep -F "Cannot write" "$log" | head -1)
-[[ $failure == *euro.cfg* ]] || { cat "$log" >&2; fail "the log does not name euro.cfg"; }
-recorded "$installed" || fail "the record changed"
-echo "ok: write failure: exit code 3, logged: ${failure:20}"
 
 echo "PASS"

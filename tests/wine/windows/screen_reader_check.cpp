@@ -1,7 +1,8 @@
 // Reads the wizard's window as a screen reader would, through Active
 // Accessibility from another process: the language screen's buttons, a press of
-// "Install in English", then the version screen. Prints what it read; exit code
-// 0 when everything was found. Run under Wine by tests/wine/screen_reader.sh.
+// "Install in English", then the version screen. Exit code 0 when everything
+// was found; else what it read on standard error. Run under Wine by
+// tests/wine/run.sh.
 #include <windows.h>
 
 #include <oleacc.h>
@@ -56,15 +57,21 @@ long find(const std::vector<Child>& list, long role, const std::string& name) {
     return 0;
 }
 
-void print(const char* heading, const std::vector<Child>& list) {
-    std::printf("%s\n", heading);
-    for (const Child& c : list) {
-        std::printf("  %s: %s\n",
-                    c.role == ROLE_SYSTEM_PUSHBUTTON   ? "push button"
-                    : c.role == ROLE_SYSTEM_STATICTEXT ? "static text"
-                                                       : "other",
-                    c.name.c_str());
+// Waits until the client area has the button, and gives back what it read.
+std::vector<Child> readUntil(IAccessible* client, const std::string& button) {
+    std::vector<Child> list;
+    for (int i = 0; i < 100 && find(list, ROLE_SYSTEM_PUSHBUTTON, button) == 0; ++i, Sleep(100)) {
+        list = children(client);
     }
+    return list;
+}
+
+int failed(const char* what, const std::vector<Child>& list) {
+    std::fprintf(stderr, "%s; read:\n", what);
+    for (const Child& c : list) {
+        std::fprintf(stderr, "  role %ld: %s\n", c.role, c.name.c_str());
+    }
+    return 1;
 }
 
 } // namespace
@@ -88,16 +95,10 @@ int main() {
                      static_cast<unsigned long>(found));
         return 1;
     }
-    std::vector<Child> list;
-    for (int i = 0; i < 100 && find(list, ROLE_SYSTEM_PUSHBUTTON, "Installer p\xC3\xA5 norsk") == 0;
-         ++i, Sleep(100)) {
-        list = children(client);
-    }
-    print("language screen", list);
+    std::vector<Child> list = readUntil(client, "Installer p\xC3\xA5 norsk");
     const long english = find(list, ROLE_SYSTEM_PUSHBUTTON, "Install in English");
     if (english == 0 || find(list, ROLE_SYSTEM_PUSHBUTTON, "Exit") == 0) {
-        std::fprintf(stderr, "the language buttons are not all there\n");
-        return 1;
+        return failed("the language buttons are not all there", list);
     }
     VARIANT id;
     VariantInit(&id);
@@ -107,13 +108,9 @@ int main() {
         std::fprintf(stderr, "pressing \"Install in English\" failed\n");
         return 1;
     }
-    for (int i = 0; i < 100 && find(list, ROLE_SYSTEM_PUSHBUTTON, "Next >") == 0; ++i, Sleep(100)) {
-        list = children(client);
-    }
-    print("version screen", list);
+    list = readUntil(client, "Next >");
     if (find(list, ROLE_SYSTEM_STATICTEXT, "Current installed version:") == 0) {
-        std::fprintf(stderr, "the version screen was not read\n");
-        return 1;
+        return failed("the version screen was not read", list);
     }
     client->Release();
     CoUninitialize();
