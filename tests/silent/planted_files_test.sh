@@ -41,6 +41,14 @@ unharmed() {
     echo "ok: $1"
 }
 
+sample journal
+as_nobody sh -c "printf 'Tactico update journal 1\nversion\tForged\nreadme\t%s\nentry\t0\t1\t1\nend\n' \
+    '$outside/secret' >'$install/tactico-update.journal'"
+planted
+run 3 --silent
+[[ -e $install/tactico-update.journal ]] || fail "the journal that does not parse was removed"
+unharmed "a forged journal removes nothing and records nothing"
+
 sample fifo
 as_nobody mkfifo "$install/tactico-update.journal"
 planted

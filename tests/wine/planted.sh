@@ -11,6 +11,19 @@ unset DISPLAY WAYLAND_DISPLAY
 
 echo "== Wine prefix"
 wine_prefix
+system32=$WINEPREFIX/drive_c/windows/system32
+
+echo "== a forged journal"
+sample journal
+echo important >"$system32/important.dll"
+printf 'Tactico update journal 1\r\nversion\tForged\r\nreadme\tC:\\windows\\system32\\important.dll\r\nentry\t0\t1\t1\r\nend\r\n' \
+    >"$root/installation/tactico-update.journal"
+exits 3 /silent
+[[ -f $system32/important.dll ]] || fail "the journal removed a file outside the installation"
+recorded "$installed" || fail "the record was forged"
+[[ -f $root/installation/tactico-update.journal ]] || fail "the journal was removed"
+logged "is not a journal this program wrote"
+echo "ok: a forged journal removes nothing, records nothing, and stops the update (exit code 3)"
 
 echo "== a linked data folder"
 sample linked

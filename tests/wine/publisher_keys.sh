@@ -4,8 +4,8 @@
 #   tests/wine/publisher_keys.sh <native build dir> <build dir for the keyed program>
 # Makes a throwaway key with openssl (kept in the keyed build folder, so a rerun
 # builds only what changed), configures the windows preset there with it, and runs:
-# a signed update installs; unsigned or with another key's signature, it is refused
-# with exit code 2 and nothing changed.
+# a signed update installs; unsigned, another key's signature and one changed byte
+# of the package are refused with exit code 2 and nothing changed.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <build dir for the keyed program>"
@@ -59,6 +59,9 @@ rm "$update/update.dat.sha256.sig"
 refused "update.dat.sha256.sig is missing" "unsigned"
 sample_signed foreign "$work/other.pem"
 refused "no signature of update.dat.sha256 by a publisher key" "another key"
+sample_signed changed
+change_byte "$update/update.dat" 5000
+refused "update.dat has SHA-256" "one changed byte of update.dat"
 
 exits 0 /silent /help
 grep -qF "$fingerprint" "$root/output" || fail "the usage does not name the key"
