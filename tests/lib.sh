@@ -87,10 +87,33 @@ start_xvfb() {
     fail "no free X display"
 }
 
+# wine_runs_32bit: whether this kernel executes Debian's 32-bit Wine loader (some
+# kernels run no 32-bit programs at all: "Exec format error"). TACTICO_WINE32_LOADER
+# names another loader, a missing one to act out such a kernel.
+wine_runs_32bit() {
+    "${TACTICO_WINE32_LOADER:-/usr/lib/wine/wine}" --version >/dev/null 2>&1
+}
+# Debian's wine, wineboot and winepath all start the 32-bit loader whenever it is
+# installed, whatever WINELOADER says; where it cannot run, a folder at the front of
+# PATH hands them the 64-bit loader instead.
+wine64_only() {
+    wine_runs_32bit && return
+    [[ -n ${TACTICO_WINE64_SHIMS:-} ]] && return
+    export TACTICO_WINE64_SHIMS=$work/wine64-bin WINELOADER=/usr/lib/wine/wine64
+    mkdir -p "$TACTICO_WINE64_SHIMS"
+    local name
+    for name in wine wine-stable; do
+        printf '#!/bin/sh\nexec %s "$@"\n' "$WINELOADER" >"$TACTICO_WINE64_SHIMS/$name"
+        chmod +x "$TACTICO_WINE64_SHIMS/$name"
+    done
+    export PATH=$TACTICO_WINE64_SHIMS:$PATH
+}
+
 # wine_prefix [given]: a Wine prefix in the work folder, made now and ended with the
 # run; with "given", the one already in WINEPREFIX (run.sh's) where there is one.
 # Wine's desktop takes the display of the first program in the prefix.
 wine_prefix() {
+    wine64_only
     [[ ${1:-} == given && -n ${WINEPREFIX:-} ]] && return
     own_prefix=1
     export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
