@@ -7,6 +7,19 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 scripts/setup.sh tests
 
+# The tests' scratch folders on a RAM disk where the machine has one: they kill,
+# fail and rerun hundreds of commits, each of which flushes to the disk, and a
+# flush proves nothing against a kill. Sticky and open to all, as /tmp is, for the
+# tests that act as an ordinary account.
+scratch="" template=""
+remove_scratch() { rm -rf ${scratch:+"$scratch"} ${template:+"$template"}; }
+trap remove_scratch EXIT
+if [[ -z ${TMPDIR:-} && $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs && -w /dev/shm ]]; then
+    scratch=$(mktemp -d /dev/shm/tactico-tests.XXXXXX)
+    chmod 1777 "$scratch"
+    export TMPDIR=$scratch
+fi
+
 echo "== plain build"
 cmake --preset default -DTACTICO_TESTS=ON -DTACTICO_BENCH=ON
 cmake --build --preset default -j"$jobs"
@@ -23,7 +36,8 @@ scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
 echo "== Windows programs (64-bit, 32-bit): resources, under Wine, at 200 and 300 per cent, signing, publisher keys"
 # Some kernels run no 32-bit programs: there the 32-bit program is built and its
 # resources read back, and Wine runs only the 64-bit one, with its 64-bit loader.
-if (. tests/lib.sh && wine_runs_32bit); then
+. tests/lib.sh
+if wine_runs_32bit; then
     wine_presets=(windows windows32)
 else
     wine_presets=(windows)
@@ -35,14 +49,17 @@ for preset in windows windows32; do
     cmake --build --preset "$preset" -j"$jobs"
     tests/release/resources.sh "build-$preset/bin/tactico-update.exe"
 done
+# One Wine prefix made here; every run copies it.
+template=$(mktemp -d "${TMPDIR:-/tmp}/tactico-wine-template.XXXXXX")
+wine_template "$template"
 for preset in "${wine_presets[@]}"; do
     tests/wine/run.sh build "build-$preset"
     tests/wine/high_dpi.sh build "build-$preset"
 done
 tests/wine/high_dpi.sh build build-windows 3
 tests/release/signing.sh build-windows
-# The 64-bit program once more, built with a throwaway publisher key.
-tests/wine/publisher_keys.sh build build-windows-keyed
+# The 64-bit program linked once more, with a throwaway publisher key.
+tests/wine/publisher_keys.sh build build-windows
 
 echo "== benchmarks (short)"
 RUNS=1 bench/engine/run.sh 32

@@ -116,10 +116,41 @@ wine_prefix() {
     wine64_only
     [[ ${1:-} == given && -n ${WINEPREFIX:-} ]] && return
     own_prefix=1
-    export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-    mkdir -p "$WINEPREFIX"
-    wineserver -p 60
-    wineboot -i >/dev/null 2>&1 || fail "wineboot"
+    export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEPREFIX=$work/prefix
+    if [[ -n ${TACTICO_WINE_TEMPLATE:-} ]]; then
+        copy_prefix "$TACTICO_WINE_TEMPLATE" "$WINEPREFIX"
+        wineserver -p 60
+    else
+        mkdir -p "$WINEPREFIX"
+        wineserver -p 60
+        wineboot -i >/dev/null 2>&1 || fail "wineboot"
+    fi
+}
+# wine_template <folder>: a Wine prefix made there once (Wine's first start is
+# slow), for every later wine_prefix of this shell and its children to copy.
+wine_template() {
+    work=$1
+    wine64_only
+    (
+        export WINEPREFIX=$1/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+        wineboot -i >/dev/null 2>&1 && wineserver -w
+    ) || fail "wineboot"
+    export TACTICO_WINE_TEMPLATE=$1/prefix
+}
+# copy_prefix <template> <folder>: a prefix made in moments from one made before
+# (TACTICO_WINE_TEMPLATE, set by scripts/test.sh for its runs). The system's files
+# are shared as hard links, which Wine only reads; the registry and the settings
+# files, which it rewrites in place, and the user's profile are copied.
+copy_prefix() {
+    cp -al "$1" "$2"
+    local file
+    while IFS= read -r -d '' file; do
+        cp --remove-destination "$1/${file#"$2"/}" "$file"
+    done < <(find "$2" -maxdepth 1 -name '*.reg' -print0
+        find "$2/drive_c/windows" -maxdepth 1 -type f -name '*.ini' -print0)
+    rm -rf "$2/drive_c/users"
+    cp -a "$1/drive_c/users" "$2/drive_c/users"
 }
 
 record='HKLM\Software\Brackwater Ltd\Tactico'
@@ -135,7 +166,7 @@ sample() {
     root=$work${1:+/$1}
     update=$root/update
     "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
-    cp "$exe" "$update/"
+    cp "$exe" "$update/tactico-update.exe"
     cp -a "$root/installation" "$root/before"
     wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null
     wine reg add "$record" /v Location /d "$(winepath -w "$root/installation")" /f /reg:32 >/dev/null

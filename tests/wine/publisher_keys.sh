@@ -1,29 +1,28 @@
 #!/usr/bin/env bash
 # The Windows program built with a publisher key, under Wine (BCrypt's verification,
 # no display needed):
-#   tests/wine/publisher_keys.sh <native build dir> <build dir for the keyed program>
-# Makes a throwaway key with openssl (kept in the keyed build folder, so a rerun
-# builds only what changed), configures the windows preset there with it, and runs:
-# a signed update installs; unsigned, another key's signature and one changed byte
-# of the package are refused with exit code 2 and nothing changed.
+#   tests/wine/publisher_keys.sh <native build dir> <windows build dir>
+# Makes a throwaway key with openssl (kept in the Windows build folder, so a rerun
+# links nothing new), links the program once more with it (tactico-update-keyed),
+# and runs: a signed update installs; unsigned, another key's signature and one
+# changed byte of the package are refused with exit code 2 and nothing changed.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
-[[ $# -eq 2 ]] || usage "<native build dir> <build dir for the keyed program>"
-source_dir=$(cd "$(dirname "$0")/../.." && pwd)
-keyed=$(realpath -m "$2")
-mkdir -p "$keyed/test-key"
-key=$keyed/test-key
+[[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
+build=$(realpath "$2")
+key=$build/test-key
+mkdir -p "$key"
 if [[ ! -f $key/public.pem ]]; then
     openssl ecparam -name prime256v1 -genkey -noout -out "$key/private.pem"
     openssl pkey -in "$key/private.pem" -pubout -out "$key/public.pem"
 fi
-echo "== the Windows program with a publisher key ($keyed)"
-(cd "$source_dir" && cmake --preset windows -B "$keyed" -DTACTICO_PUBLISHER_KEYS="$key/public.pem" \
-    -DTACTICO_FONT_DIR="$(realpath "$1")/bin" >"$key/configure.log" 2>&1) ||
+echo "== the Windows program with a publisher key ($build)"
+cmake "$build" -DTACTICO_TEST_PUBLISHER_KEY="$key/public.pem" >"$key/configure.log" 2>&1 ||
     { cat "$key/configure.log" >&2; fail "configure"; }
-nice cmake --build "$keyed" --target tactico-update -j2 >"$key/build.log" 2>&1 ||
+cmake --build "$build" --target tactico-update-keyed -j2 >"$key/build.log" 2>&1 ||
     { tail -30 "$key/build.log" >&2; fail "build"; }
-builds "$1" "$keyed"
+builds "$1" "$build"
+exe=$win/tactico-update-keyed.exe
 work_folder tactico-wine-keys
 unset DISPLAY WAYLAND_DISPLAY
 openssl ecparam -name prime256v1 -genkey -noout -out "$work/other.pem"
