@@ -114,6 +114,11 @@ bool linkedFolder(const char* installPath) {
     return false;
 }
 
+bool recordSays(const std::string& version) {
+    char recorded[200] = "";
+    return readInstallValue(RecordKey, "Version", recorded, sizeof recorded) && version == recorded;
+}
+
 struct Paths {
     std::string target, staged, aside;
 };
@@ -146,6 +151,13 @@ class Commit {
             return undo();
         }
         if (!writeInstallValue(RecordKey, "Version", versionText.c_str())) {
+            // Written but not flushed, the record may yet turn old again: the old
+            // files and the journal stay for the next start, which can then still
+            // go either way.
+            if (recordSays(versionText)) {
+                runLog("The update is in place; the next start finishes its clean-up");
+                return CommitOutcome::Committed;
+            }
             runLog("Cannot write \"Version\" into the installation record: %s",
                    systemErrorText().c_str());
             return undo();
@@ -398,12 +410,8 @@ RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) 
             return RecoveryOutcome::Left;
         }
         runLog("Found an interrupted update in %s", installPath);
-        char recorded[200] = "";
-        const bool recordSaysIt =
-            readInstallValue(RecordKey, "Version", recorded, sizeof recorded) &&
-            std::string(recorded) == versionText;
         Commit commit(installPath, *journal, versionText);
-        switch (recordSaysIt ? commit.complete() : commit.finish()) {
+        switch (recordSays(versionText) ? commit.complete() : commit.finish()) {
         case CommitOutcome::Committed:
             runLog("Completed the interrupted update");
             outcome = RecoveryOutcome::Completed;
