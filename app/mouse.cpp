@@ -98,8 +98,9 @@ void MOUSE::getLeftButton(std::uint8_t& isDown) const {
     isDown = input::leftButton;
 }
 
+// The left button is left alone: a repaint while it is held would otherwise read
+// as its release, completing a click the user never finished.
 void MOUSE::clearButtons() {
-    input::leftButton = 0;
     input::rightButton = 0;
 }
 

@@ -101,6 +101,8 @@ struct PlatformOps {
     // key the caller may not read.
     bool (*readRegistryString)(const char* keyPath, const char* valueName, char* buffer,
                                std::uint32_t bufferSize);
+    // False when the value is not written, or is written but not yet sure to
+    // survive a power cut; a caller that must tell the two apart reads it back.
     bool (*writeRegistryString)(const char* keyPath, const char* valueName, const char* text);
 
     // Whether the key was down when the message being handled was sent

@@ -72,18 +72,28 @@ std::string journalPath(const char* installPath) {
     return std::string(installPath) + PathSeparator + JournalFileName;
 }
 
-// The folders whose entries the update creates, renames and removes.
+std::string folderOf(const char* installPath, int index) {
+    const std::string target = entryTargetPath(installPath, index);
+    return target.substr(0, target.find_last_of(PathSeparator));
+}
+
+// The folders any entry of an update may be created, renamed or removed in.
 std::set<std::string> updateFolders(const char* installPath) {
     std::set<std::string> folders{installPath};
     for (int e = 0; e < UpdateFileCount; ++e) {
-        const std::string target = entryTargetPath(installPath, e);
-        folders.insert(target.substr(0, target.find_last_of(PathSeparator)));
+        folders.insert(folderOf(installPath, e));
     }
     return folders;
 }
 
-bool syncFolders(const char* installPath) {
-    for (const std::string& folder : updateFolders(installPath)) {
+// Only the folders of this update's entries: one that holds none of them (a
+// pictures folder the installation lacks, pics.cfg left out) has no name to flush.
+bool syncFolders(const char* installPath, const Journal& journal) {
+    std::set<std::string> folders{installPath};
+    for (const JournalEntry& entry : journal.entries) {
+        folders.insert(folderOf(installPath, entry.index));
+    }
+    for (const std::string& folder : folders) {
         if (!syncFolder(folder.c_str())) {
             runLog("Cannot flush the folder %s: %s", folder.c_str(), systemErrorText().c_str());
             return false;
@@ -102,6 +112,11 @@ bool linkedFolder(const char* installPath) {
         }
     }
     return false;
+}
+
+bool recordSays(const std::string& version) {
+    char recorded[200] = "";
+    return readInstallValue(RecordKey, "Version", recorded, sizeof recorded) && version == recorded;
 }
 
 struct Paths {
@@ -132,10 +147,17 @@ class Commit {
         if (!stagedComplete() || !rollForward()) {
             return undo();
         }
-        if (!syncFolders(installPath)) {
+        if (!syncFolders(installPath, journal)) {
             return undo();
         }
         if (!writeInstallValue(RecordKey, "Version", versionText.c_str())) {
+            // Written but not flushed, the record may yet turn old again: the old
+            // files and the journal stay for the next start, which can then still
+            // go either way.
+            if (recordSays(versionText)) {
+                runLog("The update is in place; the next start finishes its clean-up");
+                return CommitOutcome::Committed;
+            }
             runLog("Cannot write \"Version\" into the installation record: %s",
                    systemErrorText().c_str());
             return undo();
@@ -154,7 +176,7 @@ class Commit {
             runLog("The record names the new version; the next start completes the update");
             return CommitOutcome::Stuck;
         }
-        if (!syncFolders(installPath)) {
+        if (!syncFolders(installPath, journal)) {
             return CommitOutcome::Stuck;
         }
         return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
@@ -262,7 +284,8 @@ class Commit {
         }
         // Unflushed, the old names may come back after a power cut with the journal
         // gone; the journal stays until they are on the disk.
-        if (!syncFolders(installPath) || !removed(journalPath(installPath)) || !operations.done()) {
+        if (!syncFolders(installPath, journal) || !removed(journalPath(installPath)) ||
+            !operations.done()) {
             return CommitOutcome::Stuck;
         }
         syncFolder(installPath);
@@ -285,7 +308,7 @@ class Commit {
         }
         // Past the record nothing is undone: an unflushed rename only keeps the
         // journal, and the next start flushes again before it removes it.
-        if (!syncFolders(installPath)) {
+        if (!syncFolders(installPath, journal)) {
             runLog("The update is in place; the next start finishes its clean-up");
             return true;
         }
@@ -358,7 +381,7 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         runLog("Cannot flush the staged files: %s", systemErrorText().c_str());
         return CommitOutcome::NothingChanged;
     }
-    if (!syncFolders(update.installPath)) {
+    if (!syncFolders(update.installPath, journal)) {
         return CommitOutcome::NothingChanged;
     }
 
@@ -387,12 +410,8 @@ RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) 
             return RecoveryOutcome::Left;
         }
         runLog("Found an interrupted update in %s", installPath);
-        char recorded[200] = "";
-        const bool recordSaysIt =
-            readInstallValue(RecordKey, "Version", recorded, sizeof recorded) &&
-            std::string(recorded) == versionText;
         Commit commit(installPath, *journal, versionText);
-        switch (recordSaysIt ? commit.complete() : commit.finish()) {
+        switch (recordSays(versionText) ? commit.complete() : commit.finish()) {
         case CommitOutcome::Committed:
             runLog("Completed the interrupted update");
             outcome = RecoveryOutcome::Completed;

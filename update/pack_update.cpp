@@ -26,7 +26,9 @@ bool measure(const char* name, std::uint32_t& count) {
     const bool ended = seekFile(file, 0, SEEK_END);
     const std::int64_t length = ended ? tellFile(file) : -1;
     std::fclose(file);
-    if (length < 0 || length > std::numeric_limits<std::uint32_t>::max()) {
+    // An empty source is taken for one not yet written out: packing stops rather
+    // than ship an empty file in its place.
+    if (length <= 0 || length > std::numeric_limits<std::uint32_t>::max()) {
         return false;
     }
     count = static_cast<std::uint32_t>(length);

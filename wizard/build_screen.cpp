@@ -261,18 +261,9 @@ void UpdateWizard::buildScreen() {
     bool drawButtons = true;
     switch (state) {
     case LanguageScreen:
-        // A repaint keeps the language buttons but not a press begun on one: the
-        // paint clears the mouse button the press was read from, so the release
-        // that follows must find nothing to complete.
+        // Rebuilding would drop a press the user has begun on a language button.
         if (stateChanged) {
             drawButtons = !builder.languageButtons();
-        } else {
-            for (Button* button : buttons) {
-                if (button != nullptr) {
-                    button->pressed = 0;
-                    button->lastButtonDown = 0;
-                }
-            }
         }
         break;
     case ProgressScreen:

@@ -42,6 +42,11 @@ Button* UpdateWizard::makeButton(std::int16_t x, std::int16_t y, std::int16_t wi
     button->argument = argument;
     button->action = action;
     button->colour = colour;
+    // A press already under way when the button appears began on another screen
+    // (or on this one before a repaint rebuilt it): its release is no click here.
+    if (mouse != nullptr) {
+        mouse->getLeftButton(button->lastButtonDown);
+    }
     return button;
 }
 

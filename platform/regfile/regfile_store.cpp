@@ -67,16 +67,19 @@ std::string folderOf(const std::string& path) {
     return folder.empty() ? "." : folder;
 }
 
-// The record is written by then: a failure is only reported.
-void syncFolderOf(const std::string& path) {
+bool syncFolderOf(const std::string& path) {
     const std::string folder = folderOf(path);
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0 || ::fsync(fd) != 0) {
-        runLog("Cannot flush the folder %s: %s", folder.c_str(), std::strerror(errno));
+    const bool ok = fd >= 0 && ::fsync(fd) == 0;
+    if (!ok) {
+        const int error = errno;
+        runLog("Cannot flush the folder %s: %s", folder.c_str(), std::strerror(error));
+        errno = error;
     }
     if (fd >= 0) {
         ::close(fd);
     }
+    return ok;
 }
 
 // "<record>.tmp-<pid>-<n>": the name replaceFile writes beside the record. Gives
@@ -121,8 +124,9 @@ bool replaceFile(const std::string& path, const std::string& bytes, const struct
         errno = error;
         return false;
     }
-    syncFolderOf(path);
-    return true;
+    // The new record is in place but, until its folder is flushed, a power cut
+    // may bring the old one back: the caller must not build on it yet.
+    return syncFolderOf(path);
 }
 
 // The file the record lives in; a link is followed so that it stays a link.

@@ -19,6 +19,7 @@ bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
 
 // Creates the key if needed and sets the string value, keeping every other key and
 // value. The file is replaced in one step; one it cannot parse is left as it is.
+// False also when the new file is in place but its folder could not be flushed.
 bool regFileWrite(const char* keyPath, const char* valueName, const char* text);
 
 // Removes the temporaries that runs killed while writing the record left beside

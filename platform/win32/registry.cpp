@@ -11,8 +11,6 @@ namespace {
 // a 64-bit tool would be). On 32-bit Windows both flags are ignored.
 constexpr REGSAM Views[] = {KEY_WOW64_32KEY, KEY_WOW64_64KEY};
 
-// Only the access the call needs: a record that may be read but not changed must
-// still be found, so that its write fails where the update can undo itself.
 bool openRecord(const char* keyPath, REGSAM access, HKEY* key) {
     for (REGSAM view : Views) {
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, keyPath, 0, access | view, key) == ERROR_SUCCESS) {
@@ -30,7 +28,10 @@ bool readRegistryString(const char* keyPath, const char* valueName, char* buffer
         return false;
     }
     HKEY key;
-    if (!openRecord(keyPath, KEY_QUERY_VALUE, &key)) {
+    // A record this account may read but not change counts as not found: found,
+    // it would lead to the version screen and a whole staged update before the
+    // write of the new version fails. Write access is all it needs beyond reading.
+    if (!openRecord(keyPath, KEY_QUERY_VALUE | KEY_SET_VALUE, &key)) {
         return false;
     }
     DWORD type = REG_SZ;

@@ -15,7 +15,7 @@
 namespace {
 
 std::size_t sizeOfEntry(int index) {
-    static const std::size_t sizes[] = {0, 1, 65535, 65536, 65537, 3 * 1048576 + 7, 1048576, 2};
+    static const std::size_t sizes[] = {3, 1, 65535, 65536, 65537, 3 * 1048576 + 7, 1048576, 2};
     return index < 8 ? sizes[index] : 100 + 37 * static_cast<std::size_t>(index);
 }
 
@@ -103,15 +103,30 @@ TEST_F(Package, RoundTripReproducesEverySourceAndTheReadmeShiftsNothing) {
     EXPECT_TRUE(package == table + bodies);
     for (int i = 0; i < UpdateFileCount; ++i) {
         if (!isReadmeEntry(i)) {
-            expectExtracted(i); // entry 0 replaces a longer old file with nothing
+            expectExtracted(i); // entry 0 replaces a longer old file
         }
     }
 
-    // A pack that fails on a missing source leaves the earlier package as it was.
+    // An empty source fails the pack as a missing one does, and neither touches
+    // the earlier package.
+    writeFile(UpdateFileList[30].name, "");
+    EXPECT_FALSE(packUpdate());
     fs::remove(UpdateFileList[30].name);
     EXPECT_FALSE(packUpdate());
     EXPECT_TRUE(readFile(PackageFileName) == package);
     EXPECT_TRUE(noTemporaryLeft());
+
+    // A package made elsewhere may still give an entry 0 bytes: it stages and
+    // extracts as an empty file.
+    std::string empty = package;
+    empty.replace(0, 4, littleEndian(0)).erase(PackageTableBytes, sizeOfEntry(0));
+    writeFile(PackageFileName, empty);
+    fs::remove(DigestFileName);
+    EXPECT_TRUE(sourcesSound());
+    bool packageBad = true;
+    EXPECT_TRUE(extractEntry(0, target(0).c_str(), packageBad));
+    EXPECT_EQ(readFile(target(0)), "");
+    expectExtracted(1);
 }
 
 TEST_F(Package, FaultsBlameTheRightSideAndLeaveTheOldTarget) {
@@ -129,10 +144,10 @@ TEST_F(Package, FaultsBlameTheRightSideAndLeaveTheOldTarget) {
     expectFault(4, true, target(4));
     expectExtracted(2);
 
-    // Cut inside the 3 MiB entry 5 (which starts 3 * 65536 + 1 bytes into the bodies),
+    // Cut inside the 3 MiB entry 5 (which starts 3 * 65536 + 4 bytes into the bodies),
     // past its first copy chunk: only what lies beyond the cut fails.
     writeFile(PackageFileName,
-              package.substr(0, PackageTableBytes + 3 * 65536 + 1 + 2 * 1048576 + 3));
+              package.substr(0, PackageTableBytes + 3 * 65536 + 4 + 2 * 1048576 + 3));
     expectFault(5, true, target(5));
     expectFault(46, true, target(46));
     for (int i = 0; i < 5; ++i) {

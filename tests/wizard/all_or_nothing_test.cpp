@@ -1,14 +1,84 @@
 // Whatever fails, the installation is wholly old with the old record, or wholly
 // new with the new one.
 #include <sys/mount.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
 
+#include <cerrno>
 #include <cstring>
 #include <optional>
 
+#include "update/commit.h"
+#include "update/journal.h"
 #include "update/run_log.h"
 #include "wizard_harness.h"
 
 namespace {
+
+bool flushFails = false;
+struct stat failingFolder {};
+
+// While it lives, every flush of folder fails as a failing disk's would.
+class FailingFlush {
+  public:
+    explicit FailingFlush(const fs::path& folder) {
+        flushFails = ::stat(folder.c_str(), &failingFolder) == 0;
+    }
+    ~FailingFlush() { flushFails = false; }
+};
+
+} // namespace
+
+// The program's flushes, of folders as of files, come here rather than to the C
+// library's fsync.
+extern "C" int fsync(int fd) {
+    struct stat info {};
+    if (flushFails && ::fstat(fd, &info) == 0 && info.st_dev == failingFolder.st_dev &&
+        info.st_ino == failingFolder.st_ino) {
+        errno = EIO;
+        return -1;
+    }
+    return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+namespace {
+
+std::string logged(const SampleSetup& setup) {
+    closeRunLog();
+    return readFile(setup.root / "run.log");
+}
+
+// The new record written but not flushed: a power cut may yet bring the old one
+// back, so the old files and the journal stay for the next start, which then
+// completes the update under either record.
+TEST(AllOrNothing, ARecordNotFlushedKeepsTheOldFilesForTheNextStart) {
+    for (const bool powerCut : {false, true}) {
+        SCOPED_TRACE(powerCut);
+        const SampleSetup setup("recordflush");
+        ASSERT_TRUE(openRunLog((setup.root / "run.log").c_str()));
+        {
+            const FailingFlush failing(setup.root);
+            ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup));
+        }
+        EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+        setup.expectFiles(setup.game, 0, UpdateFileCount);
+        EXPECT_TRUE(fs::exists(setup.game / JournalFileName));
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            EXPECT_EQ(readFile(asidePathFor(setup.target(e).string())), oldContents(e)) << e;
+        }
+        const std::string log = logged(setup);
+        EXPECT_NE(log.find("Input/output error\n"), std::string::npos) << log;
+        EXPECT_NE(log.find("the next start finishes its clean-up"), std::string::npos) << log;
+
+        if (powerCut) {
+            setup.writeRecord(OldVersion, setup.game.c_str());
+        }
+        ASSERT_TRUE(startAgain(setup));
+        EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+        setup.expectOldOrNew();
+        EXPECT_FALSE(fs::exists(setup.game / JournalFileName));
+    }
+}
 
 TEST(AllOrNothing, APackageUnlikeItsDigestChangesNothing) {
     const SampleSetup setup("digest");

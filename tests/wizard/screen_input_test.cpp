@@ -1,5 +1,6 @@
 // Clicks and the buttons' look, on the live language and version screens.
 #include <cstring>
+#include <vector>
 
 #include "wizard_harness.h"
 
@@ -11,17 +12,60 @@ Colour555 nextTopEdge(const UpdateWizard& w) {
     return pixelRow(w.buttons[Next]->y)[w.buttons[Next]->x + 3];
 }
 
+std::vector<std::uint8_t> frameBuffer() {
+    return {screen.buffer, screen.buffer + screen.pitch * screen.height};
+}
+
+// The language screen keeps its buttons through a repaint, and so a press held
+// across one: sunken as before, nothing chosen until the release, and then only
+// a release inside the button chooses.
+TEST(ScreenInput, ALanguagePressHeldThroughARepaintWaitsForItsRelease) {
+    const SampleSetup setup("held");
+    const std::uint32_t down = win::kWmLButtonDown, up = win::kWmLButtonUp, paint = win::kWmPaint;
+    for (const bool releasedInside : {true, false}) {
+        SCOPED_TRACE(releasedInside);
+        std::vector<std::uint8_t> pressed;
+        Script s;
+        s.waitState(LanguageScreen).mouse(1, 1, 1, {down}).check([&](UpdateWizard& w) {
+            EXPECT_TRUE(w.buttons[1]->pressed);
+            pressed = frameBuffer();
+        });
+        s.mouse(1, 1, 1, {paint}).frames(2).check([&](UpdateWizard& w) {
+            EXPECT_EQ(w.state, LanguageScreen);
+            EXPECT_TRUE(frameBuffer() == pressed);
+        });
+        s.mouse(1, releasedInside ? 1 : -2, 1, {up}).frames(2).check([&](UpdateWizard& w) {
+            EXPECT_EQ(w.state, releasedInside ? VersionScreen : LanguageScreen);
+            EXPECT_TRUE(releasedInside || !w.buttons[1]->pressed);
+        });
+        ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
+    }
+    // A press begun on the version screen and released on the language screen
+    // that Back brought up is no click there.
+    LParam onEnglish = 0;
+    Script s;
+    s.waitState(LanguageScreen).check([&](UpdateWizard& w) {
+        const Button& b = *w.buttons[1];
+        onEnglish = win::makeLParam(b.x + b.width / 2, b.y + b.height / 2);
+    });
+    s.clickSlot(1).waitState(VersionScreen).then([&](UpdateWizard&) {
+        headless::post(win::kWmMouseMove, 0, onEnglish);
+        headless::post(down, 1, onEnglish);
+        return true;
+    });
+    s.post(win::kWmPressSlot, 3).waitState(LanguageScreen).then([&](UpdateWizard&) {
+        headless::post(up, 0, onEnglish);
+        return true;
+    });
+    s.frames(2).check([](UpdateWizard& w) { EXPECT_EQ(w.state, LanguageScreen); });
+    ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
+}
+
 TEST(ScreenInput, ClickIsAPressAndReleaseStrictlyInside) {
     const SampleSetup setup("click");
     const std::uint32_t down = win::kWmLButtonDown, up = win::kWmLButtonUp, paint = win::kWmPaint;
     Script s;
-    // The language screen keeps its buttons through a repaint, but not the press:
-    // a release after it is no click, held meanwhile or let go off the button.
-    s.waitState(LanguageScreen);
-    s.mouse(1, 1, 1, {down}).mouse(1, 1, 1, {paint}).frames(1).mouse(1, 1, 1, {up});
-    s.mouse(1, 1, 1, {down}).mouse(1, 1, 1, {paint}).mouse(1, -2, 1, {up});
-    s.frames(2).check([](UpdateWizard& w) { EXPECT_EQ(w.state, LanguageScreen); });
-    s.clickSlot(1).waitState(VersionScreen);
+    s.waitState(LanguageScreen).clickSlot(1).waitState(VersionScreen);
     const auto notClicked = [&s] {
         s.frames(2).check([](UpdateWizard& w) {
             EXPECT_EQ(w.state, VersionScreen);
@@ -42,8 +86,8 @@ TEST(ScreenInput, ClickIsAPressAndReleaseStrictlyInside) {
     s.mouse(Next, 2, 1, {up});
     notClicked();
     s.check([](UpdateWizard& w) { EXPECT_EQ(nextTopEdge(w), 0x7FFF); });
-    // A repaint between press and release drops the press, whether or not the
-    // press was seen by a frame.
+    // The version screen's repaint makes new buttons: the press held through it
+    // is no longer theirs, whether or not a frame saw it.
     s.mouse(Next, 1, 1, {down, paint}).mouse(Next, 1, 1, {up});
     notClicked();
     s.mouse(Next, 1, 1, {down}).mouse(Next, 1, 1, {paint, up});

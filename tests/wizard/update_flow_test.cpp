@@ -59,13 +59,31 @@ TEST_F(UpdateFlow, BrokenSourceStopsAndKeepsTheOldFiles) {
     }
 }
 
-// Also: an unwritable pics.cfg before it is skipped, and quick-start games in
-// the new folder are offered for deletion.
-TEST_F(UpdateFlow, WriteFailureResumesInATypedFolder) {
-    for (int entry : {PicsCfg, CityDat}) {
-        fs::remove(setup.target(entry));
-        fs::create_directory(setup.target(entry));
+// pics.cfg is the one file an update may leave out: one that cannot be written
+// keeps its old contents, and an installation without a pictures folder is
+// updated without one.
+TEST_F(UpdateFlow, APicsCfgThatCannotBeWrittenIsLeftOut) {
+    // A folder at its staged name: the staged file cannot be put in place.
+    fs::create_directories(setup.target(PicsCfg).string() + ".new-update/in the way");
+    ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup));
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        EXPECT_EQ(readFile(setup.target(e)), e == PicsCfg ? oldContents(e) : newContents(e))
+            << "entry " << e;
     }
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+
+    const SampleSetup bare("nopictures");
+    const fs::path pictures = bare.target(PicsCfg).parent_path();
+    fs::remove_all(pictures);
+    ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(bare));
+    EXPECT_FALSE(fs::exists(pictures));
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+}
+
+// Also: quick-start games in the new folder are offered for deletion.
+TEST_F(UpdateFlow, WriteFailureResumesInATypedFolder) {
+    fs::remove(setup.target(CityDat));
+    fs::create_directory(setup.target(CityDat));
     const fs::path other = setup.root / "other";
     setup.writeOldInstallation(other);
     writeFile(other / "qstart" / "a.qst", "a");
