@@ -30,7 +30,10 @@ int runProgram(const std::vector<std::string>& arguments) {
     }
     std::string commandLine;
     for (const std::string& argument : arguments) {
-        commandLine += (commandLine.empty() ? "" : " ") + quoted(argument);
+        if (!commandLine.empty()) {
+            commandLine += ' ';
+        }
+        commandLine += quoted(argument);
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
