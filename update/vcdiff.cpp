@@ -28,7 +28,6 @@ enum : std::uint8_t {
 
 constexpr int NearSlots = 4;
 constexpr int SameSlots = 3 * 256;
-constexpr std::uint8_t LastMode = 2 + NearSlots + 3 - 1;
 
 struct Half {
     std::uint8_t type;
