@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/language_codes.h"
+#include "update/patch_file.h"
 #include "update/publisher_keys.h"
 
 namespace {
@@ -123,6 +124,33 @@ std::string apply(RunOptions& options, const OptionWord& option) {
         options.installFolder = folder;
         return {};
     }
+    if (name == "base") {
+        if (std::string missing = requireValue(); !missing.empty()) {
+            return missing;
+        }
+        options.basePackage = option.value;
+        return {};
+    }
+    if (name == "baseversion") {
+        options.baseVersions.clear();
+        std::size_t at = 0;
+        while (at <= option.value.size()) {
+            const std::size_t comma = std::min(option.value.find(',', at), option.value.size());
+            const std::string version = option.value.substr(at, comma - at);
+            if (!isPatchVersion(version)) {
+                return option.name + ": \"" + version + "\" is no version number like 3.69";
+            }
+            if (std::find(options.baseVersions.begin(), options.baseVersions.end(), version) ==
+                options.baseVersions.end()) {
+                options.baseVersions.push_back(version);
+            }
+            at = comma + 1;
+        }
+        if (options.baseVersions.size() > PatchMaxVersions) {
+            return option.name + ": at most " + std::to_string(PatchMaxVersions) + " versions";
+        }
+        return {};
+    }
     if (name == "log") {
         if (std::string missing = requireValue(); !missing.empty()) {
             return missing;
@@ -158,6 +186,13 @@ RunOptions parseCommandLine(const char* text) {
             options.error = refused;
         }
     }
+    const bool base = !options.basePackage.empty();
+    if (options.error.empty() && base != !options.baseVersions.empty()) {
+        options.error = "/base and /baseversion go together";
+    }
+    if (options.error.empty() && base && !options.pack) {
+        options.error = "/base and /baseversion are options of -pack";
+    }
     return options;
 }
 
@@ -165,7 +200,8 @@ namespace {
 
 const char* usageHead() {
     return "Usage: tactico-update [options]\n"
-           "       tactico-update -pack [/silent] [/log=FILE]\n"
+           "       tactico-update -pack [/base=FILE /baseversion=VERSION[,...]] [/silent]\n"
+           "                            [/log=FILE]\n"
            "\n"
            "Without options the update wizard opens in its window. Options are written\n"
            "/name or --name (with =value where one is needed), in any case:\n"
@@ -178,6 +214,9 @@ const char* usageHead() {
            "  /deletequickstart  delete the old quick-start games (default: keep them)\n"
            "  /help, /?          this text\n"
            "  -pack              build update.dat from the files in the current folder\n"
+           "  /base=FILE         with -pack: also build update.patch against FILE, the\n"
+           "                     update.dat of the version being patched (needs xdelta3)\n"
+           "  /baseversion=LIST  with /base: the versions it fits, as in 3.69,3.70\n"
            "\n"
            "Exit codes of /silent and of -pack /silent:\n"
            "  0  updated (or packed)\n"

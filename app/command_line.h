@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 struct RunOptions {
     bool silent = false;
@@ -12,7 +13,10 @@ struct RunOptions {
     int language = -1;         // a Language, or -1 when not given
     std::string installFolder; // empty: the installation record's "Location"
     std::string logPath;       // empty: no log
-    std::string error;         // why the command line is refused; empty when it is not
+    // -pack /base=FILE /baseversion=3.69[,...]: also a patch against that package.
+    std::string basePackage;
+    std::vector<std::string> baseVersions;
+    std::string error; // why the command line is refused; empty when it is not
 };
 
 // Words that are no option are ignored, except that any word holding "-pack"

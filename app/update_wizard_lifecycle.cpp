@@ -80,7 +80,8 @@ UpdateWizard::UpdateWizard() : BWIO() {
     keyboard = nullptr;
 
     if (run_context::options.pack) {
-        const bool packed = packUpdate();
+        const bool packed =
+            packUpdate({run_context::options.basePackage, run_context::options.baseVersions});
         run_context::packResult = packed ? PackResult::Packed : PackResult::Failed;
         showStartupMessage("Setup",
                            packed ? "Packed files successfully !" : "Unable to pack files");

@@ -13,15 +13,17 @@ set -euo pipefail
 # The one place the packages are listed. The demo: a compiler and CMake, the
 # libraries the program and its tools link, and the fonts the .fnt files are made from.
 demo_packages=(
-    cmake make g++ libfreetype-dev libpng-dev libsdl2-dev libssl-dev fonts-liberation
+    cmake make g++ libfreetype-dev libpng-dev libsdl2-dev libssl-dev zlib1g-dev fonts-liberation
 )
 # The tests need the demo's packages and these: GoogleTest and Google Benchmark,
 # clang for the fuzzers, the X tools of the real-window runs, mingw-w64 and Wine
-# for the Windows program.
+# for the Windows program with zlib for it, and xdelta3, which makes the deltas of a
+# patch update.
 test_packages=(
     clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-apps x11-utils imagemagick osslsigncode openssl
-    g++-mingw-w64-x86-64 g++-mingw-w64-i686 wine wine64 wine32:i386 locales
+    g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev wine wine64 wine32:i386 locales
+    xdelta3
 )
 
 usage() {

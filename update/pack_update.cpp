@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <limits>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -15,6 +16,7 @@
 #include "update/digest.h"
 #include "update/file_list.h"
 #include "update/file_ops.h"
+#include "update/patch_file.h"
 
 namespace {
 
@@ -86,9 +88,14 @@ bool isReadmeName(const std::string& name) {
     return lower.size() > 11 && lower.starts_with("readme_") && lower.ends_with(".txt");
 }
 
-// The package's line, then one for each readme beside it: what an update installs.
-bool writeDigestFile(const char* path, const Sha256Digest& digest) {
+// The package's line (and the patch's), then one for each readme beside it: what an
+// update installs.
+bool writeDigestFile(const char* path, const Sha256Digest& digest,
+                     const std::optional<Sha256Digest>& patchDigest) {
     std::string text = digestLine(PackageFileName, digest);
+    if (patchDigest) {
+        text += digestLine(PatchFileName, *patchDigest);
+    }
     std::error_code error;
     std::vector<std::string> readmes;
     for (const auto& entry : std::filesystem::directory_iterator(".", error)) {
@@ -116,7 +123,7 @@ bool writeDigestFile(const char* path, const Sha256Digest& digest) {
 
 } // namespace
 
-bool packUpdate() {
+bool packUpdate(const PatchPackOptions& patch) {
     std::uint32_t counts[UpdateFileCount] = {};
     for (int i = 0; i < UpdateFileCount; ++i) {
         if (!isReadmeEntry(i) && !measure(UpdateFileList[i].name, counts[i])) {
@@ -133,21 +140,36 @@ bool packUpdate() {
     Sha256Digest digest{};
     const bool written = writePackage(package, counts, digest);
     const bool closed = std::fclose(package) == 0;
-    if (!written || !closed || !writeDigestFile(temporaryDigest.c_str(), digest)) {
+    const std::string temporaryPatch = temporaryPathFor(PatchFileName);
+    const bool withPatch = !patch.basePackage.empty();
+    std::optional<Sha256Digest> patchDigest;
+    bool patched = true;
+    if (written && closed && withPatch) {
+        patched = packPatch(patch, temporaryPatch.c_str());
+        patchDigest = patched ? digestOfFile(temporaryPatch.c_str()) : std::nullopt;
+        patched = patched && patchDigest.has_value();
+    }
+    if (!written || !closed || !patched ||
+        !writeDigestFile(temporaryDigest.c_str(), digest, patchDigest)) {
         removeQuietly(temporary.c_str());
         removeQuietly(temporaryDigest.c_str());
+        removeQuietly(temporaryPatch.c_str());
         return false;
     }
 
     // The old digest and its signature go first: a package without a digest file is
     // still used where no signature is asked for, a package beside the digest of
     // another is refused. The publisher signs the new digest file after packing.
+    // A patch of an earlier packing would not be listed: it goes too.
     removeQuietly(SignatureFileName);
     removeQuietly(DigestFileName);
+    removeQuietly(PatchFileName);
     if (!replaceWith(temporary.c_str(), PackageFileName) ||
+        (withPatch && !replaceWith(temporaryPatch.c_str(), PatchFileName)) ||
         !replaceWith(temporaryDigest.c_str(), DigestFileName)) {
         removeQuietly(temporary.c_str());
         removeQuietly(temporaryDigest.c_str());
+        removeQuietly(temporaryPatch.c_str());
         return false;
     }
     return true;

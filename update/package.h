@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "update/pack_patch.h"
+
 inline constexpr const char* PackageFileName = "update.dat";
 inline constexpr int PackageTableBytes = 188;
 
@@ -11,8 +13,9 @@ inline constexpr int PackageTableBytes = 188;
 std::uint32_t packageTableCount(const unsigned char* table, int index);
 
 // Builds "update.dat" in the current folder from the bare-named sources there, and
-// "update.dat.sha256" beside it.
-bool packUpdate();
+// "update.dat.sha256" beside it; with a base package, "update.patch" too, which the
+// digest file then lists.
+bool packUpdate(const PatchPackOptions& patch = {});
 
 // Writes entry index of "update.dat" in the current folder to targetPath, through a
 // temporary file renamed into place; the caller flushes it when it must be durable.

@@ -5,7 +5,11 @@
 // engine_bench update <folder> <dest>   the wizard's update session of dest from
 //                                       folder: its checks, 47 staged entries, the
 //                                       commit with its record (TACTICO_REGISTRY)
-// pack, extract and update print "<seconds> <peak RSS KiB>".
+// engine_bench tables <folder> <MiB>    folder/base and folder/new: 30 tables of
+//                                       fixed-size records, 3-10 % of the records
+//                                       changed and 1 % appended from one to the other
+// engine_bench decode <base> <delta> <out>  the patch decoder alone, hashing as it writes
+// pack, extract, update and decode print "<seconds> <peak RSS KiB>".
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -17,11 +21,14 @@
 
 #include "platform/platform.h"
 #include "platform/regfile/regfile_store.h"
+#include "platform/sha256.h"
 #include "update/file_list.h"
 #include "update/package.h"
 #include "update/paths.h"
 #include "update/run_log.h"
 #include "update/update_session.h"
+#include "update/vcdiff.h"
+#include <random>
 
 namespace fs = std::filesystem;
 
@@ -114,6 +121,74 @@ bool updateAll(const std::string& dest) {
     }
 }
 
+bool makeTables(const fs::path& folder, long mebibytes) {
+    fs::create_directories(folder / "base");
+    fs::create_directories(folder / "new");
+    std::minstd_rand random(23);
+    const std::size_t total = static_cast<std::size_t>(mebibytes) << 20;
+    for (int table = 0; table < 30; ++table) {
+        const std::size_t record = 32 + 24 * static_cast<std::size_t>(table % 7);
+        const std::size_t count = total / 30 / record;
+        std::string base(count * record, '\0');
+        for (char& c : base) {
+            // Records of small numbers and text: compressible, as game data is.
+            c = static_cast<char>("  aeinorst0123456789ETAONRIS"[random() % 28]);
+        }
+        std::string next = base;
+        const unsigned percent = 3 + static_cast<unsigned>(table % 8);
+        for (std::size_t r = 0; r < count; ++r) {
+            if (random() % 100 < percent) {
+                next[r * record + random() % record] = static_cast<char>('A' + random() % 26);
+                next[r * record + random() % record] = static_cast<char>('0' + random() % 10);
+            }
+        }
+        for (std::size_t r = 0; r < count / 100; ++r) {
+            next += base.substr((random() % count) * record, record);
+        }
+        const std::string name = "table" + std::to_string(table) + ".dat";
+        FILE* a = std::fopen((folder / "base" / name).c_str(), "wb");
+        FILE* b = std::fopen((folder / "new" / name).c_str(), "wb");
+        const bool ok = a != nullptr && b != nullptr &&
+                        std::fwrite(base.data(), 1, base.size(), a) == base.size() &&
+                        std::fwrite(next.data(), 1, next.size(), b) == next.size();
+        for (FILE* f : {a, b}) {
+            if (f != nullptr) {
+                std::fclose(f);
+            }
+        }
+        if (!ok) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// As the session would: the delta in memory, the base through its cache, the
+// result written and hashed.
+bool decodeOne(const char* basePath, const char* deltaPath, const char* outPath) {
+    std::FILE* delta = std::fopen(deltaPath, "rb");
+    std::FILE* base = std::fopen(basePath, "rb");
+    std::FILE* out = std::fopen(outPath, "wb");
+    bool ok = delta != nullptr && base != nullptr && out != nullptr;
+    std::vector<unsigned char> bytes(ok ? fs::file_size(deltaPath) : 0);
+    ok = ok && std::fread(bytes.data(), 1, bytes.size(), delta) == bytes.size();
+    if (ok) {
+        VcdiffFileSource source(base, fs::file_size(basePath));
+        Sha256 hash;
+        VcdiffFileSink sink(out, &hash);
+        ok = decodeVcdiff(bytes.data(), bytes.size(), &source, sink, std::uint64_t{1} << 32)
+                 .status == VcdiffStatus::Done;
+        Sha256Digest digest{};
+        ok = hash.finish(digest) && ok;
+    }
+    for (std::FILE* f : {delta, base, out}) {
+        if (f != nullptr) {
+            ok = std::fclose(f) == 0 && ok;
+        }
+    }
+    return ok;
+}
+
 long peakResidentKiB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -128,6 +203,19 @@ int main(int argc, char** argv) {
     }
     if (argc == 3 && std::strcmp(argv[1], "old") == 0) {
         return makeOldInstallation(argv[2]) ? 0 : 1;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "tables") == 0) {
+        return makeTables(argv[2], std::atol(argv[3])) ? 0 : 1;
+    }
+    if (argc == 5 && std::strcmp(argv[1], "decode") == 0) {
+        const auto start = std::chrono::steady_clock::now();
+        if (!decodeOne(argv[2], argv[3], argv[4])) {
+            std::fputs("engine_bench: decoding failed\n", stderr);
+            return 1;
+        }
+        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
+        std::printf("%.6f %ld\n", elapsed.count(), peakResidentKiB());
+        return 0;
     }
     const bool pack = argc == 3 && std::strcmp(argv[1], "pack") == 0;
     const bool extract = argc == 4 && std::strcmp(argv[1], "extract") == 0;

@@ -46,4 +46,19 @@ TEST(CommandLine, PackIsAWordHoldingTheSwitchAsTyped) {
     }
 }
 
+// A patch needs both its base and the versions it fits, and only packing makes one.
+TEST(CommandLine, PatchPackingTakesABaseAndItsVersions) {
+    const RunOptions options =
+        parseCommandLine("-pack /base=\"C:\\old pack\\update.dat\" /BaseVersion=3.69,3.70,3.69");
+    EXPECT_EQ(options.error, "");
+    EXPECT_EQ(options.basePackage, "C:\\old pack\\update.dat");
+    EXPECT_EQ(options.baseVersions, (std::vector<std::string>{"3.69", "3.70"}));
+    for (const char* line :
+         {"-pack /base=old.dat", "-pack /baseversion=3.69", "/base=old.dat /baseversion=3.69",
+          "-pack /base=old.dat /baseversion=3.69,", "-pack /base=old.dat /baseversion=v3.69",
+          "-pack /base /baseversion=3.69"}) {
+        EXPECT_NE(parseCommandLine(line).error, "") << line;
+    }
+}
+
 } // namespace

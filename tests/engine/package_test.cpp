@@ -9,7 +9,9 @@
 #include "update/digest.h"
 #include "update/file_list.h"
 #include "update/package.h"
+#include "update/patch_file.h"
 #include "update/paths.h"
+#include "update/run_log.h"
 #include "update/update_source.h"
 
 namespace {
@@ -256,6 +258,205 @@ TEST_F(Package, ACutOrPaddedOrAlteredPackageIsRefused) {
     ASSERT_TRUE(packUpdate());
     writeFile(PackageFileName, altered);
     EXPECT_FALSE(sourcesSound());
+}
+
+// The next version's sources: a third as they were, most with records changed and
+// some appended, and entry 5 (3 MiB) replaced by unrelated bytes, which no delta
+// makes smaller.
+std::string nextSourceOf(int index) {
+    std::string source = sourceOf(index);
+    if (index % 3 == 0) {
+        return source;
+    }
+    if (index == 5) {
+        return patternBytes(source.size(), 1000);
+    }
+    for (std::size_t at = 7; at + 8 < source.size(); at += 4099) {
+        source.replace(at, 8, "changed!");
+    }
+    return source + patternBytes(64 + index, 2000 + index);
+}
+
+class PatchPackage : public Package {
+  protected:
+    void SetUp() override {
+        Package::SetUp();
+        fs::rename(PackageFileName, "base.dat");
+        for (int i = 0; i < UpdateFileCount; ++i) {
+            if (!isReadmeEntry(i)) {
+                writeFile(UpdateFileList[i].name, nextSourceOf(i));
+            }
+        }
+        ASSERT_TRUE(packUpdate({"base.dat", {"3.69", "3.70"}}));
+        patchBytes = readFile(PatchFileName);
+    }
+
+    std::optional<PatchTable> readTable(const std::string& bytes, std::string& why) {
+        writeFile("check.patch", bytes);
+        std::FILE* file = std::fopen("check.patch", "rb");
+        auto table = readPatchTable(file, static_cast<std::int64_t>(bytes.size()), why);
+        std::fclose(file);
+        return table;
+    }
+
+    // Entry index of patch applied to the earlier version's file; what it wrote.
+    PatchApplyResult apply(const std::string& patch, const PatchEntry& entry, int index,
+                           std::string& result) {
+        writeFile("base-file", sourceOf(index));
+        writeFile("applied.patch", patch);
+        std::FILE* file = std::fopen("applied.patch", "rb");
+        std::FILE* base = std::fopen("base-file", "rb");
+        std::FILE* out = std::fopen("result-file", "wb");
+        const PatchApplyResult applied = applyPatchEntry(file, entry, base, out);
+        for (std::FILE* f : {file, base, out}) {
+            std::fclose(f);
+        }
+        result = readFile("result-file");
+        return applied;
+    }
+
+    std::string patchBytes;
+};
+
+TEST_F(PatchPackage, EveryEntryIsRebuiltFromTheEarlierVersion) {
+    std::string why;
+    const auto table = readTable(patchBytes, why);
+    ASSERT_TRUE(table.has_value()) << why;
+    EXPECT_TRUE(table->fits("Version 3.69 (ENG)"));
+    EXPECT_TRUE(table->fits("Version 3.70 (ENG,ESP)"));
+    EXPECT_FALSE(table->fits("Version 3.7 (ENG)"));
+    EXPECT_FALSE(table->fits("Version 3.84 (ENG)"));
+    int kinds[3] = {};
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        if (isReadmeEntry(i)) {
+            continue;
+        }
+        const PatchEntry& entry = table->entries[i];
+        ++kinds[static_cast<int>(entry.kind)];
+        writeFile("base-file", sourceOf(i));
+        std::FILE* base = std::fopen("base-file", "rb");
+        bool readFailed = true;
+        EXPECT_TRUE(baseMatches(entry, base, readFailed)) << "entry " << i;
+        EXPECT_FALSE(readFailed);
+        std::fclose(base);
+        std::string result;
+        const PatchApplyResult applied = apply(patchBytes, entry, i, result);
+        EXPECT_EQ(applied.status, PatchApplyStatus::Done)
+            << "entry " << i << ": " << applied.message;
+        const std::string wanted = entry.kind == PatchKind::Unchanged ? "" : nextSourceOf(i);
+        EXPECT_TRUE(result == wanted) << "entry " << i;
+    }
+    EXPECT_EQ(table->entries[5].kind, PatchKind::Whole);
+    EXPECT_GT(kinds[static_cast<int>(PatchKind::Unchanged)], 10);
+    EXPECT_GT(kinds[static_cast<int>(PatchKind::Delta)], 10);
+    // Only entry 5 is carried whole, so the patch is little more than it.
+    EXPECT_LT(patchBytes.size(), sourceOf(5).size() + 64 * 1024);
+
+    // The digest file covers the patch too, and a full update is not bothered by
+    // a listed patch it does not use.
+    const auto listed = parseDigestFile(readFile(DigestFileName));
+    ASSERT_TRUE(listed.has_value());
+    EXPECT_EQ(listed->count(PatchFileName), 1u);
+    EXPECT_TRUE(sourcesSound());
+    fs::remove(PatchFileName);
+    EXPECT_TRUE(sourcesSound());
+    if (std::system("command -v sha256sum >/dev/null") == 0) {
+        writeFile(PatchFileName, patchBytes);
+        EXPECT_EQ(std::system("sha256sum --status -c update.dat.sha256"), 0);
+    }
+
+    // Packed again without a base, the old patch goes: nothing would list it.
+    ASSERT_TRUE(packUpdate());
+    EXPECT_FALSE(fs::exists(PatchFileName));
+}
+
+TEST_F(PatchPackage, AMalformedPatchIsRefusedBeforeAnythingIsWritten) {
+    std::string why;
+    const auto table = readTable(patchBytes, why);
+    ASSERT_TRUE(table.has_value()) << why;
+    const std::size_t tableEnd = table->entries[0].offset;
+    // Every cut inside the table, one byte more or less, and any changed byte in it.
+    for (std::size_t cut = 0; cut < tableEnd; cut += 7) {
+        EXPECT_FALSE(readTable(patchBytes.substr(0, cut), why)) << cut;
+    }
+    EXPECT_FALSE(readTable(patchBytes.substr(0, patchBytes.size() - 1), why));
+    EXPECT_FALSE(readTable(patchBytes + "x", why));
+    for (std::size_t at = 0; at < tableEnd; at += 13) {
+        std::string changed = patchBytes;
+        changed[at] = static_cast<char>(changed[at] ^ 0x01);
+        EXPECT_FALSE(readTable(changed, why)) << at;
+    }
+    // Tables whose own digest is right but whose counts are not.
+    const std::string payloads = patchBytes.substr(tableEnd);
+    const auto refused = [&](std::vector<std::string> versions, auto change) {
+        auto entries = table->entries;
+        change(entries);
+        return !readTable(patchTableBytes(versions, entries) + payloads, why).has_value();
+    };
+    const auto same = [](auto&) {};
+    EXPECT_FALSE(refused({"3.69"}, same)) << why;
+    EXPECT_TRUE(refused({}, same));
+    EXPECT_TRUE(refused({"3.x"}, same));
+    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[13].kind = static_cast<PatchKind>(3); }));
+    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[13].storedBytes += 1u << 30; }));
+    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[0].resultSize = 1; })); // unchanged, yet not
+    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[5].rawBytes += 1; }));  // whole of another size
+    EXPECT_TRUE(refused({"3.69"}, [](auto& e) {
+        e[13].rawBytes = PatchMaxDeltaBytes + 1; // a delta beyond what the decoder holds
+    }));
+    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[13].resultSize = std::uint64_t{1} << 32; }));
+}
+
+TEST_F(PatchPackage, AChangedStoredByteOrBaseFailsTheEntry) {
+    std::string why;
+    const auto table = readTable(patchBytes, why);
+    ASSERT_TRUE(table.has_value()) << why;
+    std::string result;
+    for (const int index : {13, 5}) { // a delta, and an entry stored whole
+        const PatchEntry& entry = table->entries[index];
+        for (std::uint64_t at = 0; at < entry.storedBytes; at += entry.storedBytes / 5 + 1) {
+            std::string changed = patchBytes;
+            changed[entry.offset + at] = static_cast<char>(changed[entry.offset + at] ^ 0x10);
+            EXPECT_EQ(apply(changed, entry, index, result).status, PatchApplyStatus::PatchBad)
+                << "entry " << index << " byte " << at;
+        }
+    }
+    // A base changed since it was checked makes a file the patch does not list.
+    const PatchEntry& entry = table->entries[13];
+    writeFile("base-file", sourceOf(13) + "x");
+    std::FILE* base = std::fopen("base-file", "rb");
+    bool readFailed = true;
+    EXPECT_FALSE(baseMatches(entry, base, readFailed));
+    EXPECT_FALSE(readFailed);
+    std::fclose(base);
+    std::string changedBase = sourceOf(13);
+    changedBase[300] ^= 1;
+    writeFile("base-file", changedBase);
+    writeFile("applied.patch", patchBytes);
+    std::FILE* patch = std::fopen("applied.patch", "rb");
+    base = std::fopen("base-file", "rb");
+    std::FILE* out = std::fopen("result-file", "wb");
+    EXPECT_EQ(applyPatchEntry(patch, entry, base, out).status, PatchApplyStatus::PatchBad);
+    for (std::FILE* f : {patch, base, out}) {
+        std::fclose(f);
+    }
+}
+
+TEST_F(PatchPackage, PackingWithoutXdelta3FailsAndSaysSo) {
+    const std::string before = readFile(PackageFileName);
+    const char* path = std::getenv("PATH");
+    const std::string saved = path != nullptr ? path : "";
+    fs::create_directories("empty-path");
+    setenv("PATH", (folder / "empty-path").c_str(), 1);
+    ASSERT_TRUE(openRunLog("pack.log"));
+    const bool packed = packUpdate({"base.dat", {"3.69"}});
+    closeRunLog();
+    setenv("PATH", saved.c_str(), 1);
+    EXPECT_FALSE(packed);
+    EXPECT_NE(readFile("pack.log").find("needs xdelta3"), std::string::npos);
+    EXPECT_TRUE(readFile(PackageFileName) == before);
+    EXPECT_TRUE(readFile(PatchFileName) == patchBytes);
+    EXPECT_TRUE(noTemporaryLeft());
 }
 
 } // namespace

@@ -1,0 +1,180 @@
+#include <cstdint>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+#include "tests/temp_folder.h"
+#include "update/vcdiff.h"
+
+namespace {
+
+class MemorySource final : public VcdiffSource {
+  public:
+    explicit MemorySource(std::string contents) : bytes(std::move(contents)) {}
+    std::uint64_t size() const override { return bytes.size(); }
+    bool read(std::uint64_t offset, unsigned char* data, std::size_t count) override {
+        if (offset > bytes.size() || count > bytes.size() - offset) {
+            ADD_FAILURE() << "read outside the base: " << offset << "+" << count;
+            return false;
+        }
+        bytes.copy(reinterpret_cast<char*>(data), count, offset);
+        return true;
+    }
+
+  private:
+    std::string bytes;
+};
+
+class MemorySink final : public VcdiffSink {
+  public:
+    bool write(const unsigned char* data, std::size_t size) override {
+        bytes.append(reinterpret_cast<const char*>(data), size);
+        return true;
+    }
+    std::string bytes;
+};
+
+struct Decoded {
+    VcdiffResult result;
+    std::string bytes;
+};
+
+Decoded decode(const std::string& delta, const std::string* base,
+               std::uint64_t limit = std::uint64_t{1} << 40) {
+    MemorySource source(base != nullptr ? *base : "");
+    MemorySink sink;
+    Decoded decoded;
+    decoded.result = decodeVcdiff(reinterpret_cast<const unsigned char*>(delta.data()),
+                                  delta.size(), base != nullptr ? &source : nullptr, sink, limit);
+    decoded.bytes = sink.bytes;
+    EXPECT_EQ(decoded.result.written, decoded.bytes.size());
+    return decoded;
+}
+
+// xdelta3 as the publisher runs it, with extra options; an empty base: no source.
+std::string xdelta(const std::string& base, const std::string& target,
+                   const std::string& options = "") {
+    writeFile("base", base);
+    writeFile("target", target);
+    const std::string source = base.empty() ? "" : " -s base";
+    const std::string command =
+        "xdelta3 -e -9 -S none -A -f " + options + source + " target delta 2>&1";
+    EXPECT_EQ(std::system(command.c_str()), 0) << command;
+    return readFile("delta");
+}
+
+// A table of records with some changed and some appended, as a data update makes.
+std::string edited(const std::string& base, unsigned seed) {
+    std::string result = base;
+    const std::string noise = patternBytes(base.size() / 20 + 64, seed);
+    for (std::size_t at = 0, n = 0; at + 40 < result.size(); at += 997 + (n++ % 13) * 211) {
+        result.replace(at, 24, noise, (at / 7) % (noise.size() - 24), 24);
+    }
+    return result + noise.substr(0, noise.size() / 3);
+}
+
+class VcdiffTest : public ::testing::Test {
+  protected:
+    TempFolder folder;
+};
+
+// The worked example of RFC 3284: a copy from the source, an add paired with a
+// copy through the near cache, a copy relative to here that runs on into the
+// bytes it makes, and a run.
+TEST_F(VcdiffTest, DecodesTheWorkedExample) {
+    const std::string base = "abcdefghijklmnop";
+    const std::string delta = std::string("\xd6\xc3\xc4\x00\x00", 5) +
+                              std::string("\x01\x10\x00\x12\x1c\x00\x05\x05\x03", 9) + "wxyzz" +
+                              std::string("\x14\xc4\x2c\x00\x04", 5) +
+                              std::string("\x00\x04\x04", 3);
+    const Decoded decoded = decode(delta, &base);
+    EXPECT_EQ(decoded.result.status, VcdiffStatus::Done) << decoded.result.message;
+    EXPECT_EQ(decoded.bytes, "abcdwxyzefghefghefghefghzzzz");
+}
+
+TEST_F(VcdiffTest, DecodesWhatXdelta3Writes) {
+    const std::string base = patternBytes(1536 << 10, 1);
+    const std::string target = edited(base, 2);
+    struct Case {
+        const char* name;
+        std::string base;
+        std::string options;
+    };
+    const Case cases[] = {
+        {"one base, default windows", base, ""},
+        {"many small windows", base, "-W 65536"},
+        {"a base larger than xdelta3's source window", base, "-B 524288 -W 65536"},
+        {"no base", "", ""},
+        {"an empty result", base, ""},
+    };
+    for (const Case& c : cases) {
+        const std::string wanted = std::string(c.name) == "an empty result" ? "" : target;
+        const std::string delta = xdelta(c.base, wanted, c.options);
+        const Decoded decoded = decode(delta, c.base.empty() ? nullptr : &c.base);
+        EXPECT_EQ(decoded.result.status, VcdiffStatus::Done)
+            << c.name << ": " << decoded.result.message;
+        EXPECT_TRUE(decoded.bytes == wanted) << c.name;
+    }
+}
+
+TEST_F(VcdiffTest, RefusesWhatItDoesNotDecode) {
+    const std::string base = patternBytes(200000, 3);
+    const std::string target = edited(base, 4);
+    const Decoded secondary = decode(xdelta(base, target, "-S djw"), &base);
+    // xdelta3 -S djw marks the header even where it compresses no section.
+    EXPECT_EQ(secondary.result.status, VcdiffStatus::Unsupported);
+    EXPECT_NE(secondary.result.message.find("VCD_DECOMPRESS"), std::string::npos);
+
+    std::string codeTable = xdelta(base, target);
+    codeTable[4] = 0x02;
+    const Decoded table = decode(codeTable, &base);
+    EXPECT_EQ(table.result.status, VcdiffStatus::Unsupported);
+    EXPECT_NE(table.result.message.find("VCD_CODETABLE"), std::string::npos);
+    EXPECT_TRUE(table.bytes.empty());
+
+    std::string fromTarget = xdelta(base, target);
+    fromTarget[5] = 0x02 | 0x04;
+    EXPECT_EQ(decode(fromTarget, &base).result.status, VcdiffStatus::Unsupported);
+}
+
+// Every cut and every changed byte of a delta ends in an error or a result that
+// the caller's size check tells apart: never a read outside the base, never more
+// than the limit.
+TEST_F(VcdiffTest, DamagedDeltasFailWithinBounds) {
+    const std::string base = patternBytes(150000, 5);
+    const std::string target = edited(base, 6);
+    const std::string delta = xdelta(base, target, "-W 16384");
+    for (std::size_t cut = 0; cut < delta.size(); ++cut) {
+        const Decoded decoded = decode(delta.substr(0, cut), &base);
+        EXPECT_TRUE(decoded.result.status != VcdiffStatus::Done ||
+                    decoded.bytes.size() < target.size())
+            << cut;
+        EXPECT_EQ(decoded.bytes, target.substr(0, decoded.bytes.size())) << cut;
+    }
+    // Some changes still decode (a wider base segment than needed): the point is
+    // that none reads outside the base or goes past the limit.
+    for (std::size_t at = 5; at < delta.size(); ++at) {
+        std::string changed = delta;
+        changed[at] = static_cast<char>(changed[at] ^ 0x5a);
+        EXPECT_LE(decode(changed, &base, target.size()).bytes.size(), target.size()) << at;
+    }
+    const Decoded limited = decode(delta, &base, target.size() - 1);
+    EXPECT_EQ(limited.result.status, VcdiffStatus::Malformed);
+    EXPECT_LT(limited.bytes.size(), target.size());
+}
+
+// The xdelta3 window checksum is what catches a changed added byte.
+TEST_F(VcdiffTest, ChecksWindowChecksums) {
+    const std::string base = "abcdefghijklmnop";
+    std::string delta = xdelta(base, "abcdwxyzefghefghefghefghzzzz");
+    const std::size_t added = delta.find("wxyz");
+    ASSERT_NE(added, std::string::npos);
+    delta[added] = 'W';
+    const Decoded decoded = decode(delta, &base);
+    EXPECT_EQ(decoded.result.status, VcdiffStatus::Malformed);
+    EXPECT_NE(decoded.result.message.find("checksum"), std::string::npos);
+    EXPECT_TRUE(decoded.bytes.empty());
+}
+
+} // namespace

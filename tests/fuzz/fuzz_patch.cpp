@@ -1,0 +1,81 @@
+// readPatchTable and applyPatchEntry over arbitrary patch files. The table's own
+// SHA-256 is set right before reading (where the input is long enough to hold
+// one), so that the fuzzer reaches the checks behind it; every entry the table
+// accepts is then applied against a fixed base.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "platform/sha256.h"
+#include "update/patch_file.h"
+
+namespace {
+
+constexpr std::size_t BaseBytes = 8192;
+
+std::string fixedBase() {
+    std::string base(BaseBytes, '\0');
+    for (std::size_t i = 0; i < BaseBytes; ++i) {
+        base[i] = static_cast<char>(i * 131 + (i >> 7));
+    }
+    return base;
+}
+
+// Where the table's digest stands, by the format's own layout; 0 when the input
+// is too short to say.
+std::size_t digestOffset(const std::string& bytes) {
+    std::size_t at = 12;
+    if (bytes.size() <= at) {
+        return 0;
+    }
+    const std::size_t versions = static_cast<unsigned char>(bytes[at++]);
+    for (std::size_t v = 0; v < versions; ++v) {
+        if (bytes.size() <= at) {
+            return 0;
+        }
+        at += 1 + static_cast<unsigned char>(bytes[at]);
+    }
+    at += 1 + (UpdateFileCount - 1) * 97;
+    return at + 32 <= bytes.size() ? at : 0;
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    std::string bytes(reinterpret_cast<const char*>(data), size);
+    if (const std::size_t at = digestOffset(bytes); at != 0) {
+        Sha256 hash;
+        hash.add(bytes.data(), at);
+        Sha256Digest digest{};
+        hash.finish(digest);
+        bytes.replace(at, digest.size(), reinterpret_cast<const char*>(digest.data()),
+                      digest.size());
+    }
+    std::FILE* patch = fmemopen(bytes.data(), bytes.size() + (bytes.empty() ? 1 : 0), "rb");
+    if (patch == nullptr) {
+        return 0;
+    }
+    std::string why;
+    const auto table = readPatchTable(patch, static_cast<std::int64_t>(bytes.size()), why);
+    if (!table && why.empty()) {
+        std::abort();
+    }
+    if (table) {
+        std::string baseBytes = fixedBase();
+        std::FILE* base = fmemopen(baseBytes.data(), baseBytes.size(), "rb");
+        std::FILE* out = std::fopen("/dev/null", "wb");
+        for (int i = 0; i < UpdateFileCount; ++i) {
+            if (!isReadmeEntry(i)) {
+                bool readFailed = false;
+                baseMatches(table->entries[i], base, readFailed);
+                applyPatchEntry(patch, table->entries[i], base, out);
+            }
+        }
+        std::fclose(out);
+        std::fclose(base);
+    }
+    std::fclose(patch);
+    return 0;
+}

@@ -1,0 +1,97 @@
+// The patch package "update.patch": what turns an installation of a known earlier
+// version into the new one, entry by entry, as the difference from the installed
+// file. Little-endian throughout:
+//
+//   "TCPATCH" 0x1a, format version (u32, 1),
+//   the number of versions it fits (u8, 1-16), each as its length (u8, 1-15) and
+//   text of digits and dots ("3.69"), as the installation record stores it,
+//   the number of entries (u8, 46: every entry of update.dat but the readme's), each
+//   as kind (u8: 0 unchanged, 1 VCDIFF delta against the base, 2 whole), base size
+//   (u64), base SHA-256, result size (u64), result SHA-256, stored bytes (u64) and
+//   raw bytes (u64),
+//   the SHA-256 of everything above,
+//   then each entry's raw bytes as one zlib stream of its stored bytes, in entry
+//   order, back to back to the end of the file (unchanged entries store nothing).
+//
+// The file is a download: it is hostile until checked. Every count is bounded
+// before anything is allocated, and the whole table is checked against its own
+// digest and the file's length before any entry is believed.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <cstdio>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/sha256.h"
+#include "update/file_list.h"
+
+inline constexpr const char* PatchFileName = "update.patch";
+inline constexpr std::uint32_t PatchFormatVersion = 1;
+// The decoder holds a whole delta in memory; a longer one is stored whole.
+inline constexpr std::uint64_t PatchMaxDeltaBytes = std::uint64_t{32} << 20;
+inline constexpr int PatchMaxVersions = 16;
+inline constexpr std::size_t PatchMaxVersionLength = 15;
+
+enum class PatchKind : std::uint8_t { Unchanged = 0, Delta = 1, Whole = 2 };
+
+struct PatchEntry {
+    PatchKind kind = PatchKind::Unchanged;
+    std::uint64_t baseSize = 0;
+    Sha256Digest baseDigest{};
+    std::uint64_t resultSize = 0;
+    Sha256Digest resultDigest{};
+    std::uint64_t offset = 0; // of its stored bytes in the file
+    std::uint64_t storedBytes = 0;
+    std::uint64_t rawBytes = 0;
+};
+
+struct PatchTable {
+    std::vector<std::string> baseVersions;
+    // By update.dat entry; the readme's is never used.
+    std::array<PatchEntry, UpdateFileCount> entries{};
+
+    // Whether an installation whose record says recordVersion ("Version 3.69
+    // (ENG)") is one this patch was made for.
+    bool fits(const char* recordVersion) const;
+};
+
+// The version number in a record's "Version" as stored ("3.69"); empty when it
+// holds none.
+std::string versionNumberOf(const char* recordVersion);
+
+// Reads and checks the table of an open patch of length bytes. Nothing, with why
+// set, when it is not a sound patch.
+std::optional<PatchTable> readPatchTable(std::FILE* patch, std::int64_t length, std::string& why);
+
+// Whether the installed file base is the one the entry was made against: its
+// size and SHA-256. False also when it cannot be read (readFailed then set).
+bool baseMatches(const PatchEntry& entry, std::FILE* base, bool& readFailed);
+
+enum class PatchApplyStatus {
+    Done,
+    PatchBad,    // the patch's bytes are not what its table promises
+    BaseFailed,  // the base could not be read
+    WriteFailed, // the target could not be written
+};
+
+struct PatchApplyResult {
+    PatchApplyStatus status = PatchApplyStatus::Done;
+    std::string message;
+};
+
+// Writes the entry's result to target (front to back, from where it stands),
+// reading patch at the entry's bytes and base where the entry is a delta, and
+// hashes what it writes: Done only when the size and SHA-256 are the entry's. An
+// unchanged entry writes nothing. Memory stays bounded by the largest delta.
+PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
+                                 std::FILE* target);
+
+// Packing: the table for entries described by the caller, written before their
+// stored bytes (which the caller appends in entry order).
+std::string patchTableBytes(const std::vector<std::string>& baseVersions,
+                            const std::array<PatchEntry, UpdateFileCount>& entries);
+// Whether text is a version number a patch can name.
+bool isPatchVersion(const std::string& text);
