@@ -85,7 +85,8 @@ std::set<std::string> updateFolders(const char* installPath) {
 bool syncFolders(const char* installPath) {
     for (const std::string& folder : updateFolders(installPath)) {
         if (!syncFolder(folder.c_str())) {
-            runLog("Cannot flush the folder %s: %s", folder.c_str(), systemErrorText().c_str());
+            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(folder).c_str(),
+                   systemErrorText().c_str());
             return false;
         }
     }
@@ -97,7 +98,8 @@ bool syncFolders(const char* installPath) {
 bool linkedFolder(const char* installPath) {
     for (const std::string& folder : updateFolders(installPath)) {
         if (folder != installPath && isLink(folder.c_str())) {
-            runLog("%s is a link; the update does not write through it", folder.c_str());
+            runLog("%s is a link; the update does not write through it",
+                   utf8FromSystemText(folder).c_str());
             return true;
         }
     }
@@ -143,7 +145,7 @@ class Commit {
         if (!operations.done()) {
             return CommitOutcome::Stuck;
         }
-        runLog("Recorded \"Version\" = \"%s\"", versionText.c_str());
+        runLog("Recorded \"Version\" = \"%s\"", utf8FromSystemText(versionText).c_str());
         return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
     }
 
@@ -171,7 +173,8 @@ class Commit {
             ok = std::fclose(file) == 0 && ok;
         }
         if (!ok || !moveReplacing(temporary.c_str(), path.c_str())) {
-            runLog("Cannot write %s: %s", path.c_str(), systemErrorText().c_str());
+            runLog("Cannot write %s: %s", utf8FromSystemText(path).c_str(),
+                   systemErrorText().c_str());
             removeQuietly(temporary.c_str());
             return false;
         }
@@ -180,7 +183,8 @@ class Commit {
         }
         // A journal whose name is not on the disk cannot guard the renames.
         if (!syncFolder(installPath)) {
-            runLog("Cannot flush the folder %s: %s", installPath, systemErrorText().c_str());
+            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(installPath).c_str(),
+                   systemErrorText().c_str());
             undo();
             return false;
         }
@@ -192,7 +196,8 @@ class Commit {
   private:
     bool move(const std::string& from, const std::string& to) {
         if (!moveReplacing(from.c_str(), to.c_str())) {
-            runLog("Cannot move %s to %s: %s", from.c_str(), to.c_str(), systemErrorText().c_str());
+            runLog("Cannot move %s to %s: %s", utf8FromSystemText(from).c_str(),
+                   utf8FromSystemText(to).c_str(), systemErrorText().c_str());
             return false;
         }
         return operations.done();
@@ -214,7 +219,8 @@ class Commit {
         for (const JournalEntry& entry : journal.entries) {
             const Paths paths = pathsOf(installPath, entry.index);
             if (isFile(paths.staged) ? sizeOf(paths.staged) != entry.size : !isFile(paths.target)) {
-                runLog("The staged file for %s is missing or incomplete", paths.target.c_str());
+                runLog("The staged file for %s is missing or incomplete",
+                       utf8FromSystemText(paths.target).c_str());
                 return false;
             }
         }
@@ -234,7 +240,7 @@ class Commit {
             if (!move(paths.staged, paths.target)) {
                 return false;
             }
-            runLog("Replaced %s", paths.target.c_str());
+            runLog("Replaced %s", utf8FromSystemText(paths.target).c_str());
         }
         return true;
     }
@@ -293,7 +299,8 @@ class Commit {
             return false;
         }
         if (!syncFolder(installPath)) {
-            runLog("Cannot flush the folder %s: %s", installPath, systemErrorText().c_str());
+            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(installPath).c_str(),
+                   systemErrorText().c_str());
         }
         return true;
     }
@@ -302,7 +309,7 @@ class Commit {
         if (removeFile(path)) {
             return true;
         }
-        runLog("Cannot remove %s: %s", path.c_str(), systemErrorText().c_str());
+        runLog("Cannot remove %s: %s", utf8FromSystemText(path).c_str(), systemErrorText().c_str());
         return false;
     }
 
@@ -341,14 +348,16 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         }
         const Paths paths = pathsOf(update.installPath, e);
         if (sizeOf(paths.staged) != update.sizes[e]) {
-            runLog("The staged file for %s is missing or incomplete", paths.target.c_str());
+            runLog("The staged file for %s is missing or incomplete",
+                   utf8FromSystemText(paths.target).c_str());
             return CommitOutcome::StagingLost;
         }
         stagedFiles.push_back(paths.staged);
         // An old file left beside its target by an earlier run would be taken for
         // this commit's.
         if (isFile(paths.aside) && !removeFile(paths.aside)) {
-            runLog("Cannot remove %s: %s", paths.aside.c_str(), systemErrorText().c_str());
+            runLog("Cannot remove %s: %s", utf8FromSystemText(paths.aside).c_str(),
+                   systemErrorText().c_str());
             return CommitOutcome::NothingChanged;
         }
         journal.entries.push_back({e, isFile(paths.target), update.sizes[e]});
@@ -380,13 +389,13 @@ RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) 
         // that may still be half done, and it is an administrator's to look at.
         if (!journal) {
             runLog("%s is not a journal this program wrote; the installation is left as it is",
-                   path.c_str());
+                   utf8FromSystemText(path).c_str());
             return RecoveryOutcome::Left;
         }
         if (linkedFolder(installPath)) {
             return RecoveryOutcome::Left;
         }
-        runLog("Found an interrupted update in %s", installPath);
+        runLog("Found an interrupted update in %s", utf8FromSystemText(installPath).c_str());
         char recorded[200] = "";
         const bool recordSaysIt =
             readInstallValue(RecordKey, "Version", recorded, sizeof recorded) &&
