@@ -4,6 +4,7 @@
 #include "app/devices.h"
 #include "app/window_state.h"
 #include "platform/messages.h"
+#include "platform/windows1252.h"
 #include "render/font.h"
 #include "render/screen.h"
 
@@ -97,8 +98,9 @@ int BWIO::openGraphics(std::int16_t width, std::int16_t height, const char* titl
     const int outerWidth = width + 2 * borderWidth;
     const int outerHeight = height + captionHeight + 2 * borderHeight;
     WindowHandle window =
-        ops.createWindow(WindowClassName, title, style, (workAreaWidth - outerWidth) / 2,
-                         (workAreaHeight - outerHeight) / 2, outerWidth, outerHeight);
+        ops.createWindow(WindowClassName, utf8FromWindows1252(title).c_str(), style,
+                         (workAreaWidth - outerWidth) / 2, (workAreaHeight - outerHeight) / 2,
+                         outerWidth, outerHeight);
     if (window == nullptr)
         return RenderWindowFailed;
     screen.window = window;
@@ -149,7 +151,7 @@ void BWIO::closeGraphics() {
 
 void BWIO::setWindowTitle(const char* text) {
     if (screen.window != nullptr)
-        platform().setWindowText(screen.window, text);
+        platform().setWindowText(screen.window, utf8FromWindows1252(text).c_str());
 }
 
 void BWIO::pumpMessages() {

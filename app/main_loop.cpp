@@ -47,9 +47,10 @@ void startFresh() {
 bool openRequestedLog(const RunOptions& options) {
     if (options.logPath.empty() || openRunLog(options.logPath.c_str()))
         return true;
-    const std::string why = "Unable to open the log " + options.logPath + ": " + systemErrorText();
+    const std::string why =
+        "Unable to open the log " + utf8FromSystemText(options.logPath) + ": " + systemErrorText();
     if (options.silent)
-        std::fprintf(stderr, "%s\n", why.c_str());
+        writeStandardText(stderr, why + "\n");
     else
         platform().messageBox("Error", why.c_str());
     return false;

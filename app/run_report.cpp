@@ -3,6 +3,8 @@
 #include "app/bwio.h"
 #include "app/language_codes.h"
 #include "app/run_context.h"
+#include "platform/file_io.h"
+#include "platform/windows1252.h"
 #include "update/run_log.h"
 #include "wizard/keyboard_focus.h"
 #include "wizard/texts.h"
@@ -35,7 +37,8 @@ void logRunStart(const char* commandLine) {
     const RunOptions& options = run_context::options;
     loggedState = -1;
     runLog("Tactico Update started: %s", UpdaterVersionText);
-    runLog("Command line: %s", commandLine != nullptr ? commandLine : "");
+    runLog("Command line: %s",
+           utf8FromSystemText(commandLine != nullptr ? commandLine : "").c_str());
     const std::string& system = run_context::platformDescription;
     runLog("Platform: %s%s%s desktop", system.c_str(), system.empty() ? "" : ", ", platform().name);
     if (options.pack) {
@@ -47,7 +50,8 @@ void logRunStart(const char* commandLine) {
         runLog("Mode: window");
     }
     if (!options.installFolder.empty()) {
-        runLog("Installation folder from the command line: %s", options.installFolder.c_str());
+        runLog("Installation folder from the command line: %s",
+               utf8FromSystemText(options.installFolder).c_str());
     }
 }
 
@@ -65,7 +69,7 @@ void logScreenChange() {
             text.append(text.empty() ? "" : " | ").append(e.name);
         }
     }
-    runLog("Screen text: %s", text.c_str());
+    runLog("Screen text: %s", utf8FromWindows1252(text).c_str());
 }
 
 void logRunEnd(const RunOutcome& outcome, int exitCode) {

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // origin is SEEK_SET, SEEK_CUR or SEEK_END.
@@ -28,7 +29,8 @@ bool moveReplacing(const char* source, const char* target);
 // Bytes the caller may still write on the file system that holds folder; -1 when
 // the system cannot tell.
 std::int64_t availableBytes(const char* folder);
-// The system's text for the failure of the last file call, for the run log.
+// The system's text for the failure of the last file call, for the run log, in
+// UTF-8.
 std::string systemErrorText();
 // Keeps the system's error of a failed call across the clean-up that follows it,
 // so that the log names the cause and not the clean-up's own result.
@@ -78,3 +80,15 @@ bool isLink(const char* path);
 // reads narrow text in an encoding of its own, so paths cross over here.
 std::filesystem::path toFsPath(const char* text);
 std::string fromFsPath(const std::filesystem::path& path);
+
+// What leaves the program as text (the log, standard output and error, the
+// desktop's windows) is UTF-8. The system's narrow text (paths, the command line,
+// the record's values) becomes UTF-8 here: on Windows it is in the ANSI code page;
+// elsewhere it is the system's bytes, normally UTF-8 already, and kept as they are.
+std::string utf8FromSystemText(std::string_view text);
+// Writes UTF-8 text to standard output or error: a console shows it whatever its
+// code page; a file or pipe gets the UTF-8 bytes.
+void writeStandardText(std::FILE* stream, std::string_view utf8);
+// What a new UTF-8 text file starts with so that the system's own tools read it
+// as UTF-8: the byte-order mark on Windows, nothing elsewhere.
+std::string_view utf8FileMark();

@@ -5,6 +5,10 @@
 // its entry point selects it once, before anything else runs; nothing in the core
 // asks which backend it got. Messages crossing the boundary keep their Windows
 // numbers and parameter packing (platform/messages.h).
+//
+// Texts for the desktop (titles, message boxes) cross as UTF-8; paths and the
+// record's values as the system's narrow text (platform/file_io.h); a screen's
+// description as the Windows-1252 bytes the screen draws.
 #pragma once
 
 #include <cstdint>
@@ -39,7 +43,13 @@ struct PlatformRect {
     std::int32_t bottom;
 };
 
-enum class SystemMetric { FixedFrameWidth, FixedFrameHeight, SizingFrameWidth, SizingFrameHeight, CaptionHeight };
+enum class SystemMetric {
+    FixedFrameWidth,
+    FixedFrameHeight,
+    SizingFrameWidth,
+    SizingFrameHeight,
+    CaptionHeight
+};
 enum class SystemCursor { Arrow, Wait };
 
 struct PlatformOps {
@@ -51,8 +61,7 @@ struct PlatformOps {
     const char* defaultInstallPath;
 
     // Window class and the one window.
-    void (*registerWindowClass)(const char* className, WindowProcedure procedure,
-                                int iconResource);
+    void (*registerWindowClass)(const char* className, WindowProcedure procedure, int iconResource);
     WindowHandle (*createWindow)(const char* className, const char* title, std::uint32_t style,
                                  int x, int y, int outerWidth, int outerHeight);
     void (*showWindow)(WindowHandle window, bool maximised);

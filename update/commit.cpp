@@ -95,7 +95,8 @@ bool syncFolders(const char* installPath, const Journal& journal) {
     }
     for (const std::string& folder : folders) {
         if (!syncFolder(folder.c_str())) {
-            runLog("Cannot flush the folder %s: %s", folder.c_str(), systemErrorText().c_str());
+            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(folder).c_str(),
+                   systemErrorText().c_str());
             return false;
         }
     }
@@ -107,7 +108,8 @@ bool syncFolders(const char* installPath, const Journal& journal) {
 bool linkedFolder(const char* installPath) {
     for (const std::string& folder : updateFolders(installPath)) {
         if (folder != installPath && isLink(folder.c_str())) {
-            runLog("%s is a link; the update does not write through it", folder.c_str());
+            runLog("%s is a link; the update does not write through it",
+                   utf8FromSystemText(folder).c_str());
             return true;
         }
     }
@@ -165,7 +167,7 @@ class Commit {
         if (!operations.done()) {
             return CommitOutcome::Stuck;
         }
-        runLog("Recorded \"Version\" = \"%s\"", versionText.c_str());
+        runLog("Recorded \"Version\" = \"%s\"", utf8FromSystemText(versionText).c_str());
         return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
     }
 
@@ -193,7 +195,8 @@ class Commit {
             ok = std::fclose(file) == 0 && ok;
         }
         if (!ok || !moveReplacing(temporary.c_str(), path.c_str())) {
-            runLog("Cannot write %s: %s", path.c_str(), systemErrorText().c_str());
+            runLog("Cannot write %s: %s", utf8FromSystemText(path).c_str(),
+                   systemErrorText().c_str());
             removeQuietly(temporary.c_str());
             return false;
         }
@@ -202,7 +205,8 @@ class Commit {
         }
         // A journal whose name is not on the disk cannot guard the renames.
         if (!syncFolder(installPath)) {
-            runLog("Cannot flush the folder %s: %s", installPath, systemErrorText().c_str());
+            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(installPath).c_str(),
+                   systemErrorText().c_str());
             undo();
             return false;
         }
@@ -214,7 +218,8 @@ class Commit {
   private:
     bool move(const std::string& from, const std::string& to) {
         if (!moveReplacing(from.c_str(), to.c_str())) {
-            runLog("Cannot move %s to %s: %s", from.c_str(), to.c_str(), systemErrorText().c_str());
+            runLog("Cannot move %s to %s: %s", utf8FromSystemText(from).c_str(),
+                   utf8FromSystemText(to).c_str(), systemErrorText().c_str());
             return false;
         }
         return operations.done();
@@ -236,7 +241,8 @@ class Commit {
         for (const JournalEntry& entry : journal.entries) {
             const Paths paths = pathsOf(installPath, entry.index);
             if (isFile(paths.staged) ? sizeOf(paths.staged) != entry.size : !isFile(paths.target)) {
-                runLog("The staged file for %s is missing or incomplete", paths.target.c_str());
+                runLog("The staged file for %s is missing or incomplete",
+                       utf8FromSystemText(paths.target).c_str());
                 return false;
             }
         }
@@ -256,7 +262,7 @@ class Commit {
             if (!move(paths.staged, paths.target)) {
                 return false;
             }
-            runLog("Replaced %s", paths.target.c_str());
+            runLog("Replaced %s", utf8FromSystemText(paths.target).c_str());
         }
         return true;
     }
@@ -316,7 +322,8 @@ class Commit {
             return false;
         }
         if (!syncFolder(installPath)) {
-            runLog("Cannot flush the folder %s: %s", installPath, systemErrorText().c_str());
+            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(installPath).c_str(),
+                   systemErrorText().c_str());
         }
         return true;
     }
@@ -325,7 +332,7 @@ class Commit {
         if (removeFile(path)) {
             return true;
         }
-        runLog("Cannot remove %s: %s", path.c_str(), systemErrorText().c_str());
+        runLog("Cannot remove %s: %s", utf8FromSystemText(path).c_str(), systemErrorText().c_str());
         return false;
     }
 
@@ -364,14 +371,16 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         }
         const Paths paths = pathsOf(update.installPath, e);
         if (sizeOf(paths.staged) != update.sizes[e]) {
-            runLog("The staged file for %s is missing or incomplete", paths.target.c_str());
+            runLog("The staged file for %s is missing or incomplete",
+                   utf8FromSystemText(paths.target).c_str());
             return CommitOutcome::StagingLost;
         }
         stagedFiles.push_back(paths.staged);
         // An old file left beside its target by an earlier run would be taken for
         // this commit's.
         if (isFile(paths.aside) && !removeFile(paths.aside)) {
-            runLog("Cannot remove %s: %s", paths.aside.c_str(), systemErrorText().c_str());
+            runLog("Cannot remove %s: %s", utf8FromSystemText(paths.aside).c_str(),
+                   systemErrorText().c_str());
             return CommitOutcome::NothingChanged;
         }
         journal.entries.push_back({e, isFile(paths.target), update.sizes[e]});
@@ -403,13 +412,13 @@ RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) 
         // that may still be half done, and it is an administrator's to look at.
         if (!journal) {
             runLog("%s is not a journal this program wrote; the installation is left as it is",
-                   path.c_str());
+                   utf8FromSystemText(path).c_str());
             return RecoveryOutcome::Left;
         }
         if (linkedFolder(installPath)) {
             return RecoveryOutcome::Left;
         }
-        runLog("Found an interrupted update in %s", installPath);
+        runLog("Found an interrupted update in %s", utf8FromSystemText(installPath).c_str());
         Commit commit(installPath, *journal, versionText);
         switch (recordSays(versionText) ? commit.complete() : commit.finish()) {
         case CommitOutcome::Committed:

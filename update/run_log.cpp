@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <ctime>
+#include <string>
 
 #include "platform/file_io.h"
 
@@ -10,13 +11,18 @@ namespace {
 std::FILE* logFile = nullptr;
 std::FILE* echo = nullptr;
 
-void writeLine(std::FILE* stream, const char* stamp, const char* format, va_list arguments) {
-    if (stamp != nullptr) {
-        std::fprintf(stream, "%s ", stamp);
+std::string formatted(const char* format, va_list arguments) {
+    va_list copy;
+    va_copy(copy, arguments);
+    const int length = std::vsnprintf(nullptr, 0, format, copy);
+    va_end(copy);
+    if (length <= 0) {
+        return {};
     }
-    std::vfprintf(stream, format, arguments);
-    std::fputc('\n', stream);
-    std::fflush(stream);
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::vsnprintf(text.data(), text.size(), format, arguments);
+    text.pop_back();
+    return text;
 }
 
 } // namespace
@@ -26,7 +32,15 @@ bool openRunLog(const char* path) {
     // Never a link, a FIFO or a device: the program may run elevated, and the
     // path may name a place an ordinary account prepared.
     logFile = appendRegularFile(path);
-    return logFile != nullptr;
+    if (logFile == nullptr) {
+        return false;
+    }
+    const std::string_view mark = utf8FileMark();
+    if (!mark.empty() && seekFile(logFile, 0, SEEK_END) && tellFile(logFile) == 0) {
+        std::fwrite(mark.data(), 1, mark.size(), logFile);
+        std::fflush(logFile);
+    }
+    return true;
 }
 
 void closeRunLog() {
@@ -45,21 +59,24 @@ void setRunLogEcho(std::FILE* stream) {
 }
 
 void runLog(const char* format, ...) {
+    if (logFile == nullptr && echo == nullptr) {
+        return;
+    }
+    va_list arguments;
+    va_start(arguments, format);
+    const std::string line = formatted(format, arguments) + "\n";
+    va_end(arguments);
     if (logFile != nullptr) {
         const std::time_t now = std::time(nullptr);
         char stamp[32] = "";
         if (const std::tm* local = std::localtime(&now)) {
-            std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", local);
+            std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S ", local);
         }
-        va_list arguments;
-        va_start(arguments, format);
-        writeLine(logFile, stamp, format, arguments);
-        va_end(arguments);
+        std::fputs(stamp, logFile);
+        std::fputs(line.c_str(), logFile);
+        std::fflush(logFile);
     }
     if (echo != nullptr) {
-        va_list arguments;
-        va_start(arguments, format);
-        writeLine(echo, nullptr, format, arguments);
-        va_end(arguments);
+        writeStandardText(echo, line);
     }
 }

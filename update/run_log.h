@@ -2,12 +2,16 @@
 // event, each with a local timestamp, flushed as it is written so that a killed
 // run keeps what it wrote. Nothing is recorded while no log is open and no echo
 // is set.
+//
+// Lines are UTF-8, in the file and on the echo: texts of the wizard's tables enter
+// through utf8FromWindows1252, paths and other system text through
+// utf8FromSystemText (platform/file_io.h).
 #pragma once
 
 #include <cstdio>
 
-// Appends to path (created when missing). False when it cannot be opened or is
-// no regular file.
+// Appends to path (created when missing; a new file starts with the system's
+// mark for UTF-8). False when it cannot be opened or is no regular file.
 bool openRunLog(const char* path);
 void closeRunLog();
 // Whether a line written now goes anywhere (the log file or the echo).

@@ -115,14 +115,16 @@ UpdateStepKind UpdateSession::check() {
         return UpdateStepKind::WriteFailed;
     }
     if (completedByRecovery().erase({plan_.installPath, plan_.versionText}) != 0) {
-        runLog("The interrupted update of %s was completed; nothing is left to do", installPath);
+        runLog("The interrupted update of %s was completed; nothing is left to do",
+               utf8FromSystemText(installPath).c_str());
         return UpdateStepKind::Committed;
     }
     const char* readme = plan_.readme.c_str();
     for (int e = 0; e < UpdateFileCount; ++e) {
         const char* source = isReadmeEntry(e) ? readme : PackageFileName;
         if (!canOpen(source)) {
-            runLog("Cannot open %s: %s", source, systemErrorText().c_str());
+            runLog("Cannot open %s: %s", utf8FromSystemText(source).c_str(),
+                   systemErrorText().c_str());
             return UpdateStepKind::SourceFailed;
         }
     }
@@ -141,8 +143,9 @@ UpdateStepKind UpdateSession::check() {
     }
     const std::int64_t available = availableBytes(installPath);
     if (available >= 0 && available < needed) {
-        runLog("Not enough space in %s: the update needs %lld bytes, %lld are free", installPath,
-               static_cast<long long>(needed), static_cast<long long>(available));
+        runLog("Not enough space in %s: the update needs %lld bytes, %lld are free",
+               utf8FromSystemText(installPath).c_str(), static_cast<long long>(needed),
+               static_cast<long long>(available));
         return UpdateStepKind::WriteFailed;
     }
     runLog("Checked %s: %lld bytes", PackageFileName,
@@ -161,7 +164,8 @@ UpdateStepKind UpdateSession::stage(int e) {
     const UpdateFileEntry& entry = UpdateFileList[e];
     const std::string target = entryTargetPath(plan_.installPath.c_str(), e);
     if (target.empty()) {
-        runLog("The path of %s in %s is too long", entry.name, plan_.installPath.c_str());
+        runLog("The path of %s in %s is too long", entry.name,
+               utf8FromSystemText(plan_.installPath).c_str());
         return UpdateStepKind::WriteFailed;
     }
     const std::string staged = stagedPathFor(target);
@@ -191,7 +195,8 @@ UpdateStepKind UpdateSession::stage(int e) {
     if (written) {
         staging_.staged[e] = true;
         staging_.sizes[e] = size;
-        runLog("Staged %s (%llu bytes)", target.c_str(), static_cast<unsigned long long>(size));
+        runLog("Staged %s (%llu bytes)", utf8FromSystemText(target).c_str(),
+               static_cast<unsigned long long>(size));
         return UpdateStepKind::Staged;
     }
     const std::string reason = blocked != nullptr ? blocked : systemErrorText();
@@ -200,11 +205,11 @@ UpdateStepKind UpdateSession::stage(int e) {
         return UpdateStepKind::SourceFailed;
     }
     if (equalsIgnoreCase(entry.name, "pics.cfg")) {
-        runLog("Cannot write %s: %s; the update goes on without it", staged.c_str(),
-               reason.c_str());
+        runLog("Cannot write %s: %s; the update goes on without it",
+               utf8FromSystemText(staged).c_str(), reason.c_str());
         return UpdateStepKind::Staged;
     }
-    runLog("Cannot write %s: %s", staged.c_str(), reason.c_str());
+    runLog("Cannot write %s: %s", utf8FromSystemText(staged).c_str(), reason.c_str());
     return UpdateStepKind::WriteFailed;
 }
 
@@ -219,7 +224,7 @@ UpdateStepKind UpdateSession::commit() {
     switch (commitUpdate(staging_)) {
     case CommitOutcome::Committed:
         sources_.close();
-        runLog("Updated %s", plan_.installPath.c_str());
+        runLog("Updated %s", utf8FromSystemText(plan_.installPath).c_str());
         return UpdateStepKind::Committed;
     case CommitOutcome::StagingLost:
         // The retry stages again from the checks.

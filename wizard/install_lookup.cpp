@@ -4,6 +4,7 @@
 
 #include "app/language_codes.h"
 #include "app/run_context.h"
+#include "platform/file_io.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/paths.h"
@@ -30,7 +31,7 @@ bool gameExecutablePresent(const char* installPath) {
     }
     std::FILE* file = std::fopen(path, "rb");
     if (file == nullptr) {
-        runLog("Cannot open %s: %s", path, std::strerror(errno));
+        runLog("Cannot open %s: %s", utf8FromSystemText(path).c_str(), std::strerror(errno));
         return false;
     }
     std::fclose(file);
@@ -46,14 +47,16 @@ bool readLocation(char* installPath, std::size_t size) {
             runLog("The installation record %s has no \"Location\"", RecordName);
             return false;
         }
-        runLog("Installation record: \"Location\" = \"%s\"", installPath);
+        runLog("Installation record: \"Location\" = \"%s\"",
+               utf8FromSystemText(installPath).c_str());
         return true;
     }
     if (folder.size() >= size) {
         return false;
     }
     std::memcpy(installPath, folder.c_str(), folder.size() + 1);
-    runLog("Installation folder: \"%s\" (from the command line)", installPath);
+    runLog("Installation folder: \"%s\" (from the command line)",
+           utf8FromSystemText(installPath).c_str());
     return true;
 }
 
@@ -78,7 +81,8 @@ void chooseLanguage(UpdateWizard& wizard, std::int32_t language) {
     bool found = false;
     if (readInstallValue(RecordKey, "Version", wizard.installedVersion,
                          sizeof wizard.installedVersion)) {
-        runLog("Installation record: \"Version\" = \"%s\"", wizard.installedVersion);
+        runLog("Installation record: \"Version\" = \"%s\"",
+               utf8FromSystemText(wizard.installedVersion).c_str());
         showAsNewName(wizard.installedVersion);
         found = readLocation(wizard.installPath, sizeof wizard.installPath);
         if (found && !installPathFits(wizard.installPath)) {

@@ -7,9 +7,11 @@
 #include <memory>
 #include <string>
 
+#include "platform/file_io.h"
 #include "platform/headless/default_registry.h"
 #include "platform/messages.h"
 #include "platform/viewer_route.h"
+#include "platform/windows1252.h"
 
 struct OpaqueWindow {
     int unused;
@@ -306,8 +308,8 @@ void messageBox(const char* title, const char* text) {
     d.messageBoxes.push_back(
         {title != nullptr ? title : "", text != nullptr ? text : "", d.window.exists});
     if (d.config.printMessageBoxes) {
-        std::printf("%s: %s\n", title != nullptr ? title : "", text != nullptr ? text : "");
-        std::fflush(stdout);
+        writeStandardText(stdout,
+                          d.messageBoxes.back().title + ": " + d.messageBoxes.back().text + "\n");
     }
 }
 
@@ -377,8 +379,7 @@ void screenDescribed(const ScreenDescription& description, ScreenEvent event) {
     Desktop& d = desktop();
     d.description = description;
     if (d.config.printScreens && event == ScreenEvent::NewScreen) {
-        std::fputs(describeAsText(description).c_str(), stdout);
-        std::fflush(stdout);
+        writeStandardText(stdout, utf8FromWindows1252(describeAsText(description)));
     }
 }
 

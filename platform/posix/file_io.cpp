@@ -86,6 +86,19 @@ void adviseSequential(std::FILE* file) {
     posix_fadvise(fileno(file), 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
+std::string utf8FromSystemText(std::string_view text) {
+    return std::string(text);
+}
+
+void writeStandardText(std::FILE* stream, std::string_view utf8) {
+    std::fwrite(utf8.data(), 1, utf8.size(), stream);
+    std::fflush(stream);
+}
+
+std::string_view utf8FileMark() {
+    return {};
+}
+
 std::filesystem::path toFsPath(const char* text) {
     return std::filesystem::path(text);
 }

@@ -4,26 +4,6 @@
 
 namespace sdl {
 
-namespace {
-
-// Code points of Windows-1252 bytes 0x80-0x9F; 0 where the code page has none.
-constexpr std::uint16_t HighControls[32] = {
-    0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
-
-int windows1252Byte(std::uint32_t codePoint) {
-    if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF))
-        return static_cast<int>(codePoint);
-    for (int i = 0; i < 32; ++i) {
-        if (HighControls[i] != 0 && HighControls[i] == codePoint)
-            return 0x80 + i;
-    }
-    return -1;
-}
-
-} // namespace
-
 std::uint32_t virtualKeyFor(SDL_Keycode key) {
     if (key >= SDLK_a && key <= SDLK_z)
         return static_cast<std::uint32_t>('A' + (key - SDLK_a));
@@ -82,49 +62,6 @@ std::uint32_t virtualKeyFor(SDL_Keycode key) {
         // the code Windows gives keys it has no name for.
         return 0xFF;
     }
-}
-
-std::string utf8ToWindows1252(const char* utf8) {
-    std::string out;
-    if (utf8 == nullptr)
-        return out;
-    const auto* p = reinterpret_cast<const unsigned char*>(utf8);
-    while (*p != 0) {
-        std::uint32_t codePoint = 0;
-        int continuation = 0;
-        if (*p < 0x80) {
-            codePoint = *p;
-        } else if ((*p & 0xE0) == 0xC0) {
-            codePoint = *p & 0x1Fu;
-            continuation = 1;
-        } else if ((*p & 0xF0) == 0xE0) {
-            codePoint = *p & 0x0Fu;
-            continuation = 2;
-        } else if ((*p & 0xF8) == 0xF0) {
-            codePoint = *p & 0x07u;
-            continuation = 3;
-        } else {
-            ++p;
-            continue;
-        }
-        ++p;
-        bool valid = true;
-        for (int i = 0; i < continuation; ++i, ++p) {
-            if ((*p & 0xC0) != 0x80) {
-                valid = false;
-                break;
-            }
-            codePoint = (codePoint << 6) | (*p & 0x3Fu);
-        }
-        // Overlong forms would smuggle in bytes the text never held.
-        static constexpr std::uint32_t Smallest[4] = {0, 0x80, 0x800, 0x10000};
-        if (!valid || codePoint < Smallest[continuation])
-            continue;
-        const int byte = windows1252Byte(codePoint);
-        if (byte > 0)
-            out.push_back(static_cast<char>(byte));
-    }
-    return out;
 }
 
 } // namespace sdl

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 
 #include <SDL.h>
 
@@ -16,9 +15,5 @@ std::uint32_t virtualKeyFor(SDL_Keycode key);
 // Text input does not report Backspace, Tab, Enter and Escape; their characters
 // come from the key presses, as TranslateMessage makes them.
 using win::controlCharacterFor;
-
-// Converts UTF-8 text to Windows-1252 bytes; characters that code page lacks and
-// malformed sequences are dropped.
-std::string utf8ToWindows1252(const char* utf8);
 
 } // namespace sdl

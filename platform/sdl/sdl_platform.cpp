@@ -16,6 +16,7 @@
 #include "platform/regfile/regfile_store.h"
 #include "platform/sdl/key_translation.h"
 #include "platform/sdl/sdl_backend.h"
+#include "platform/windows1252.h"
 #include "resources/resource_images.h"
 #include "update/run_log.h"
 
@@ -272,7 +273,7 @@ void translateEvent(const SDL_Event& event) {
                 event.type == SDL_KEYDOWN ? 1 : static_cast<LParam>(0xC0000001u));
         break;
     case SDL_TEXTINPUT:
-        for (char c : utf8ToWindows1252(event.text.text))
+        for (char c : windows1252FromUtf8(event.text.text))
             enqueue(win::kWmChar, static_cast<std::uint8_t>(c), 1);
         break;
     case SDL_MOUSEMOTION:

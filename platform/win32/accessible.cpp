@@ -9,6 +9,7 @@
 #include "platform/screen_description.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32_platform.h"
+#include "platform/windows1252.h"
 
 namespace win32 {
 namespace {
@@ -39,13 +40,9 @@ HWND describedWindow = nullptr;
 
 // The texts are the screen's own Windows-1252 bytes, whatever the system's code page.
 BSTR toBstr(const std::string& text) {
-    const int length =
-        MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    BSTR out = SysAllocStringLen(nullptr, static_cast<UINT>(length));
-    if (out != nullptr && length > 0) {
-        MultiByteToWideChar(1252, 0, text.data(), static_cast<int>(text.size()), out, length);
-    }
-    return out;
+    const std::u16string wide = utf16FromWindows1252(text);
+    return SysAllocStringLen(reinterpret_cast<const OLECHAR*>(wide.data()),
+                             static_cast<UINT>(wide.size()));
 }
 
 long roleOf(ElementRole role) {
@@ -351,10 +348,10 @@ ClientAccessible* client = nullptr;
 
 LRESULT answerGetObject(HWND window, WPARAM wParam, LPARAM lParam) {
     if (static_cast<LONG>(lParam) != static_cast<LONG>(OBJID_CLIENT)) {
-        return DefWindowProcA(window, WM_GETOBJECT, wParam, lParam);
+        return DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
     }
     if (oleacc() == nullptr) {
-        return DefWindowProcA(window, WM_GETOBJECT, wParam, lParam);
+        return DefWindowProcW(window, WM_GETOBJECT, wParam, lParam);
     }
     if (client == nullptr) {
         // The object is handed to other processes through COM.

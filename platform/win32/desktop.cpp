@@ -10,7 +10,9 @@
 
 #include <string>
 
+#include "platform/file_io.h"
 #include "platform/viewer_route.h"
+#include "platform/win32/system_library.h"
 #include "update/run_log.h"
 
 namespace win32 {
@@ -36,17 +38,6 @@ template <typename Interface> class Held {
   private:
     Interface* pointer = nullptr;
 };
-
-std::wstring wide(const char* text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring result(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, result.data(), length);
-    result.resize(static_cast<std::size_t>(length - 1));
-    return result;
-}
 
 std::string failure(const char* step, HRESULT result) {
     char text[96];
@@ -95,7 +86,7 @@ std::string openThroughDesktopShell(const char* path) {
         FAILED(result = application->QueryInterface(IID_IShellDispatch2, shell.putVoid()))) {
         return failure("Reaching the desktop's shell", result);
     }
-    BSTR file = SysAllocString(wide(path).c_str());
+    BSTR file = SysAllocString(wideFromAnsi(path).c_str());
     BSTR verb = SysAllocString(L"open");
     VARIANT arguments;
     VARIANT folder;
@@ -117,21 +108,41 @@ std::string openThroughDesktopShell(const char* path) {
     return FAILED(result) ? failure("The desktop's shell's ShellExecute", result) : "";
 }
 
+// shell32.dll is on the known-DLL list, but what it loads in turn (shcore.dll)
+// is not: imported, it would be loaded before the program restricts the DLL
+// search, from beside the program if a copy lay there.
+using ShellExecuteFunction = decltype(&ShellExecuteW);
+ShellExecuteFunction shellExecute() {
+    static const ShellExecuteFunction function = [] {
+        ShellExecuteFunction found = nullptr;
+        const HMODULE module = loadSystemLibrary(L"shell32.dll");
+        return module != nullptr && findFunction(module, "ShellExecuteW", found) ? found : nullptr;
+    }();
+    return function;
+}
+
 } // namespace
 
 void messageBox(const char* title, const char* text) {
-    MessageBoxA(nullptr, text, title, MB_OK);
+    MessageBoxW(nullptr, wideFromUtf8(text != nullptr ? text : "").c_str(),
+                wideFromUtf8(title != nullptr ? title : "").c_str(), MB_OK);
 }
 
 void shellOpen(const char* path) {
     const ViewerRoute route = viewerRoute();
     if (!route.open) {
-        runLog("Not opening %s: %s", path, route.description.c_str());
+        runLog("Not opening %s: %s", utf8FromSystemText(path).c_str(), route.description.c_str());
         return;
     }
     if (!route.throughDesktopShell) {
-        runLog("Opening %s %s", path, route.description.c_str());
-        ShellExecuteA(nullptr, "open", path, nullptr, nullptr, SW_SHOWNORMAL);
+        const ShellExecuteFunction execute = shellExecute();
+        if (execute == nullptr) {
+            runLog("Cannot open %s: shell32.dll cannot be loaded from the system folder",
+                   utf8FromSystemText(path).c_str());
+            return;
+        }
+        runLog("Opening %s %s", utf8FromSystemText(path).c_str(), route.description.c_str());
+        execute(nullptr, L"open", wideFromAnsi(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         return;
     }
     const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -140,11 +151,11 @@ void shellOpen(const char* path) {
         CoUninitialize();
     }
     if (problem.empty()) {
-        runLog("Opening %s %s", path, route.description.c_str());
+        runLog("Opening %s %s", utf8FromSystemText(path).c_str(), route.description.c_str());
     } else {
         // Opening it elevated would hand the user an administrator's editor.
-        runLog("Not opening %s: %s; it is not opened with this program's rights", path,
-               problem.c_str());
+        runLog("Not opening %s: %s; it is not opened with this program's rights",
+               utf8FromSystemText(path).c_str(), problem.c_str());
     }
 }
 

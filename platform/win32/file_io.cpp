@@ -6,6 +6,8 @@
 #include <io.h>
 #include <windows.h>
 
+#include "platform/win32/win32_platform.h"
+
 bool seekFile(std::FILE* file, std::int64_t offset, int origin) {
     return _fseeki64(file, offset, origin) == 0;
 }
@@ -64,22 +66,89 @@ std::int64_t availableBytes(const char* folder) {
     return static_cast<std::int64_t>(available.QuadPart);
 }
 
+namespace {
+
+std::string utf8FromWide(const wchar_t* wide, int length) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
+    if (bytes <= 0) {
+        return {};
+    }
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), bytes, nullptr, nullptr);
+    return text;
+}
+
+std::wstring wideFrom(UINT codePage, std::string_view text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size = static_cast<int>(text.size());
+    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    if (length <= 0) {
+        return {};
+    }
+    std::wstring wide(static_cast<std::size_t>(length), L'\0');
+    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
+    return wide;
+}
+
+} // namespace
+
+namespace win32 {
+
+std::wstring wideFromUtf8(std::string_view text) {
+    return wideFrom(CP_UTF8, text);
+}
+
+std::wstring wideFromAnsi(std::string_view text) {
+    return wideFrom(CP_ACP, text);
+}
+
+} // namespace win32
+
 std::string systemErrorText() {
     // The C library's streams report through errno, the system's calls through
     // GetLastError; the latter names sharing violations and access denials.
     const DWORD error = GetLastError();
     if (error == ERROR_SUCCESS) {
-        return std::strerror(errno);
+        return utf8FromSystemText(std::strerror(errno));
     }
-    char text[512] = "";
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, error, 0, text, sizeof text, nullptr);
-    std::string message(text, length);
+    wchar_t text[512] = L"";
+    const DWORD length = FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                                        nullptr, error, 0, text, 512, nullptr);
+    std::string message = utf8FromWide(text, static_cast<int>(length));
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                 message.back() == ' ' || message.back() == '.')) {
         message.pop_back();
     }
     return message.empty() ? "system error " + std::to_string(error) : message;
+}
+
+std::string utf8FromSystemText(std::string_view text) {
+    const std::wstring wide = win32::wideFromAnsi(text);
+    return utf8FromWide(wide.data(), static_cast<int>(wide.size()));
+}
+
+void writeStandardText(std::FILE* stream, std::string_view utf8) {
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(_fileno(stream)));
+    DWORD mode = 0;
+    if (handle == INVALID_HANDLE_VALUE || !GetConsoleMode(handle, &mode)) {
+        std::fwrite(utf8.data(), 1, utf8.size(), stream);
+        std::fflush(stream);
+        return;
+    }
+    // A console takes UTF-16 whatever its code page; bytes would be read in that
+    // code page, and the Spanish n-tilde would show as a plus-minus sign in 850.
+    std::fflush(stream);
+    const std::wstring wide = win32::wideFromUtf8(utf8);
+    DWORD written = 0;
+    WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
+}
+
+std::string_view utf8FileMark() {
+    // Notepad before Windows 10 and PowerShell 5 read a file without it in the
+    // ANSI code page.
+    return "\xEF\xBB\xBF";
 }
 
 SystemErrorKept::SystemErrorKept() : error(errno), systemError(GetLastError()) {}

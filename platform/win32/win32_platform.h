@@ -3,6 +3,9 @@
 
 #include <windows.h>
 
+#include <string>
+#include <string_view>
+
 #include "platform/platform.h"
 
 namespace win32 {
@@ -26,6 +29,11 @@ inline HCURSOR toHcursor(CursorHandle cursor) {
 inline CursorHandle fromHcursor(HCURSOR cursor) {
     return reinterpret_cast<CursorHandle>(cursor);
 }
+
+// Windows is handed text through its wide-character calls: UTF-8 (the core's
+// texts for the desktop) and the ANSI code page (paths) become UTF-16 here.
+std::wstring wideFromUtf8(std::string_view text);
+std::wstring wideFromAnsi(std::string_view text);
 
 // Window class, window and message queue.
 void registerWindowClass(const char* className, WindowProcedure procedure, int iconResource);

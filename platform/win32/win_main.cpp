@@ -4,6 +4,7 @@
 #include "app/bwio.h"
 #include "app/command_line.h"
 #include "app/run_context.h"
+#include "platform/file_io.h"
 #include "platform/win32/unattended.h"
 #include "platform/win32/win32_platform.h"
 
@@ -13,13 +14,13 @@ namespace {
 int showUsage(const RunOptions& options) {
     std::string text = usageText();
     if (!options.error.empty()) {
-        text = options.error + "\n\n" + text;
+        // The error quotes the command line, which is ANSI text.
+        text = utf8FromSystemText(options.error) + "\n\n" + text;
     }
     if (options.silent) {
-        std::fputs(text.c_str(), stdout);
-        std::fflush(stdout);
+        writeStandardText(stdout, text);
     } else {
-        MessageBoxA(nullptr, text.c_str(), "Tactico Update", MB_OK);
+        win32::messageBox("Tactico Update", text.c_str());
     }
     return options.error.empty() ? ExitUpdated : ExitBadCommandLine;
 }

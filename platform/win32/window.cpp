@@ -45,13 +45,32 @@ LRESULT dpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
     return 0;
 }
 
+// The window is a Unicode one, so that its title is whole whatever the ANSI code
+// page; the core types the system's narrow text (the folder it types is a path),
+// so a character arrives as its ANSI byte, or not at all where that code page
+// lacks it.
+WPARAM ansiCharacter(WPARAM character) {
+    const auto wide = static_cast<wchar_t>(character);
+    char bytes[8];
+    BOOL lost = FALSE;
+    const int length =
+        WideCharToMultiByte(CP_ACP, 0, &wide, 1, bytes, sizeof bytes, nullptr, &lost);
+    return length == 1 && !lost ? static_cast<unsigned char>(bytes[0]) : 0;
+}
+
 // The core works in logical pixels: positions and sizes on the way in are divided
 // by the scale, size limits on the way out multiplied.
 LRESULT CALLBACK realWindowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (coreProcedure == nullptr) {
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
     switch (message) {
+    case WM_CHAR:
+        wParam = ansiCharacter(wParam);
+        if (wParam == 0) {
+            return 0;
+        }
+        break;
     case WM_DPICHANGED:
         return dpiChanged(window, wParam, lParam);
     case WM_GETOBJECT:
@@ -89,25 +108,27 @@ MSG toMsg(const PlatformMessage* message) {
 
 void registerWindowClass(const char* className, WindowProcedure procedure, int iconResource) {
     coreProcedure = procedure;
-    WNDCLASSA windowClass{};
+    const std::wstring name = wideFromUtf8(className);
+    WNDCLASSW windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW;
     windowClass.lpfnWndProc = realWindowProcedure;
     windowClass.cbClsExtra = 0;
     windowClass.cbWndExtra = 0;
     windowClass.hInstance = moduleInstance();
-    windowClass.hIcon = LoadIconA(moduleInstance(), MAKEINTRESOURCEA(iconResource));
+    windowClass.hIcon = LoadIconW(moduleInstance(), MAKEINTRESOURCEW(iconResource));
     windowClass.hCursor = nullptr;
     windowClass.hbrBackground = nullptr;
     windowClass.lpszMenuName = nullptr;
-    windowClass.lpszClassName = className;
-    RegisterClassA(&windowClass);
+    windowClass.lpszClassName = name.c_str();
+    RegisterClassW(&windowClass);
 }
 
 WindowHandle createWindow(const char* className, const char* title, std::uint32_t style, int x,
                           int y, int outerWidth, int outerHeight) {
     const RECT placed = physicalWindowRect(style, x, y, outerWidth, outerHeight);
     HWND window =
-        CreateWindowA(className, title, style, placed.left, placed.top, placed.right - placed.left,
+        CreateWindowW(wideFromUtf8(className).c_str(), wideFromUtf8(title).c_str(), style,
+                      placed.left, placed.top, placed.right - placed.left,
                       placed.bottom - placed.top, nullptr, nullptr, moduleInstance(), nullptr);
     if (window != nullptr) {
         matchWindowDpi(window);
@@ -130,7 +151,7 @@ void destroyWindow(WindowHandle window) {
 }
 
 void setWindowText(WindowHandle window, const char* text) {
-    SetWindowTextA(toHwnd(window), text);
+    SetWindowTextW(toHwnd(window), wideFromUtf8(text).c_str());
 }
 
 PlatformRect getClientRect(WindowHandle window) {
@@ -155,17 +176,17 @@ void endPaint(WindowHandle window) {
 
 LResult defaultWindowProcedure(WindowHandle window, std::uint32_t message, WParam wParam,
                                LParam lParam) {
-    return DefWindowProcA(toHwnd(window), message, wParam, lParam);
+    return DefWindowProcW(toHwnd(window), message, wParam, lParam);
 }
 
 bool peekMessage() {
     MSG msg;
-    return PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE;
+    return PeekMessageW(&msg, nullptr, 0, 0, PM_NOREMOVE) != FALSE;
 }
 
 bool getMessage(PlatformMessage* message) {
     // -1 is an error with nothing taken, not a message to dispatch.
-    if (GetMessageA(&lastTaken, nullptr, 0, 0) <= 0) {
+    if (GetMessageW(&lastTaken, nullptr, 0, 0) <= 0) {
         return false;
     }
     message->window = fromHwnd(lastTaken.hwnd);
@@ -182,7 +203,7 @@ void translateMessage(const PlatformMessage* message) {
 
 LResult dispatchMessage(const PlatformMessage* message) {
     MSG msg = toMsg(message);
-    return DispatchMessageA(&msg);
+    return DispatchMessageW(&msg);
 }
 
 PlatformRect workArea() {

@@ -29,19 +29,4 @@ TEST(SdlKeys, EveryNamedKeyReachesItsLogicalKey) {
             << SDL_GetKeyName(key);
 }
 
-TEST(SdlText, Utf8BecomesWindows1252AndTheRestIsDropped) {
-    // a, e-acute, euro, n-tilde, a CJK character, a 4-byte emoji, then b.
-    EXPECT_EQ(sdl::utf8ToWindows1252("a\xC3\xA9\xE2\x82\xAC\xC3\xB1\xE4\xB8\xAD\xF0\x9F\x98\x80"
-                                     "b"),
-              "a\xE9\x80\xF1"
-              "b");
-    EXPECT_EQ(sdl::utf8ToWindows1252("\xC5\x93\xE2\x84\xA2"), "\x9C\x99");
-    // Truncated, overlong and stray continuation bytes never become characters.
-    EXPECT_EQ(sdl::utf8ToWindows1252("\xC3"), "");
-    EXPECT_EQ(sdl::utf8ToWindows1252("\xC0\xAF"
-                                     "x\x80y"),
-              "xy");
-    EXPECT_EQ(sdl::utf8ToWindows1252("\xC2\x81"), ""); // a C1 control has no byte
-}
-
 } // namespace

@@ -1,12 +1,14 @@
 // The wizard's texts are Windows-1252 bytes, the code page its fonts are drawn in.
 // Every table is checked for that; a few values per table, written here in UTF-8,
-// catch a wrong table, a shifted row or a lost accent.
+// catch a wrong table, a shifted row or a lost accent. What leaves the program as
+// text is converted from them to Unicode, by one table checked here against iconv.
 #include <gtest/gtest.h>
 #include <iconv.h>
 
 #include <string>
 #include <string_view>
 
+#include "platform/windows1252.h"
 #include "wizard/texts.h"
 
 namespace {
@@ -130,6 +132,46 @@ TEST(Texts, EveryTableIsWindows1252AndHoldsItsPinnedValues) {
     for (int language = 0; language < LanguageCount; ++language) {
         EXPECT_EQ(LanguageEnabled[language], 1) << language;
     }
+}
+
+// The bytes where the code page differs from Latin-1 (0x80-0x9F: euro, quotes,
+// dashes, the undefined five) and the Latin-1 half above them, both ways.
+TEST(Texts, Windows1252BecomesUnicodeAndBack) {
+    const std::string_view undefined = "\x81\x8D\x8F\x90\x9D";
+    for (unsigned value = 1; value <= 0xFF; ++value) {
+        const std::string byte(1, static_cast<char>(value));
+        SCOPED_TRACE(value);
+        const std::string utf8 = utf8FromWindows1252(byte);
+        const std::u16string utf16 = utf16FromWindows1252(byte);
+        ASSERT_EQ(utf16.size(), 1u);
+        EXPECT_EQ(char32_t{utf16[0]}, windows1252CodePoint(static_cast<unsigned char>(value)));
+        if (undefined.find(byte) != std::string_view::npos) {
+            EXPECT_EQ(utf8, "\xEF\xBF\xBD"); // U+FFFD, never a C1 control
+            EXPECT_EQ(utf16[0], u'\uFFFD');
+            continue;
+        }
+        std::string expected;
+        EXPECT_TRUE(convert("WINDOWS-1252", "UTF-8", byte, expected));
+        EXPECT_EQ(utf8, expected);
+        EXPECT_EQ(windows1252FromUtf8(utf8), byte);
+    }
+    EXPECT_EQ(utf8FromWindows1252(WindowTitles[Spanish]), "Actualización Tactico");
+    EXPECT_EQ(utf16FromWindows1252("\x80\x9F\xFF"), u"\u20AC\u0178\u00FF");
+}
+
+TEST(Texts, Utf8BecomesWindows1252AndTheRestIsDropped) {
+    // a, e-acute, euro, n-tilde, a CJK character, a 4-byte emoji, then b.
+    EXPECT_EQ(windows1252FromUtf8("a\xC3\xA9\xE2\x82\xAC\xC3\xB1\xE4\xB8\xAD\xF0\x9F\x98\x80"
+                                  "b"),
+              "a\xE9\x80\xF1"
+              "b");
+    // Truncated, overlong and stray continuation bytes never become characters,
+    // nor do a C1 control and U+FFFD, which the code page lacks.
+    EXPECT_EQ(windows1252FromUtf8("\xC3"), "");
+    EXPECT_EQ(windows1252FromUtf8("\xC0\xAF"
+                                  "x\x80y"),
+              "xy");
+    EXPECT_EQ(windows1252FromUtf8("\xC2\x81\xEF\xBF\xBD"), "");
 }
 
 } // namespace

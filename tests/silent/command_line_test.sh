@@ -28,14 +28,19 @@ grep -q "Unable to open the log" "$root/err" || fail "no word of the log"
 cmp -s "$root/registry.reg" "$root/before.reg" || fail "touched"
 echo "ok: /? exit code 0; a bad option or log exit code 4, the usage, nothing touched"
 
-# The readme of the chosen language is moved into the installation.
+# The readme of the chosen language is moved into the installation; its words
+# reach the terminal and the log as UTF-8.
 linux_sample system-language
-cp "$root/update/readme_sve.txt" "$root/expected.txt"
-LANG=sv_SE.UTF-8 run 0 --silent "--log=$root/run.log"
-cmp -s "$root/installation/readme.txt" "$root/expected.txt" || fail "not the Swedish readme"
+cp "$root/update/readme_esp.txt" "$root/expected.txt"
+LANG=es_ES.UTF-8 run 0 --silent "--log=$root/run.log"
+cmp -s "$root/installation/readme.txt" "$root/expected.txt" || fail "not the Spanish readme"
 grep -q 'Version 3.84' "$root/registry.reg" || fail "Version not recorded"
 grep -q "Result: updated; exit code 0" "$root/run.log" || fail "no result in the log"
-echo "ok: LANG chooses the language"
+for file in out run.log; do
+    iconv -f UTF-8 -t UTF-8 "$root/$file" >/dev/null && grep -q "Actualización Tactico" "$root/$file" ||
+        fail "$file is not UTF-8 or lacks \"Actualización Tactico\""
+done
+echo "ok: LANG chooses the language; standard output and the log are UTF-8"
 
 linux_sample pack
 mv "$root/update/update.dat" "$root/before.dat"

@@ -68,16 +68,19 @@ std::string joined(const std::vector<std::string>& lines) {
     return text;
 }
 
-// Also: the quick-start games stay unless the command line says otherwise.
+// Also: the quick-start games stay unless otherwise told; the words of the
+// language, and the folder's name, read right in the log and on standard output.
 TEST(SilentRun, LanguageAndFolderFromTheCommandLine) {
-    SampleSetup setup("silent-options", true);
+    SampleSetup setup("silent-options-espa\xC3\xB1ol", true);
     setup.writeRecord(OldVersion, (setup.root / "elsewhere").c_str());
-    const RunResult r = run(setup, "--silent --LANG=fra --dir=" + setup.game.string() + "/");
+    const RunResult r = run(setup, "--silent --LANG=esp --dir=" + setup.game.string() + "/");
     EXPECT_EQ(r.exitCode, 0);
-    setup.expectFiles(setup.game, 0, UpdateFileCount, French);
+    setup.expectFiles(setup.game, 0, UpdateFileCount, Spanish);
     EXPECT_TRUE(fs::exists(setup.game / "qstart" / "premier.qst"));
-    EXPECT_TRUE(logHas(r, "Language: fra"));
+    EXPECT_TRUE(logHas(r, "Language: esp"));
     EXPECT_TRUE(logHas(r, "Installation folder: \"" + setup.game.string() + "\""));
+    EXPECT_TRUE(logHas(r, "Screen text: Actualización Tactico | "));
+    EXPECT_EQ(r.output, joined(r.log));
 }
 
 // What a killed update left in the folder an administrator names is cleared at

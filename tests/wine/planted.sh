@@ -39,33 +39,35 @@ recorded "$installed" || fail "the record changed"
 logged "its folder is a link"
 echo "ok: a data folder that is a reparse point is refused (exit code 3), nothing behind it touched"
 
-echo "== a DLL beside the program"
+echo "== DLLs beside the program"
 sample dll
-# The marker writes a file when any process loads it.
-cat >"$root/marker.c" <<'C'
+# A marker writes C:\<name>-marker-loaded when any process loads it as <name>.dll.
+marker() {
+    cat >"$root/$1.c" <<C
 #include <windows.h>
 BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     (void)instance; (void)reserved;
     if (reason == DLL_PROCESS_ATTACH) {
-        HANDLE file = CreateFileA("C:\\bcrypt-marker-loaded", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
+        HANDLE file = CreateFileA("C:\\\\$1-marker-loaded", GENERIC_WRITE, 0, NULL, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_NORMAL, NULL);
         CloseHandle(file);
     }
     return TRUE;
 }
 C
+    "$cc" -shared -o "$update/$1.dll" "$root/$1.c" || fail "building the marker $1.dll"
+}
 case $(x86_64-w64-mingw32-objdump -f "$exe") in
     *pei-x86-64*) cc=x86_64-w64-mingw32-gcc ;;
     *) cc=i686-w64-mingw32-gcc ;;
 esac
-"$cc" -shared -o "$update/bcrypt.dll" "$root/marker.c" || fail "building the marker DLL"
-imports=$("${cc%gcc}objdump" -p "$exe")
-if [[ ${imports,,} == *"dll name: bcrypt.dll"* ]]; then
-    echo "SKIP: the program still imports bcrypt.dll, which the loader resolves before WinMain"
-else
-    WINEDLLOVERRIDES="$WINEDLLOVERRIDES;bcrypt=n,b" exits 0 /silent
-    [[ ! -e $WINEPREFIX/drive_c/bcrypt-marker-loaded ]] || fail "the program loaded bcrypt.dll from its folder"
-    [[ -f $update/update.dat.sha256 ]] && logged "Result: updated"
-    echo "ok: bcrypt.dll beside the program is not loaded; the digest checks with the system's"
-fi
+# bcrypt.dll is the program's own choice; shcore.dll comes with shell32.dll.
+planted=(bcrypt shcore)
+for dll in "${planted[@]}"; do marker "$dll"; done
+WINEDLLOVERRIDES="$WINEDLLOVERRIDES;bcrypt,shcore=n,b" exits 0 /silent
+for dll in "${planted[@]}"; do
+    [[ ! -e $WINEPREFIX/drive_c/$dll-marker-loaded ]] || fail "the program loaded $dll.dll from its folder"
+done
+[[ -f $update/update.dat.sha256 ]] && logged "Result: updated"
+echo "ok: ${planted[*]/%/.dll} beside the program are not loaded; the digest checks with the system's"
 echo "PASS"

@@ -2,7 +2,8 @@
 # Unattended runs of the Windows program under Wine, as an administrator starts
 # them (no display needed):
 #   tests/wine/silent.sh <native build dir> <windows build dir>
-# The user-interface language chooses the update's language, and a missing record
+# The user-interface language chooses the update's language, its words and the
+# folder's name reach the log and standard output as UTF-8, and a missing record
 # ends the run with exit code 1.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
@@ -30,6 +31,25 @@ cmp -s "$root/installation/readme.txt" "$root/expected.txt" || fail "not the Fre
 logged "Language: fra"
 echo "ok: the user-interface language without /lang"
 wineserver -k 2>/dev/null || true
+
+echo "== the words of another language"
+# The installation's folder name, ANSI text inside the program, must come out as
+# UTF-8 like the language's words, once and not twice encoded.
+sample español
+exits 0 /silent /lang=esp
+mark=$(head -c 3 "$log" | od -An -tx1 | tr -d ' ')
+[[ $mark == efbbbf ]] || fail "a new log starts with $mark, not the UTF-8 byte-order mark"
+iconv -f UTF-8 -t UTF-8 "$log" >/dev/null || fail "the log is not UTF-8"
+logged "Screen text: Actualización Tactico | "
+logged '\español\installation"'
+grep -qF "Actualización Tactico" "$root/output" || fail "standard output lacks the Spanish words"
+# Run again (the readme has moved into the installation, so it ends early): the
+# log is appended to, with no second mark.
+(cd "$update" && wine ./tactico-update.exe /silent /lang=esp "/log=$(winepath -w "$log")" \
+    >/dev/null 2>&1) || true
+[[ $(grep -c "Tactico Update started" "$log") -eq 2 && $(grep -c $'\xEF\xBB\xBF' "$log") -eq 1 ]] ||
+    fail "appending to the log added a byte-order mark, or nothing"
+echo "ok: the log (with one byte-order mark) and standard output are UTF-8"
 
 echo "== no record"
 sample missing

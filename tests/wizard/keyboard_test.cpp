@@ -37,7 +37,12 @@ void expectFocusOn(Script& s, int slot) {
     });
 }
 
+// Also: the window's title is the language's, handed to the desktop as UTF-8.
 TEST(Keyboard, UpdateInEachLanguageWithoutTheMouse) {
+    const char* const titles[LanguageCount] = {"Tactico Update",         "Actualización Tactico",
+                                               "Mise à jour de Tactico", "Aggiornamento di Tactico",
+                                               "Oppdatering av Tactico", "Tactico - Actualização",
+                                               "Tactico Uppdatering",    "Tactico Update"};
     for (int language = 0; language < LanguageCount; ++language) {
         SCOPED_TRACE(language);
         const SampleSetup setup("keys");
@@ -47,6 +52,7 @@ TEST(Keyboard, UpdateInEachLanguageWithoutTheMouse) {
         s.waitState(LanguageScreen).key(win::kVkDown, language + 8).key(win::kVkUp, 8);
         expectFocusOn(s, 1 + language);
         s.key(win::kVkSpace).waitState(VersionScreen);
+        s.check([&](UpdateWizard&) { EXPECT_EQ(headless::window().title, titles[language]); });
         // Back, Next, the corner Exit; the focus starts on Next, where Enter acts.
         expectFocusOn(s, 4);
         s.key(win::kVkTab, 2);

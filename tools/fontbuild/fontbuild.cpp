@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "tools/fontbuild/codepage.h"
+#include "platform/windows1252.h"
 #include "tools/fontbuild/glyph_layout.h"
 
 namespace {
@@ -130,8 +130,10 @@ int main(int argc, char** argv) {
     int rightOverhang = 0;
     int leftOverhang = 0;
     for (unsigned code = 32; code <= 255; ++code) {
-        const std::uint32_t unicode = windows1252ToUnicode(code);
-        const FT_UInt index = unicode == 0 ? 0 : FT_Get_Char_Index(face, unicode);
+        // DEL and the code page's undefined bytes get no glyph.
+        const char32_t unicode = windows1252CodePoint(static_cast<unsigned char>(code));
+        const bool drawn = code != 0x7F && unicode != 0xFFFD;
+        const FT_UInt index = drawn ? FT_Get_Char_Index(face, unicode) : 0;
         RasterGlyph& raster = rasters[code];
         raster.advance = spaceAdvance;
         if (index != 0 && FT_Load_Glyph(face, index, loadFlags) == 0) {
