@@ -99,8 +99,7 @@ bool syncFolders(InstallFolders& folders) {
 
 bool recordNames(const std::string& version) {
     char recorded[200] = "";
-    return readInstallValue(RecordKey, "Version", recorded, sizeof recorded) &&
-           version == recorded;
+    return readInstallValue(RecordKey, "Version", recorded, sizeof recorded) && version == recorded;
 }
 
 class Commit {

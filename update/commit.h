@@ -1,7 +1,7 @@
 // The all-or-nothing update. The wizard stages each entry's new contents in a
-// folder of the program's own inside the installation; the commit then replaces them all and records the new version, or
-// puts every old file back. A journal makes the same promise hold for a program
-// killed part way: the next start completes or undoes what it finds.
+// folder of the program's own inside the installation; the commit then replaces them all and
+// records the new version, or puts every old file back. A journal makes the same promise hold for a
+// program killed part way: the next start completes or undoes what it finds.
 #pragma once
 
 #include <cstdint>
@@ -85,7 +85,6 @@ enum class RecoveryOutcome {
 // versionText (the program's own; a journal names no version), then removes what
 // staging left. Once the record already names versionText it only completes.
 RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText);
-
 
 namespace commit_hooks {
 // Called after each operation of a commit or a recovery (a journal write, a file

@@ -176,7 +176,8 @@ UpdateStepKind UpdateSession::stage(int e) {
     const Folder* folder = folders_.folderOf(e, &why);
     const char* blocked = folder == nullptr ? why.c_str() : blockedTarget(*folder, entry.name);
     if (isReadmeEntry(e)) {
-        written = blocked == nullptr && sources_.copyReadme(staging, staged.c_str(), size, packageBad);
+        written =
+            blocked == nullptr && sources_.copyReadme(staging, staged.c_str(), size, packageBad);
     } else {
         // Every body is read and hashed, also one that cannot be written.
         const std::string temporary = temporaryName(e);

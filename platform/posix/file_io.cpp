@@ -124,7 +124,8 @@ std::FILE* openRegularFile(const char* path, std::int64_t maxBytes) {
 }
 
 std::FILE* appendRegularFile(const char* path) {
-    return streamOf(openRegular(AT_FDCWD, path, O_WRONLY | O_APPEND | O_CREAT, -1, 0666, true), "a");
+    return streamOf(openRegular(AT_FDCWD, path, O_WRONLY | O_APPEND | O_CREAT, -1, 0666, true),
+                    "a");
 }
 
 std::FILE* openLocked(const char* path) {

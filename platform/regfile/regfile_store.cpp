@@ -139,8 +139,8 @@ bool replaceFile(int folder, const std::string& path, const std::string& bytes,
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
         temporary = name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::openat(folder, temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
-                      0666);
+        fd = ::openat(folder, temporary.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
             return false;
         }
@@ -202,7 +202,8 @@ bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
         regFileSweepTemporaries();
     }
     const RecordFolder folder(regFilePath());
-    if (folder.fd < 0 || ::faccessat(folder.fd, folder.name.c_str(), R_OK, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (folder.fd < 0 ||
+        ::faccessat(folder.fd, folder.name.c_str(), R_OK, AT_SYMLINK_NOFOLLOW) != 0) {
         return false;
     }
     std::string bytes;

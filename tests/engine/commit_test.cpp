@@ -75,7 +75,8 @@ class Commit : public ::testing::Test {
     }
     void expectTargets(const fs::path& installation, bool updated) const {
         for (int e = 0; e < UpdateFileCount; ++e) {
-            const fs::path target = installation / fs::relative(entryTargetPath(game.c_str(), e), game);
+            const fs::path target =
+                installation / fs::relative(entryTargetPath(game.c_str(), e), game);
             EXPECT_EQ(readFile(target), updated ? sourceOf(e) : "old " + std::to_string(e)) << e;
         }
     }
@@ -135,7 +136,8 @@ TEST_F(Commit, AFolderSwappedForALinkMidwayLeadsNowhere) {
     };
     EXPECT_EQ(commitUpdate(update), CommitOutcome::Committed);
     EXPECT_EQ(readFile(folder / "elsewhere/euro.cfg"), "theirs");
-    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "elsewhere"), fs::directory_iterator()), 1);
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "elsewhere"), fs::directory_iterator()),
+              1);
     fs::remove("game/data");
     fs::rename("game/data.moved", "game/data");
     expectTargets(game, true);
