@@ -4,6 +4,7 @@
 #include <new>
 
 #include "datafile/directory.h"
+#include "platform/file_io.h"
 #include "update/paths.h"
 
 struct DataFile::State {
@@ -59,7 +60,10 @@ bool DataFile::open(const Directory& directory, const char* name, std::uint8_t b
     if (modeString == nullptr) {
         return false;
     }
-    std::FILE* stream = std::fopen(fullName, modeString);
+    // Read beside the program, in a folder an ordinary account may have prepared:
+    // only a regular file, never through a link, never waiting on a FIFO.
+    std::FILE* stream =
+        mode == BinaryRead ? openRegularFile(fullName, -1) : std::fopen(fullName, modeString);
     if (stream == nullptr) {
         return false;
     }

@@ -1,5 +1,5 @@
 // The few file services the standard streams lack: 64-bit positions on every
-// system, pushing files and folders to the disk, replacing a file in one step,
+// system, folders held open and the files in them, pushing both to the disk,
 // free space, the system's own words for a failure, and handing the program's
 // paths to std::filesystem.
 #pragma once
@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 // origin is SEEK_SET, SEEK_CUR or SEEK_END.
@@ -17,18 +18,6 @@ bool seekFile(std::FILE* file, std::int64_t offset, int origin);
 std::int64_t tellFile(std::FILE* file);
 // Flushes the stream's buffer and the system's cache of the file to the disk.
 bool syncFile(std::FILE* file);
-// Flushes the data of closed files to the disk, with as few calls to the system
-// as it allows (one per file system where it can flush a whole one).
-bool syncPaths(const std::vector<std::string>& paths);
-// Makes the names created, renamed or removed in folder durable (where the system
-// needs that asked for separately).
-bool syncFolder(const char* folder);
-// Renames source to target in one step, replacing target, written through to the
-// disk. A target another program holds open without sharing it is a failure.
-bool moveReplacing(const char* source, const char* target);
-// Bytes the caller may still write on the file system that holds folder; -1 when
-// the system cannot tell.
-std::int64_t availableBytes(const char* folder);
 // The system's text for the failure of the last file call, for the run log, in
 // UTF-8.
 std::string systemErrorText();
@@ -54,7 +43,7 @@ std::FILE* openLocked(const char* path);
 // Asks the system to read the file front to back, once (a hint; may do nothing).
 void adviseSequential(std::FILE* file);
 
-// The program runs elevated and writes into folders that ordinary accounts may
+// The program runs elevated and works in folders that ordinary accounts may
 // write too, so a name there may hold a link to anywhere, a FIFO or a device.
 // None of these follow a link at the name they are given.
 //
@@ -68,12 +57,79 @@ bool removeEntry(const char* path);
 // maxBytes (a FIFO or device fails at once, without waiting for a writer).
 std::FILE* openRegularFile(const char* path, std::int64_t maxBytes);
 // Opens path for appending, creating it when missing, only when it is (or
-// becomes) a regular file.
+// becomes) a regular file with no other name: a second hard link would carry what
+// is written into a file someone else chose.
 std::FILE* appendRegularFile(const char* path);
-// Lets the owner read and write path, only when it is a regular file.
-bool makeFileWritable(const char* path);
-// Whether path is a symbolic link, or on Windows any reparse point (a junction).
-bool isLink(const char* path);
+
+// A folder held open. Every name below is looked up inside the folder the handle
+// was opened on, so a folder renamed or swapped for a link after it was opened
+// moves nothing the program does elsewhere.
+class Folder {
+  public:
+    Folder() = default;
+    Folder(std::intptr_t handle, std::string path) : handle_(handle), path_(std::move(path)) {}
+    ~Folder();
+    Folder(Folder&& other) noexcept;
+    Folder& operator=(Folder&& other) noexcept;
+    Folder(const Folder&) = delete;
+    Folder& operator=(const Folder&) = delete;
+
+    bool isOpen() const { return handle_ != -1; }
+    // The descriptor, or the Windows handle.
+    std::intptr_t handle() const { return handle_; }
+    // The path it was opened by: for the log only, never opened again.
+    const std::string& path() const { return path_; }
+
+  private:
+    std::intptr_t handle_ = -1;
+    std::string path_;
+};
+
+// The installation folder, walked from the root one name at a time. A link on
+// the way is followed only where no account but an administrator may have put it
+// (on Windows, where that needs access lists, no link or junction at all). Not
+// open, with why saying which name stopped it, otherwise.
+Folder openInstallFolder(const char* path, std::string& why);
+// The folder the program was started in (the update folder).
+Folder openCurrentFolder();
+// name inside parent, when it is a folder and not a link or junction.
+Folder openSubfolder(const Folder& parent, const char* name);
+// name inside parent as a folder only the program's own account may use: created
+// so when create is true and nothing stands there. A folder that stands there
+// and is anyone else's, or open to anyone else, or a link, does not open, and
+// privateFolderRefused() tells that apart from a missing one.
+Folder openPrivateFolder(const Folder& parent, const char* name, bool create);
+bool privateFolderRefused();
+
+enum class EntryKind { None, File, Link, Other };
+// What stands at name in folder, looked at without following a link; size, when
+// given, takes a file's size.
+EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size = nullptr);
+// name in folder as a new file for binary writing; null when anything stands there.
+std::FILE* createFileIn(const Folder& folder, const char* name);
+// name in folder for binary reading, only a regular file of at most maxBytes
+// (-1: any size), never waiting on a FIFO.
+std::FILE* openFileIn(const Folder& folder, const char* name, std::int64_t maxBytes);
+// Removes the file or link at name (never what a link points to; no folder). True
+// when nothing stands there afterwards. Nothing's permissions change first: a
+// read-only file on Windows loses the attribute through the handle that deletes it.
+bool removeIn(const Folder& folder, const char* name);
+// Removes the empty folder name.
+bool removeFolderIn(const Folder& folder, const char* name);
+// Renames from's fromName to to's toName in one step, replacing a file there,
+// written through to the disk.
+bool moveIn(const Folder& from, const char* fromName, const Folder& to, const char* toName);
+// The names in folder, "." and ".." left out.
+bool listFolder(const Folder& folder, std::vector<std::string>& names);
+// Makes the names created, renamed or removed in folder durable (where the system
+// needs that asked for separately).
+bool syncFolder(const Folder& folder);
+// Flushes the data of the closed files names in folder to the disk, with as few
+// calls to the system as it allows (one for the whole file system where it can).
+bool syncFilesIn(const Folder& folder, const std::vector<std::string>& names);
+// Bytes the caller may still write on the file system that holds folder; -1 when
+// the system cannot tell.
+std::int64_t availableBytes(const Folder& folder);
 
 // The program's paths are text in the system's narrow encoding, the one fopen, the
 // registry and the shell take (the ANSI code page on Windows); std::filesystem

@@ -17,13 +17,13 @@ demo_packages=(
 )
 # The tests need the demo's packages and these: GoogleTest and Google Benchmark,
 # clang for the fuzzers, the X tools of the real-window runs, mingw-w64 and Wine
-# for the Windows program with zlib for it, and xdelta3, which makes the deltas of a
-# patch update.
+# for the Windows program with zlib for it, xdelta3, which makes the deltas of a
+# patch update, and inotify-tools for the races of the planted-file runs.
 test_packages=(
     clang libclang-rt-14-dev libgtest-dev libgmock-dev libbenchmark-dev
     xvfb xauth xdotool x11-apps x11-utils imagemagick osslsigncode openssl
     g++-mingw-w64-x86-64 g++-mingw-w64-i686 libz-mingw-w64-dev wine wine64 wine32:i386 locales
-    xdelta3
+    xdelta3 inotify-tools
 )
 
 usage() {

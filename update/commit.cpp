@@ -1,10 +1,8 @@
 #include "update/commit.h"
 
+#include <algorithm>
 #include <cstdio>
-#include <filesystem>
 #include <optional>
-#include <set>
-#include <system_error>
 #include <vector>
 
 #include "platform/file_io.h"
@@ -15,8 +13,6 @@
 #include "update/paths.h"
 #include "update/run_log.h"
 #include "update/update_session.h"
-
-namespace fs = std::filesystem;
 
 namespace commit_hooks {
 bool (*afterOperation)(int count) = nullptr;
@@ -44,58 +40,59 @@ class Operations {
 
 // Which of an entry's three names hold a file is all a commit, an undo or a
 // recovery goes by; anything else under those names is not the update's.
-bool isFile(const std::string& path) {
-    std::error_code error;
-    return fs::is_regular_file(fs::symlink_status(toFsPath(path.c_str()), error));
+bool isFile(const Folder& folder, const std::string& name) {
+    return entryIn(folder, name.c_str()) == EntryKind::File;
 }
 
 // Only a regular file has a size here: a link of the right size is not the update's.
-std::optional<std::uint64_t> sizeOf(const std::string& path) {
-    if (!isFile(path)) {
-        return std::nullopt;
-    }
-    std::error_code error;
-    const std::uintmax_t size = fs::file_size(toFsPath(path.c_str()), error);
-    if (error) {
+std::optional<std::uint64_t> sizeOf(const Folder& folder, const std::string& name) {
+    std::uint64_t size = 0;
+    if (entryIn(folder, name.c_str(), &size) != EntryKind::File) {
         return std::nullopt;
     }
     return size;
 }
 
-// A link is removed as itself; only a real file is made writable first.
-bool removeFile(const std::string& path) {
-    makeWritable(path.c_str());
-    return removeEntry(path.c_str());
-}
+const char* const JournalTemporary = "tactico-update.journal.tmp";
 
-std::string journalPath(const char* installPath) {
-    return std::string(installPath) + PathSeparator + JournalFileName;
-}
+// One entry's three places: its target in the installation, and its staged and
+// old files in the staging folder.
+struct Places {
+    const Folder* folder = nullptr; // the target's; null when it cannot be had
+    std::string name, staged, aside;
+};
 
-std::string folderOf(const char* installPath, int index) {
-    const std::string target = entryTargetPath(installPath, index);
-    return target.substr(0, target.find_last_of(PathSeparator));
-}
-
-// The folders any entry of an update may be created, renamed or removed in.
-std::set<std::string> updateFolders(const char* installPath) {
-    std::set<std::string> folders{installPath};
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        folders.insert(folderOf(installPath, e));
+// Logs why an entry's folder cannot be had: nothing goes through a folder that
+// is not the installation's.
+Places placesOf(InstallFolders& folders, int index) {
+    std::string why;
+    Places places{folders.folderOf(index, &why), UpdateFileList[index].name, stagedName(index),
+                  asideName(index)};
+    if (places.folder == nullptr) {
+        runLog("%s; the update does not write through it", why.c_str());
     }
-    return folders;
+    return places;
 }
 
-// Only the folders of this update's entries: one that holds none of them (a
-// pictures folder the installation lacks, pics.cfg left out) has no name to flush.
-bool syncFolders(const char* installPath, const Journal& journal) {
-    std::set<std::string> folders{installPath};
+// A name in a folder, as the log shows it.
+std::string shown(const Folder& folder, const std::string& name) {
+    return utf8FromSystemText(folder.path() + PathSeparator + name);
+}
+
+// The folders whose entries the commit creates, renames and removes: only those
+// of this update's entries, since one that holds none of them (a pictures folder
+// the installation lacks, pics.cfg left out) may not be there to flush.
+bool syncFolders(InstallFolders& folders, const Journal& journal) {
+    std::vector<const Folder*> seen{&folders.game, &folders.staging};
     for (const JournalEntry& entry : journal.entries) {
-        folders.insert(folderOf(installPath, entry.index));
+        const Folder* folder = folders.folderOf(entry.index);
+        if (folder != nullptr && std::find(seen.begin(), seen.end(), folder) == seen.end()) {
+            seen.push_back(folder);
+        }
     }
-    for (const std::string& folder : folders) {
-        if (!syncFolder(folder.c_str())) {
-            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(folder).c_str(),
+    for (const Folder* folder : seen) {
+        if (!syncFolder(*folder)) {
+            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(folder->path()).c_str(),
                    systemErrorText().c_str());
             return false;
         }
@@ -103,43 +100,19 @@ bool syncFolders(const char* installPath, const Journal& journal) {
     return true;
 }
 
-// A subfolder of the installation that is a link or a junction leads out of it:
-// nothing is moved, written or removed through it.
-bool linkedFolder(const char* installPath) {
-    for (const std::string& folder : updateFolders(installPath)) {
-        if (folder != installPath && isLink(folder.c_str())) {
-            runLog("%s is a link; the update does not write through it",
-                   utf8FromSystemText(folder).c_str());
-            return true;
-        }
-    }
-    return false;
-}
-
-bool recordSays(const std::string& version) {
+bool recordNames(const std::string& version) {
     char recorded[200] = "";
     return readInstallValue(RecordKey, "Version", recorded, sizeof recorded) && version == recorded;
-}
-
-struct Paths {
-    std::string target, staged, aside;
-};
-
-Paths pathsOf(const char* installPath, int index) {
-    Paths paths;
-    paths.target = entryTargetPath(installPath, index);
-    paths.staged = stagedPathFor(paths.target);
-    paths.aside = asidePathFor(paths.target);
-    return paths;
 }
 
 class Commit {
   public:
     // version is what the record says once the update is in; readme, the update
     // folder's language readme that a commit (never a recovery) removes at its end.
-    Commit(const char* folder, Journal plan, std::string version, std::string readme = {})
-        : installPath(folder), journal(std::move(plan)), versionText(std::move(version)),
-          readmeSource(std::move(readme)) {}
+    Commit(InstallFolders& held, Journal plan, std::string version,
+           const Folder* readmeFolder = nullptr, std::string readme = {})
+        : folders(held), journal(std::move(plan)), versionText(std::move(version)),
+          updateFolder(readmeFolder), readmeSource(std::move(readme)) {}
 
     CommitOutcome finish() {
         if (cleanupStarted()) {
@@ -149,14 +122,14 @@ class Commit {
         if (!stagedComplete() || !rollForward()) {
             return undo();
         }
-        if (!syncFolders(installPath, journal)) {
+        if (!syncFolders(folders, journal)) {
             return undo();
         }
         if (!writeInstallValue(RecordKey, "Version", versionText.c_str())) {
             // Written but not flushed, the record may yet turn old again: the old
             // files and the journal stay for the next start, which can then still
             // go either way.
-            if (recordSays(versionText)) {
+            if (recordNames(versionText)) {
                 runLog("The update is in place; the next start finishes its clean-up");
                 return CommitOutcome::Committed;
             }
@@ -166,6 +139,13 @@ class Commit {
         }
         if (!operations.done()) {
             return CommitOutcome::Stuck;
+        }
+        // Whatever went on under the program, it is done only when the record
+        // says so.
+        if (!recordNames(versionText)) {
+            runLog("The installation record does not name \"%s\" once written",
+                   utf8FromSystemText(versionText).c_str());
+            return undo();
         }
         runLog("Recorded \"Version\" = \"%s\"", utf8FromSystemText(versionText).c_str());
         return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
@@ -178,34 +158,35 @@ class Commit {
             runLog("The record names the new version; the next start completes the update");
             return CommitOutcome::Stuck;
         }
-        if (!syncFolders(installPath, journal)) {
+        if (!syncFolders(folders, journal)) {
             return CommitOutcome::Stuck;
         }
         return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
     }
 
     bool writeJournal() {
-        const std::string path = journalPath(installPath);
-        const std::string temporary = temporaryPathFor(path.c_str());
+        const Folder& staging = folders.staging;
         const std::string text = journalText(journal);
-        std::FILE* file = createFresh(temporary.c_str());
+        removeIn(staging, JournalTemporary);
+        std::FILE* file = createFileIn(staging, JournalTemporary);
         bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
         if (file != nullptr) {
             ok = syncFile(file) && ok;
             ok = std::fclose(file) == 0 && ok;
         }
-        if (!ok || !moveReplacing(temporary.c_str(), path.c_str())) {
-            runLog("Cannot write %s: %s", utf8FromSystemText(path).c_str(),
+        if (!ok || !moveIn(staging, JournalTemporary, staging, JournalFileName)) {
+            runLog("Cannot write %s: %s", shown(staging, JournalFileName).c_str(),
                    systemErrorText().c_str());
-            removeQuietly(temporary.c_str());
+            const SystemErrorKept kept;
+            removeIn(staging, JournalTemporary);
             return false;
         }
         if (!operations.done()) {
             return false;
         }
         // A journal whose name is not on the disk cannot guard the renames.
-        if (!syncFolder(installPath)) {
-            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(installPath).c_str(),
+        if (!syncFolder(staging)) {
+            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(staging.path()).c_str(),
                    systemErrorText().c_str());
             undo();
             return false;
@@ -216,33 +197,54 @@ class Commit {
     bool stopped() const { return operations.stopped; }
 
   private:
-    bool move(const std::string& from, const std::string& to) {
-        if (!moveReplacing(from.c_str(), to.c_str())) {
-            runLog("Cannot move %s to %s: %s", utf8FromSystemText(from).c_str(),
-                   utf8FromSystemText(to).c_str(), systemErrorText().c_str());
+    bool move(const Folder& from, const std::string& fromName, const Folder& to,
+              const std::string& toName) {
+        if (!moveIn(from, fromName.c_str(), to, toName.c_str())) {
+            runLog("Cannot move %s to %s: %s", shown(from, fromName).c_str(),
+                   shown(to, toName).c_str(), systemErrorText().c_str());
             return false;
         }
         return operations.done();
     }
 
+    // Every entry's folder, or the reason in the log: nothing is moved through a
+    // folder that is not the installation's.
+    bool placesKnown(std::vector<Places>& places) {
+        places.clear();
+        for (const JournalEntry& entry : journal.entries) {
+            places.push_back(placesOf(folders, entry.index));
+            if (places.back().folder == nullptr) {
+                return false;
+            }
+        }
+        return true;
+    }
+
     // An entry whose old file was there, is no longer beside it and whose staged
     // file is in: only the clean-up after the record removes old files.
-    bool cleanupStarted() const {
+    bool cleanupStarted() {
+        const Folder& staging = folders.staging;
         for (const JournalEntry& entry : journal.entries) {
-            const Paths paths = pathsOf(installPath, entry.index);
-            if (entry.hadOld && !isFile(paths.staged) && !isFile(paths.aside)) {
+            if (entry.hadOld && !isFile(staging, stagedName(entry.index)) &&
+                !isFile(staging, asideName(entry.index))) {
                 return true;
             }
         }
         return false;
     }
 
-    bool stagedComplete() const {
-        for (const JournalEntry& entry : journal.entries) {
-            const Paths paths = pathsOf(installPath, entry.index);
-            if (isFile(paths.staged) ? sizeOf(paths.staged) != entry.size : !isFile(paths.target)) {
+    bool stagedComplete() {
+        std::vector<Places> places;
+        if (!placesKnown(places)) {
+            return false;
+        }
+        const Folder& staging = folders.staging;
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            const Places& p = places[i];
+            if (isFile(staging, p.staged) ? sizeOf(staging, p.staged) != journal.entries[i].size
+                                          : !isFile(*p.folder, p.name)) {
                 runLog("The staged file for %s is missing or incomplete",
-                       utf8FromSystemText(paths.target).c_str());
+                       shown(*p.folder, p.name).c_str());
                 return false;
             }
         }
@@ -250,38 +252,45 @@ class Commit {
     }
 
     bool rollForward() {
-        for (const JournalEntry& entry : journal.entries) {
-            const Paths paths = pathsOf(installPath, entry.index);
-            if (!isFile(paths.staged)) {
+        std::vector<Places> places;
+        if (!placesKnown(places)) {
+            return false;
+        }
+        const Folder& staging = folders.staging;
+        for (std::size_t i = 0; i < places.size(); ++i) {
+            const Places& p = places[i];
+            if (!isFile(staging, p.staged)) {
                 continue; // already in place
             }
-            if (entry.hadOld && !isFile(paths.aside) && isFile(paths.target) &&
-                !move(paths.target, paths.aside)) {
+            if (journal.entries[i].hadOld && !isFile(staging, p.aside) &&
+                isFile(*p.folder, p.name) && !move(*p.folder, p.name, staging, p.aside)) {
                 return false;
             }
-            if (!move(paths.staged, paths.target)) {
+            if (!move(staging, p.staged, *p.folder, p.name)) {
                 return false;
             }
-            runLog("Replaced %s", utf8FromSystemText(paths.target).c_str());
+            runLog("Replaced %s", shown(*p.folder, p.name).c_str());
         }
         return true;
     }
 
     // Every new file goes back to its staged name and every old file to its own.
     CommitOutcome undo() {
+        std::vector<Places> places;
         if (operations.stopped) {
             return CommitOutcome::Stuck;
         }
-        bool ok = true;
-        for (auto entry = journal.entries.rbegin(); ok && entry != journal.entries.rend();
-             ++entry) {
-            const Paths paths = pathsOf(installPath, entry->index);
-            const bool movedIn = !isFile(paths.staged) && (isFile(paths.aside) || !entry->hadOld);
-            if (movedIn && isFile(paths.target)) {
-                ok = move(paths.target, paths.staged);
+        bool ok = placesKnown(places);
+        const Folder& staging = folders.staging;
+        for (std::size_t i = places.size(); ok && i-- > 0;) {
+            const Places& p = places[i];
+            const bool movedIn = !isFile(staging, p.staged) &&
+                                 (isFile(staging, p.aside) || !journal.entries[i].hadOld);
+            if (movedIn && isFile(*p.folder, p.name)) {
+                ok = move(*p.folder, p.name, staging, p.staged);
             }
-            if (ok && isFile(paths.aside)) {
-                ok = move(paths.aside, paths.target);
+            if (ok && isFile(staging, p.aside)) {
+                ok = move(staging, p.aside, *p.folder, p.name);
             }
         }
         if (!ok) {
@@ -290,11 +299,11 @@ class Commit {
         }
         // Unflushed, the old names may come back after a power cut with the journal
         // gone; the journal stays until they are on the disk.
-        if (!syncFolders(installPath, journal) || !removed(journalPath(installPath)) ||
+        if (!syncFolders(folders, journal) || !removed(staging, JournalFileName) ||
             !operations.done()) {
             return CommitOutcome::Stuck;
         }
-        syncFolder(installPath);
+        syncFolder(staging);
         runLog("Undid the update: the installation is as it was");
         return CommitOutcome::NothingChanged;
     }
@@ -302,55 +311,81 @@ class Commit {
     // The record already names the new version, so a leftover that will not go
     // away is only wasted space: the next start's sweep takes it.
     bool cleanUp() {
+        const Folder& staging = folders.staging;
         for (const JournalEntry& entry : journal.entries) {
-            const Paths paths = pathsOf(installPath, entry.index);
-            if (isFile(paths.aside) && removed(paths.aside) && !operations.done()) {
+            const std::string aside = asideName(entry.index);
+            if (isFile(staging, aside) && removed(staging, aside) && !operations.done()) {
                 return false;
             }
         }
-        if (!readmeSource.empty() && standsAt(readmeSource.c_str()) && removed(readmeSource) &&
-            !operations.done()) {
+        if (updateFolder != nullptr && !readmeSource.empty() &&
+            entryIn(*updateFolder, readmeSource.c_str()) != EntryKind::None &&
+            removed(*updateFolder, readmeSource) && !operations.done()) {
             return false;
         }
         // Past the record nothing is undone: an unflushed rename only keeps the
         // journal, and the next start flushes again before it removes it.
-        if (!syncFolders(installPath, journal)) {
+        if (!syncFolders(folders, journal)) {
             runLog("The update is in place; the next start finishes its clean-up");
             return true;
         }
-        if (removed(journalPath(installPath)) && !operations.done()) {
+        if (removed(staging, JournalFileName) && !operations.done()) {
             return false;
         }
-        if (!syncFolder(installPath)) {
-            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(installPath).c_str(),
-                   systemErrorText().c_str());
+        folders.removeStaging();
+        if (!syncFolder(folders.game)) {
+            runLog("Cannot flush the folder %s: %s",
+                   utf8FromSystemText(folders.game.path()).c_str(), systemErrorText().c_str());
         }
         return true;
     }
 
-    static bool removed(const std::string& path) {
-        if (removeFile(path)) {
+    static bool removed(const Folder& folder, const std::string& name) {
+        if (removeIn(folder, name.c_str())) {
             return true;
         }
-        runLog("Cannot remove %s: %s", utf8FromSystemText(path).c_str(), systemErrorText().c_str());
+        runLog("Cannot remove %s: %s", shown(folder, name).c_str(), systemErrorText().c_str());
         return false;
     }
 
-    const char* installPath;
+    InstallFolders& folders;
     Journal journal;
     std::string versionText;
+    const Folder* updateFolder;
     std::string readmeSource;
     Operations operations;
 };
 
-} // namespace
-
-std::string stagedPathFor(const std::string& target) {
-    return target + ".new-update";
+// A subfolder's backslashed text ("\data\") as the names below the installation.
+std::vector<std::string> namesOf(const char* subfolder) {
+    std::vector<std::string> names;
+    std::string name;
+    for (const char* c = subfolder; *c != '\0'; ++c) {
+        if (*c != '\\') {
+            name += *c;
+        } else if (!name.empty()) {
+            names.push_back(std::move(name));
+            name.clear();
+        }
+    }
+    if (!name.empty()) {
+        names.push_back(std::move(name));
+    }
+    return names;
 }
 
-std::string asidePathFor(const std::string& target) {
-    return target + ".old-update";
+} // namespace
+
+std::string stagedName(int index) {
+    return std::to_string(index) + ".new";
+}
+
+std::string temporaryName(int index) {
+    return std::to_string(index) + ".tmp";
+}
+
+std::string asideName(int index) {
+    return std::to_string(index) + ".old";
 }
 
 std::string entryTargetPath(const char* installPath, int index) {
@@ -359,42 +394,120 @@ std::string entryTargetPath(const char* installPath, int index) {
     return formTargetPath(path, sizeof path, installPath, entry.subfolder, entry.name) ? path : "";
 }
 
+bool InstallFolders::open(const char* installPath) {
+    path = installPath;
+    subfolders.clear();
+    staging = Folder();
+    std::string why;
+    game = openInstallFolder(installPath, why);
+    if (!game.isOpen()) {
+        runLog("The installation folder %s cannot be used: %s",
+               utf8FromSystemText(installPath).c_str(), why.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool InstallFolders::openStaging(bool create) {
+    refused = false;
+    if (staging.isOpen()) {
+        return true;
+    }
+    staging = openPrivateFolder(game, StagingFolderName, create);
+    if (staging.isOpen()) {
+        return true;
+    }
+    refused = privateFolderRefused();
+    if (refused) {
+        runLog("%s is not this program's own staging folder; the installation is left as it is",
+               shown(game, StagingFolderName).c_str());
+    } else if (create) {
+        runLog("Cannot make the folder %s: %s", shown(game, StagingFolderName).c_str(),
+               systemErrorText().c_str());
+    }
+    return false;
+}
+
+const Folder* InstallFolders::folderOf(int index, std::string* why) {
+    const char* subfolder = UpdateFileList[index].subfolder;
+    const std::vector<std::string> names = namesOf(subfolder);
+    if (names.empty()) {
+        return &game;
+    }
+    for (const auto& [text, folder] : subfolders) {
+        if (text == subfolder) {
+            return &folder;
+        }
+    }
+    Folder folder;
+    const Folder* parent = &game;
+    for (const std::string& name : names) {
+        folder = openSubfolder(*parent, name.c_str());
+        if (!folder.isOpen()) {
+            if (why != nullptr) {
+                *why = shown(*parent, name) + (entryIn(*parent, name.c_str()) == EntryKind::Link
+                                                   ? " is a link or junction"
+                                                   : ": " + systemErrorText());
+            }
+            return nullptr;
+        }
+        parent = &folder;
+    }
+    subfolders.emplace_back(subfolder, std::move(folder));
+    return &subfolders.back().second;
+}
+
+void InstallFolders::removeStaging() {
+    if (!staging.isOpen() || entryIn(staging, JournalFileName) != EntryKind::None) {
+        return;
+    }
+    std::vector<std::string> names;
+    if (listFolder(staging, names)) {
+        for (const std::string& name : names) {
+            removeIn(staging, name.c_str());
+        }
+    }
+    staging = Folder();
+    removeFolderIn(game, StagingFolderName);
+}
+
 CommitOutcome commitUpdate(const StagedUpdate& update) {
+    InstallFolders& folders = *update.folders;
     Journal journal;
     std::vector<std::string> stagedFiles;
-    if (linkedFolder(update.installPath)) {
-        return CommitOutcome::NothingChanged;
-    }
     for (int e = 0; e < UpdateFileCount; ++e) {
         if (!update.staged[e]) {
             continue;
         }
-        const Paths paths = pathsOf(update.installPath, e);
-        if (sizeOf(paths.staged) != update.sizes[e]) {
+        const Places p = placesOf(folders, e);
+        if (p.folder == nullptr) {
+            return CommitOutcome::NothingChanged;
+        }
+        if (sizeOf(folders.staging, p.staged) != update.sizes[e]) {
             runLog("The staged file for %s is missing or incomplete",
-                   utf8FromSystemText(paths.target).c_str());
+                   shown(*p.folder, p.name).c_str());
             return CommitOutcome::StagingLost;
         }
-        stagedFiles.push_back(paths.staged);
-        // An old file left beside its target by an earlier run would be taken for
-        // this commit's.
-        if (isFile(paths.aside) && !removeFile(paths.aside)) {
-            runLog("Cannot remove %s: %s", utf8FromSystemText(paths.aside).c_str(),
+        stagedFiles.push_back(p.staged);
+        // An old file left by an earlier run would be taken for this commit's.
+        if (!removeIn(folders.staging, p.aside.c_str())) {
+            runLog("Cannot remove %s: %s", shown(folders.staging, p.aside).c_str(),
                    systemErrorText().c_str());
             return CommitOutcome::NothingChanged;
         }
-        journal.entries.push_back({e, isFile(paths.target), update.sizes[e]});
+        journal.entries.push_back({e, isFile(*p.folder, p.name), update.sizes[e]});
     }
     // One flush for all: staging wrote without, so the disk works once, not 47 times.
-    if (!syncPaths(stagedFiles)) {
+    if (!syncFilesIn(folders.staging, stagedFiles)) {
         runLog("Cannot flush the staged files: %s", systemErrorText().c_str());
         return CommitOutcome::NothingChanged;
     }
-    if (!syncFolders(update.installPath, journal)) {
+    if (!syncFolders(folders, journal)) {
         return CommitOutcome::NothingChanged;
     }
 
-    Commit commit(update.installPath, std::move(journal), update.versionText, update.readmeSource);
+    Commit commit(folders, std::move(journal), update.versionText, update.updateFolder,
+                  update.readmeSource);
     if (!commit.writeJournal()) {
         return commit.stopped() ? CommitOutcome::Stuck : CommitOutcome::NothingChanged;
     }
@@ -402,25 +515,35 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
 }
 
 RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) {
-    const std::string path = journalPath(installPath);
+    InstallFolders folders;
+    if (!folders.open(installPath)) {
+        return RecoveryOutcome::NoJournal;
+    }
+    if (!folders.openStaging(false)) {
+        return folders.stagingRefused() ? RecoveryOutcome::Left : RecoveryOutcome::NoJournal;
+    }
+    const Folder& staging = folders.staging;
     RecoveryOutcome outcome = RecoveryOutcome::NoJournal;
-    if (standsAt(path.c_str())) {
+    if (entryIn(staging, JournalFileName) != EntryKind::None) {
         std::string text;
         const std::optional<Journal> journal =
-            readSmallFile(path.c_str(), JournalMaxBytes, text) ? parseJournal(text) : std::nullopt;
+            readSmallFile(staging, JournalFileName, JournalMaxBytes, text) ? parseJournal(text)
+                                                                           : std::nullopt;
         // Left where it is: removing it would switch off the guard of an update
         // that may still be half done, and it is an administrator's to look at.
         if (!journal) {
             runLog("%s is not a journal this program wrote; the installation is left as it is",
-                   utf8FromSystemText(path).c_str());
+                   shown(staging, JournalFileName).c_str());
             return RecoveryOutcome::Left;
         }
-        if (linkedFolder(installPath)) {
-            return RecoveryOutcome::Left;
+        for (const JournalEntry& entry : journal->entries) {
+            if (placesOf(folders, entry.index).folder == nullptr) {
+                return RecoveryOutcome::Left;
+            }
         }
         runLog("Found an interrupted update in %s", utf8FromSystemText(installPath).c_str());
-        Commit commit(installPath, *journal, versionText);
-        switch (recordSays(versionText) ? commit.complete() : commit.finish()) {
+        Commit commit(folders, *journal, versionText);
+        switch (recordNames(versionText) ? commit.complete() : commit.finish()) {
         case CommitOutcome::Committed:
             runLog("Completed the interrupted update");
             outcome = RecoveryOutcome::Completed;
@@ -432,26 +555,6 @@ RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) 
             break;
         }
     }
-    removeStagedFiles(installPath);
+    folders.removeStaging();
     return outcome;
-}
-
-void removeStagedFiles(const char* installPath) {
-    if (standsAt(journalPath(installPath).c_str())) {
-        return;
-    }
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        const Paths paths = pathsOf(installPath, e);
-        if (paths.target.empty()) {
-            continue;
-        }
-        for (const std::string& leftover : {paths.staged, temporaryPathFor(paths.staged.c_str()),
-                                            paths.aside, temporaryPathFor(paths.target.c_str())}) {
-            // A link planted at one of these names goes too, as itself.
-            if (isFile(leftover) || isLink(leftover.c_str())) {
-                removeFile(leftover);
-            }
-        }
-    }
-    removeQuietly(temporaryPathFor(journalPath(installPath).c_str()).c_str());
 }

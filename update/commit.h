@@ -1,23 +1,61 @@
-// The all-or-nothing update. The wizard stages each entry's new contents beside
-// its target; the commit then replaces them all and records the new version, or
-// puts every old file back. A journal makes the same promise hold for a program
-// killed part way: the next start completes or undoes what it finds.
+// The all-or-nothing update. The wizard stages each entry's new contents in a
+// folder of the program's own inside the installation; the commit then replaces them all and
+// records the new version, or puts every old file back. A journal makes the same promise hold for a
+// program killed part way: the next start completes or undoes what it finds.
 #pragma once
 
 #include <cstdint>
+#include <list>
 #include <string>
+#include <utility>
+#include <vector>
 
+#include "platform/file_io.h"
 #include "update/file_list.h"
 
-// Where an entry's new contents wait for the commit, and where its old file waits
-// while the commit runs. Both lie beside the target, on its file system.
-std::string stagedPathFor(const std::string& target);
-std::string asidePathFor(const std::string& target);
+// The folder inside the installation where staged files, old copies and the
+// journal wait: only the program's own account may use it, so nothing there can
+// be replaced, removed or linked between the hash and the rename.
+inline constexpr const char* StagingFolderName = "tactico-update.staging";
+// Entry index's names inside it: its new contents, their half-written form, and
+// its old file while the commit runs.
+std::string stagedName(int index);
+std::string temporaryName(int index);
+std::string asideName(int index);
 // The installation path of entry index (empty when it cannot be formed).
 std::string entryTargetPath(const char* installPath, int index);
 
+// The installation's folders, each opened once and used by handle from then on.
+class InstallFolders {
+  public:
+    // Walks installPath from the root; false, with the reason logged, when it is
+    // not a folder the program may work in.
+    bool open(const char* installPath);
+    // The staging folder, made when create says so; false, with the reason
+    // logged, when it cannot be had or what stands there is not the program's.
+    bool openStaging(bool create);
+    // Whether a staging folder that is not the program's stands in the way.
+    bool stagingRefused() const { return refused; }
+    // The folder entry index goes into; null, with the reason in why, when it is
+    // not a folder of the installation (a link or junction leads out of it).
+    const Folder* folderOf(int index, std::string* why = nullptr);
+    // Empties and removes the staging folder, unless it holds a journal.
+    void removeStaging();
+
+    Folder game;
+    Folder staging;
+    std::string path;
+
+  private:
+    std::list<std::pair<std::string, Folder>> subfolders;
+    bool refused = false;
+};
+
 struct StagedUpdate {
-    const char* installPath = "";
+    // Held open from the checks on; the staging folder is open.
+    InstallFolders* folders = nullptr;
+    // Where readmeSource is.
+    const Folder* updateFolder = nullptr;
     bool staged[UpdateFileCount] = {};
     // Each staged file's size, as it was written.
     std::uint64_t sizes[UpdateFileCount] = {};
@@ -47,10 +85,6 @@ enum class RecoveryOutcome {
 // versionText (the program's own; a journal names no version), then removes what
 // staging left. Once the record already names versionText it only completes.
 RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText);
-
-// Removes staged files and the leftovers of an interrupted staging from
-// installPath; does nothing while a journal there still needs them.
-void removeStagedFiles(const char* installPath);
 
 namespace commit_hooks {
 // Called after each operation of a commit or a recovery (a journal write, a file

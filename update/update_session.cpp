@@ -1,7 +1,6 @@
 #include "update/update_session.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <set>
 #include <utility>
 
@@ -42,21 +41,16 @@ std::int64_t fileSize(const char* path) {
 // Something that is no file where the entry goes (a folder, or a link that may
 // lead anywhere) could not be put back by an undo, so it fails the entry as an
 // unwritable target would.
-const char* blockedTarget(const std::string& target) {
-    std::error_code error;
-    const auto status = std::filesystem::symlink_status(toFsPath(target.c_str()), error);
-    if (!std::filesystem::exists(status) || std::filesystem::is_regular_file(status)) {
+const char* blockedTarget(const Folder& folder, const char* name) {
+    switch (entryIn(folder, name)) {
+    case EntryKind::None:
+    case EntryKind::File:
         return nullptr;
+    case EntryKind::Link:
+        return "a link is in the way";
+    default:
+        return "something other than a file is in the way";
     }
-    return std::filesystem::is_symlink(status) ? "a link is in the way"
-                                               : "something other than a file is in the way";
-}
-
-// The folder an entry goes into, when it is a subfolder of the installation that
-// is a link or junction: the entry would land outside the installation.
-bool linkedSubfolder(const std::string& installPath, const std::string& target) {
-    const std::string folder = target.substr(0, target.find_last_of(PathSeparator));
-    return folder != installPath && isLink(folder.c_str());
 }
 
 // Installations whose update recovery completed in this run, with the version it
@@ -98,7 +92,7 @@ UpdateStep UpdateSession::next() {
 
 void UpdateSession::discard() {
     if (stepsDone_ > 0 && !committed()) {
-        removeStagedFiles(plan_.installPath.c_str());
+        folders_.removeStaging();
     }
     if (!committed()) {
         stepsDone_ = 0;
@@ -141,54 +135,64 @@ UpdateStepKind UpdateSession::check() {
     for (int e = 0; e < UpdateFileCount; ++e) {
         needed += sources_.count(e);
     }
-    const std::int64_t available = availableBytes(installPath);
+    if (!folders_.open(installPath)) {
+        return UpdateStepKind::WriteFailed;
+    }
+    // Every folder is held from here on: whatever is renamed or linked in the
+    // installation later, the update lands only where these were.
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        folders_.folderOf(e);
+    }
+    updateFolder_ = openCurrentFolder();
+    const std::int64_t available = availableBytes(folders_.game);
     if (available >= 0 && available < needed) {
         runLog("Not enough space in %s: the update needs %lld bytes, %lld are free",
                utf8FromSystemText(installPath).c_str(), static_cast<long long>(needed),
                static_cast<long long>(available));
         return UpdateStepKind::WriteFailed;
     }
+    if (!updateFolder_.isOpen() || !folders_.openStaging(true)) {
+        return UpdateStepKind::WriteFailed;
+    }
     runLog("Checked %s: %lld bytes", PackageFileName,
            static_cast<long long>(sources_.packageBytes()));
 
     staging_ = StagedUpdate{};
-    staging_.installPath = installPath;
+    staging_.folders = &folders_;
+    staging_.updateFolder = &updateFolder_;
     // By its bare name: it is the current folder's, whatever its path comes to name.
     staging_.readmeSource = plan_.readme;
     staging_.versionText = plan_.versionText;
     return UpdateStepKind::Checked;
 }
 
-// Entry e's new contents beside its target.
+// Entry e's new contents in the staging folder.
 UpdateStepKind UpdateSession::stage(int e) {
     const UpdateFileEntry& entry = UpdateFileList[e];
     const std::string target = entryTargetPath(plan_.installPath.c_str(), e);
-    if (target.empty()) {
-        runLog("The path of %s in %s is too long", entry.name,
-               utf8FromSystemText(plan_.installPath).c_str());
-        return UpdateStepKind::WriteFailed;
-    }
-    const std::string staged = stagedPathFor(target);
+    const Folder& staging = folders_.staging;
+    const std::string staged = stagedName(e);
     std::uint64_t size = 0;
     bool packageBad = false;
     bool written = false;
-    const char* blocked = blockedTarget(target);
-    if (blocked == nullptr && linkedSubfolder(plan_.installPath, target)) {
-        blocked = "its folder is a link";
-    }
+    std::string why;
+    const Folder* folder = folders_.folderOf(e, &why);
+    const char* blocked = folder == nullptr ? why.c_str() : blockedTarget(*folder, entry.name);
     if (isReadmeEntry(e)) {
-        written = blocked == nullptr && sources_.copyReadme(staged.c_str(), size, packageBad);
+        written =
+            blocked == nullptr && sources_.copyReadme(staging, staged.c_str(), size, packageBad);
     } else {
         // Every body is read and hashed, also one that cannot be written.
-        const std::string temporary = temporaryPathFor(staged.c_str());
-        std::FILE* file = blocked != nullptr ? nullptr : createFresh(temporary.c_str());
+        const std::string temporary = temporaryName(e);
+        std::FILE* file = blocked != nullptr ? nullptr : createFreshIn(staging, temporary.c_str());
         const CopyResult result = sources_.stageEntry(e, file);
         packageBad = result == CopyResult::SourceShort;
         written = file != nullptr && result == CopyResult::Done;
         written = (file == nullptr || std::fclose(file) == 0) && written &&
-                  replaceWith(temporary.c_str(), staged.c_str());
+                  moveIn(staging, temporary.c_str(), staging, staged.c_str());
         if (!written) {
-            removeQuietly(temporary.c_str());
+            const SystemErrorKept kept;
+            removeIn(staging, temporary.c_str());
         }
         size = sources_.count(e);
     }
@@ -206,10 +210,10 @@ UpdateStepKind UpdateSession::stage(int e) {
     }
     if (equalsIgnoreCase(entry.name, "pics.cfg")) {
         runLog("Cannot write %s: %s; the update goes on without it",
-               utf8FromSystemText(staged).c_str(), reason.c_str());
+               utf8FromSystemText(target).c_str(), reason.c_str());
         return UpdateStepKind::Staged;
     }
-    runLog("Cannot write %s: %s", utf8FromSystemText(staged).c_str(), reason.c_str());
+    runLog("Cannot write %s: %s", utf8FromSystemText(target).c_str(), reason.c_str());
     return UpdateStepKind::WriteFailed;
 }
 

@@ -20,7 +20,7 @@ struct UpdatePlan {
 
 enum class UpdateStepKind {
     Checked,      // the sources are there and sound, the space suffices
-    Staged,       // entry's new contents wait beside its target (or were skipped)
+    Staged,       // entry's new contents wait for the commit (or were skipped)
     Committed,    // every file in place and the record names the new version
     SourceFailed, // a source is missing or corrupt
     WriteFailed,  // the installation cannot take the update; nothing of it changed
@@ -59,6 +59,8 @@ class UpdateSession {
     UpdatePlan plan_;
     int stepsDone_ = 0;
     StagedUpdate staging_;
+    InstallFolders folders_;
+    Folder updateFolder_;
     // update.dat, held from the checks to the commit, and what was read of it.
     UpdateSource sources_;
 };

@@ -192,7 +192,8 @@ CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
     return result;
 }
 
-bool UpdateSource::copyReadme(const char* target, std::uint64_t& size, bool& sourceBad) {
+bool UpdateSource::copyReadme(const Folder& folder, const char* name, std::uint64_t& size,
+                              bool& sourceBad) {
     size = 0;
     sourceBad = true;
     readmeDigest.reset();
@@ -201,7 +202,7 @@ bool UpdateSource::copyReadme(const char* target, std::uint64_t& size, bool& sou
         why = readmeName + " cannot be opened: " + systemErrorText();
         return false;
     }
-    std::FILE* to = createFresh(target);
+    std::FILE* to = createFreshIn(folder, name);
     sourceBad = false;
     Sha256 readmeHash;
     bool ok = to != nullptr;
@@ -220,7 +221,8 @@ bool UpdateSource::copyReadme(const char* target, std::uint64_t& size, bool& sou
     if (to != nullptr) {
         ok = std::fclose(to) == 0 && ok;
         if (!ok) {
-            removeQuietly(target);
+            const SystemErrorKept kept;
+            removeIn(folder, name);
         }
     }
     Sha256Digest digest{};

@@ -18,6 +18,8 @@
 #include "update/file_list.h"
 #include "update/publisher_keys.h"
 
+class Folder;
+
 class UpdateSource {
   public:
     UpdateSource() = default;
@@ -45,10 +47,10 @@ class UpdateSource {
     // Entries come in package order; the entry last begun may come again (a retry),
     // and the first entry starts everything over.
     CopyResult stageEntry(int entry, std::FILE* target);
-    // The readme to target (created or truncated), hashed as it is copied. False
+    // The readme to name in folder (made new), hashed as it is copied. False
     // with sourceBad set when the readme cannot be read, clear when target cannot
     // be written (then no target is left).
-    bool copyReadme(const char* target, std::uint64_t& size, bool& sourceBad);
+    bool copyReadme(const Folder& folder, const char* name, std::uint64_t& size, bool& sourceBad);
 
     // The last check before anything moves: what was read matches the digest file.
     bool matchesDigests();

@@ -1,6 +1,6 @@
-#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "app/language_codes.h"
 #include "app/run_context.h"
@@ -24,14 +24,21 @@ void showAsNewName(char* version) {
     }
 }
 
+// A folder another account could have redirected is no installation: the path
+// is walked from the root, and the game itself is only a regular file (a FIFO
+// planted there does not hold the program).
 bool gameExecutablePresent(const char* installPath) {
-    char path[PathAreaBytes];
-    if (!joinPath(path, sizeof path, installPath, "tactico.exe")) {
+    std::string why;
+    const Folder game = openInstallFolder(installPath, why);
+    if (!game.isOpen()) {
+        runLog("The installation folder %s cannot be used: %s",
+               utf8FromSystemText(installPath).c_str(), why.c_str());
         return false;
     }
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = openFileIn(game, "tactico.exe", -1);
     if (file == nullptr) {
-        runLog("Cannot open %s: %s", utf8FromSystemText(path).c_str(), std::strerror(errno));
+        runLog("Cannot open %s%ctactico.exe: %s", utf8FromSystemText(installPath).c_str(),
+               PathSeparator, systemErrorText().c_str());
         return false;
     }
     std::fclose(file);

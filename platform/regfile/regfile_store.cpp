@@ -22,13 +22,51 @@ constexpr std::string_view Hive = "HKEY_LOCAL_MACHINE\\";
 // Far beyond any real record; stops a stray huge file from being read whole.
 constexpr off_t LargestFile = 16 << 20;
 
-bool readWhole(const std::string& path, std::string& bytes) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+// Another account that may write the record, or the folder it is in, could make
+// it say anything, or swap it for a link to another file between a read and the
+// write: such a record is no record.
+bool othersMayWrite(const struct stat& info) {
+    return (info.st_uid != 0 && info.st_uid != ::geteuid()) ||
+           (info.st_mode & (S_IWGRP | S_IWOTH)) != 0;
+}
+
+// The record's folder, held open so that the read and the write find the same
+// file; -1 (logged) when it is not one only administrators write.
+int openRecordFolder(const std::string& folder) {
+    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat info {};
+    if (fd >= 0 && ::fstat(fd, &info) == 0 && !othersMayWrite(info)) {
+        return fd;
+    }
+    if (fd >= 0) {
+        runLog("The installation record's folder %s may be written by other accounts; the "
+               "record there is not used",
+               folder.c_str());
+        ::close(fd);
+        errno = EPERM;
+    }
+    return -1;
+}
+
+// Only the record itself: never a link, a FIFO or a file with a second name, nor
+// one other accounts may write.
+bool readWhole(int folder, const std::string& name, std::string& bytes) {
+    const int fd = ::openat(folder, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
+        if (errno == ELOOP) {
+            runLog("The installation record %s is a link; it is not used", name.c_str());
+        }
         return false;
     }
     struct stat info {};
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= LargestFile;
+    if (ok && (info.st_nlink != 1 || othersMayWrite(info))) {
+        runLog("The installation record %s has another name or may be written by other "
+               "accounts; it is not used",
+               name.c_str());
+        ok = false;
+    }
+    ok = ok && ::fcntl(fd, F_SETFL, O_RDONLY) == 0;
     bytes.clear();
     char chunk[65536];
     while (ok) {
@@ -67,19 +105,16 @@ std::string folderOf(const std::string& path) {
     return folder.empty() ? "." : folder;
 }
 
-bool syncFolderOf(const std::string& path) {
-    const std::string folder = folderOf(path);
-    const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const bool ok = fd >= 0 && ::fsync(fd) == 0;
-    if (!ok) {
+// The new record is in place but, until its folder is flushed, a power cut may
+// bring the old one back: the caller must not build on it yet.
+bool syncRecordFolder(int folder, const std::string& path) {
+    if (::fsync(folder) != 0) {
         const int error = errno;
-        runLog("Cannot flush the folder %s: %s", folder.c_str(), std::strerror(error));
+        runLog("Cannot flush the folder %s: %s", folderOf(path).c_str(), std::strerror(error));
         errno = error;
+        return false;
     }
-    if (fd >= 0) {
-        ::close(fd);
-    }
-    return ok;
+    return true;
 }
 
 // "<record>.tmp-<pid>-<n>": the name replaceFile writes beside the record. Gives
@@ -100,13 +135,17 @@ long temporaryOwner(const std::string& name, const std::string& record) {
     return end != attempt && *end == '\0' ? pid : -1;
 }
 
-// Writes bytes beside path and renames them over it, keeping path's permissions.
-bool replaceFile(const std::string& path, const std::string& bytes, const struct stat* old) {
+// Writes bytes beside the record and renames them over it, keeping its
+// permissions.
+bool replaceFile(int folder, const std::string& path, const std::string& bytes,
+                 const struct stat* old) {
+    const std::string name = fs::path(path).filename().string();
     std::string temporary;
     int fd = -1;
     for (int attempt = 0; attempt < 100 && fd < 0; ++attempt) {
-        temporary = path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        temporary = name + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(attempt);
+        fd = ::openat(folder, temporary.c_str(),
+                      O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
         if (fd < 0 && errno != EEXIST) {
             return false;
         }
@@ -117,30 +156,32 @@ bool replaceFile(const std::string& path, const std::string& bytes, const struct
     bool ok = old == nullptr || ::fchmod(fd, old->st_mode & 07777) == 0;
     ok = ok && writeAll(fd, bytes) && ::fsync(fd) == 0;
     ok = ::close(fd) == 0 && ok;
-    ok = ok && ::rename(temporary.c_str(), path.c_str()) == 0;
+    ok = ok && ::renameat(folder, temporary.c_str(), folder, name.c_str()) == 0;
     if (!ok) {
         const int error = errno;
-        ::unlink(temporary.c_str());
+        ::unlinkat(folder, temporary.c_str(), 0);
         errno = error;
         return false;
     }
-    // The new record is in place but, until its folder is flushed, a power cut
-    // may bring the old one back: the caller must not build on it yet.
-    return syncFolderOf(path);
+    return syncRecordFolder(folder, path);
 }
 
-// The file the record lives in; a link is followed so that it stays a link.
-std::string storePath() {
-    std::string path = regFilePath();
-    std::error_code error;
-    if (fs::is_symlink(path, error)) {
-        const fs::path target = fs::weakly_canonical(path, error);
-        if (!error) {
-            path = target.string();
+// The record's folder, held open for one read or write, closed with it.
+class RecordFolder {
+  public:
+    explicit RecordFolder(const std::string& path)
+        : fd(openRecordFolder(folderOf(path))), name(fs::path(path).filename().string()) {}
+    ~RecordFolder() {
+        if (fd >= 0) {
+            ::close(fd);
         }
     }
-    return path;
-}
+    RecordFolder(const RecordFolder&) = delete;
+    RecordFolder& operator=(const RecordFolder&) = delete;
+
+    const int fd;
+    const std::string name;
+};
 
 std::string fullKeyPath(const char* keyPath) {
     return std::string(Hive) + keyPath;
@@ -164,14 +205,15 @@ bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
         swept = true;
         regFileSweepTemporaries();
     }
-    const std::string path = storePath();
-    if (::access(path.c_str(), R_OK) != 0) {
+    const RecordFolder folder(regFilePath());
+    if (folder.fd < 0 ||
+        ::faccessat(folder.fd, folder.name.c_str(), R_OK, AT_SYMLINK_NOFOLLOW) != 0) {
         return false;
     }
     std::string bytes;
     RegFileDocument document;
     std::string data;
-    if (!readWhole(path, bytes) || !parseRegFile(bytes, document) ||
+    if (!readWhole(folder.fd, folder.name, bytes) || !parseRegFile(bytes, document) ||
         !findRegString(document, fullKeyPath(keyPath), valueName, data)) {
         return false;
     }
@@ -186,14 +228,18 @@ bool regFileWrite(const char* keyPath, const char* valueName, const char* text) 
     if (keyPath == nullptr || valueName == nullptr || text == nullptr) {
         return false;
     }
-    const std::string path = storePath();
+    const std::string path = regFilePath();
+    const RecordFolder folder(path);
+    if (folder.fd < 0) {
+        return false;
+    }
     RegFileDocument document = emptyRegFile();
     struct stat old {};
-    const bool exists = ::stat(path.c_str(), &old) == 0;
+    const bool exists = ::fstatat(folder.fd, folder.name.c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
     if (exists) {
         std::string bytes;
-        if (::access(path.c_str(), R_OK | W_OK) != 0 || !readWhole(path, bytes) ||
-            !parseRegFile(bytes, document)) {
+        if (::faccessat(folder.fd, folder.name.c_str(), R_OK | W_OK, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !readWhole(folder.fd, folder.name, bytes) || !parseRegFile(bytes, document)) {
             return false;
         }
     } else if (errno != ENOENT) {
@@ -204,12 +250,17 @@ bool regFileWrite(const char* keyPath, const char* valueName, const char* text) 
         !serializeRegFile(document, bytes)) {
         return false;
     }
-    return replaceFile(path, bytes, exists ? &old : nullptr);
+    return replaceFile(folder.fd, path, bytes, exists ? &old : nullptr);
 }
 
 void regFileSweepTemporaries() {
-    const fs::path record = storePath();
+    const fs::path record = regFilePath();
     const std::string name = record.filename().string();
+    // Only in a folder no other account writes: a name there is the program's.
+    const RecordFolder folder(record.string());
+    if (folder.fd < 0) {
+        return;
+    }
     std::error_code error;
     fs::directory_iterator entries(folderOf(record.string()), error);
     for (const fs::directory_iterator end; !error && entries != end; entries.increment(error)) {
@@ -219,7 +270,7 @@ void regFileSweepTemporaries() {
             errno != ESRCH) {
             continue;
         }
-        if (::unlink(entries->path().c_str()) == 0) {
+        if (::unlinkat(folder.fd, entries->path().filename().c_str(), 0) == 0) {
             runLog("Removed %s, left by an interrupted run", entries->path().c_str());
         }
     }

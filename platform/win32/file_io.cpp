@@ -5,6 +5,13 @@
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
+// After windows.h:
+#include <aclapi.h>
+#include <sddl.h>
+#include <winternl.h>
+
+#include <algorithm>
+#include <utility>
 
 #include "platform/win32/win32_platform.h"
 
@@ -18,52 +25,6 @@ std::int64_t tellFile(std::FILE* file) {
 
 bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
-}
-
-namespace {
-
-bool syncPath(const char* path) {
-    // Flushing needs a handle with write access; the data is not changed.
-    HANDLE file = CreateFileA(path, GENERIC_READ | GENERIC_WRITE,
-                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    const bool flushed = FlushFileBuffers(file) != 0;
-    const DWORD error = GetLastError();
-    CloseHandle(file);
-    SetLastError(error);
-    return flushed;
-}
-
-} // namespace
-
-bool syncPaths(const std::vector<std::string>& paths) {
-    for (const std::string& path : paths) {
-        if (!syncPath(path.c_str())) {
-            return false;
-        }
-    }
-    return true;
-}
-
-// Renames made with MOVEFILE_WRITE_THROUGH are on the disk when they return.
-bool syncFolder(const char*) {
-    return true;
-}
-
-bool moveReplacing(const char* source, const char* target) {
-    SetLastError(ERROR_SUCCESS);
-    return MoveFileExA(source, target, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-}
-
-std::int64_t availableBytes(const char* folder) {
-    ULARGE_INTEGER available{};
-    if (!GetDiskFreeSpaceExA(folder, &available, nullptr, nullptr)) {
-        return -1;
-    }
-    return static_cast<std::int64_t>(available.QuadPart);
 }
 
 namespace {
@@ -203,12 +164,9 @@ std::FILE* streamOf(HANDLE handle, int flags, const char* mode) {
     return file;
 }
 
-// FILE_FLAG_OPEN_REPARSE_POINT opens a link or junction itself, which is then
-// refused here, instead of what it points to.
-HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64_t maxBytes,
-                   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE) {
-    HANDLE handle = CreateFileA(path, access, share, nullptr, disposition,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+// A handle opened on a link or junction itself is refused here, as is a file
+// with a second name where singleOnly says so.
+HANDLE checkRegular(HANDLE handle, std::int64_t maxBytes, bool singleOnly) {
     if (handle == INVALID_HANDLE_VALUE) {
         return handle;
     }
@@ -222,6 +180,8 @@ HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64
     } else if (maxBytes >= 0 && (static_cast<std::int64_t>(info.nFileSizeHigh) << 32 |
                                  info.nFileSizeLow) > maxBytes) {
         error = ERROR_FILE_TOO_LARGE;
+    } else if (singleOnly && info.nNumberOfLinks > 1) {
+        error = ERROR_TOO_MANY_LINKS;
     }
     if (error != ERROR_SUCCESS) {
         CloseHandle(handle);
@@ -229,6 +189,15 @@ HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64
         return INVALID_HANDLE_VALUE;
     }
     return handle;
+}
+
+// FILE_FLAG_OPEN_REPARSE_POINT opens a link or junction itself, which is then
+// refused, instead of what it points to.
+HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64_t maxBytes,
+                   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE) {
+    return checkRegular(CreateFileA(path, access, share, nullptr, disposition,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+                        maxBytes, true);
 }
 
 } // namespace
@@ -269,35 +238,450 @@ std::FILE* appendRegularFile(const char* path) {
     return streamOf(handle, _O_WRONLY | _O_APPEND | _O_TEXT, "a");
 }
 
-bool makeFileWritable(const char* path) {
-    HANDLE handle =
-        openRegular(path, FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, OPEN_EXISTING, -1);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    FILE_BASIC_INFO info{};
-    bool changed = GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) != 0;
-    if (changed && (info.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
-        info.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
-        if (info.FileAttributes == 0) {
-            info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
-        }
-        changed = SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info) != 0;
-    }
-    const DWORD error = GetLastError();
-    CloseHandle(handle);
-    SetLastError(error);
-    return changed;
-}
-
-bool isLink(const char* path) {
-    const DWORD attributes = GetFileAttributesA(path);
-    return attributes != INVALID_FILE_ATTRIBUTES &&
-           (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-}
-
 std::FILE* openLocked(const char* path) {
     // Others may read it meanwhile; nobody may write, rename or delete it.
     return streamOf(openRegular(path, GENERIC_READ, OPEN_EXISTING, -1, FILE_SHARE_READ),
                     _O_RDONLY | _O_BINARY, "rb");
+}
+
+// Win32 opens only by path, and a path is looked up again on every call; the
+// system's own open takes a folder handle to look a name up in, as openat does,
+// and ntdll, where it lives, is in every process before any other DLL.
+namespace {
+
+#ifndef FILE_OPEN
+constexpr ULONG FILE_OPEN = 1;
+#endif
+#ifndef FILE_CREATE
+constexpr ULONG FILE_CREATE = 2;
+#endif
+constexpr ULONG OpenDirectory = 0x1;
+constexpr ULONG OpenSynchronous = 0x20;
+constexpr ULONG OpenNonDirectory = 0x40;
+constexpr ULONG OpenReparsePoint = 0x200000;
+constexpr ACCESS_MASK Synchronous = 0x00100000;
+
+using NtCreateFileCall = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, PIO_STATUS_BLOCK,
+                                      PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
+using StatusToErrorCall = ULONG(NTAPI*)(LONG);
+using NtSetInformationFileCall = LONG(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+// FileRenameInformation: its name is taken relative to RootDirectory as given
+// (Wine's SetFileInformationByHandle first makes it a full path from the current folder).
+constexpr ULONG RenameInformation = 10;
+
+struct Ntdll {
+    NtCreateFileCall create = nullptr;
+    NtSetInformationFileCall setInformation = nullptr;
+    StatusToErrorCall toError = nullptr;
+};
+
+const Ntdll& ntdll() {
+    static const Ntdll calls = [] {
+        Ntdll found;
+        if (HMODULE module = GetModuleHandleW(L"ntdll.dll")) {
+            found.create = reinterpret_cast<NtCreateFileCall>(
+                reinterpret_cast<void*>(GetProcAddress(module, "NtCreateFile")));
+            found.setInformation = reinterpret_cast<NtSetInformationFileCall>(
+                reinterpret_cast<void*>(GetProcAddress(module, "NtSetInformationFile")));
+            found.toError = reinterpret_cast<StatusToErrorCall>(
+                reinterpret_cast<void*>(GetProcAddress(module, "RtlNtStatusToDosError")));
+        }
+        return found;
+    }();
+    return calls;
+}
+
+std::wstring wide(const char* text) {
+    const std::filesystem::path path = toFsPath(text);
+    return path.native();
+}
+
+HANDLE handleOf(const Folder& folder) {
+    return reinterpret_cast<HANDLE>(folder.handle());
+}
+
+// name in folder, never through a link or junction at name. Only one name: a
+// separator would let it reach out of the folder.
+HANDLE openIn(const Folder& folder, const char* name, ACCESS_MASK access, ULONG disposition,
+              ULONG options, PSECURITY_DESCRIPTOR security = nullptr) {
+    const std::wstring text = wide(name);
+    if (text.empty() || text.find_first_of(L"\\/:") != std::wstring::npos || text == L"." ||
+        text == L".." || ntdll().create == nullptr) {
+        SetLastError(ERROR_INVALID_NAME);
+        return INVALID_HANDLE_VALUE;
+    }
+    UNICODE_STRING unicode{};
+    unicode.Buffer = const_cast<PWSTR>(text.c_str());
+    unicode.Length = unicode.MaximumLength = static_cast<USHORT>(text.size() * sizeof(wchar_t));
+    OBJECT_ATTRIBUTES attributes{};
+    attributes.Length = sizeof attributes;
+    attributes.RootDirectory = handleOf(folder);
+    attributes.ObjectName = &unicode;
+    attributes.Attributes = OBJ_CASE_INSENSITIVE;
+    attributes.SecurityDescriptor = security;
+    IO_STATUS_BLOCK io{};
+    HANDLE handle = nullptr;
+    const LONG status = ntdll().create(
+        &handle, access | Synchronous, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
+        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, disposition,
+        // Creating fails on anything that stands there, a link included.
+        options | OpenSynchronous | (disposition == FILE_CREATE ? 0 : OpenReparsePoint), nullptr,
+        0);
+    if (status < 0) {
+        SetLastError(ntdll().toError != nullptr ? ntdll().toError(status) : ERROR_ACCESS_DENIED);
+        return INVALID_HANDLE_VALUE;
+    }
+    return handle;
+}
+
+constexpr ACCESS_MASK FolderAccess =
+    FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL;
+
+// A folder handle only when it is a folder and no link or junction.
+Folder folderOf(HANDLE handle, std::string path) {
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (handle == INVALID_HANDLE_VALUE) {
+        return Folder();
+    }
+    if (!GetFileInformationByHandle(handle, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        CloseHandle(handle);
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return Folder();
+    }
+    return Folder(reinterpret_cast<std::intptr_t>(handle), std::move(path));
+}
+
+bool privateRefused = false;
+
+// Full control for Administrators and SYSTEM, nothing inherited, nobody else.
+constexpr const char* PrivateAccess = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
+
+bool grantsOnlyAdministrators(HANDLE handle) {
+    PACL acl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
+                        nullptr, &descriptor) != ERROR_SUCCESS) {
+        return false;
+    }
+    bool only = acl != nullptr;
+    for (DWORD i = 0; only && i < acl->AceCount; ++i) {
+        void* ace = nullptr;
+        only = GetAce(acl, i, &ace) != 0;
+        if (!only || static_cast<ACE_HEADER*>(ace)->AceType != ACCESS_ALLOWED_ACE_TYPE) {
+            continue;
+        }
+        PSID sid = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
+        only = IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+               IsWellKnownSid(sid, WinLocalSystemSid);
+    }
+    LocalFree(descriptor);
+    return only;
+}
+
+} // namespace
+
+Folder::~Folder() {
+    if (handle_ != -1) {
+        CloseHandle(reinterpret_cast<HANDLE>(handle_));
+    }
+}
+
+Folder::Folder(Folder&& other) noexcept
+    : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
+
+Folder& Folder::operator=(Folder&& other) noexcept {
+    if (this != &other) {
+        if (handle_ != -1) {
+            CloseHandle(reinterpret_cast<HANDLE>(handle_));
+        }
+        handle_ = std::exchange(other.handle_, -1);
+        path_ = std::move(other.path_);
+    }
+    return *this;
+}
+
+Folder openInstallFolder(const char* path, std::string& why) {
+    // The root: "C:\", "\\server\share\", or the current folder for a relative path.
+    const std::string text = path;
+    std::size_t start = 0;
+    std::string root = ".";
+    if (text.size() >= 2 && text[1] == ':') {
+        root = text.substr(0, 2) + "\\";
+        start = 2;
+    } else if (text.rfind("\\\\", 0) == 0) {
+        const std::size_t share = text.find('\\', 2);
+        const std::size_t end = share == std::string::npos ? share : text.find('\\', share + 1);
+        root = end == std::string::npos ? text + "\\" : text.substr(0, end + 1);
+        start = end == std::string::npos ? text.size() : end;
+    }
+    Folder folder = folderOf(
+        CreateFileA(root.c_str(), FolderAccess,
+                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+        root);
+    if (!folder.isOpen()) {
+        why = root + ": " + systemErrorText();
+        return Folder();
+    }
+    std::string walked = root;
+    while (start < text.size()) {
+        const std::size_t end = std::min(text.find_first_of("\\/", start), text.size());
+        const std::string name = text.substr(start, end - start);
+        start = end + 1;
+        if (name.empty() || name == ".") {
+            continue;
+        }
+        walked += (walked.back() == '\\' ? "" : "\\") + name;
+        // Whether an account other than an administrator could have made a link
+        // here is in the folder's access list; any link or junction is refused.
+        Folder next = openSubfolder(folder, name.c_str());
+        if (!next.isOpen()) {
+            const DWORD error = GetLastError();
+            why = entryIn(folder, name.c_str()) == EntryKind::Link
+                      ? walked + " is a link or junction"
+                      : walked + ": " + (SetLastError(error), systemErrorText());
+            return Folder();
+        }
+        folder = std::move(next);
+    }
+    // The same folder under the name the caller knows it by, for the log.
+    HANDLE copy = nullptr;
+    if (!DuplicateHandle(GetCurrentProcess(), handleOf(folder), GetCurrentProcess(), &copy, 0,
+                         FALSE, DUPLICATE_SAME_ACCESS)) {
+        why = walked + ": " + systemErrorText();
+        return Folder();
+    }
+    return Folder(reinterpret_cast<std::intptr_t>(copy), path);
+}
+
+Folder openCurrentFolder() {
+    return folderOf(CreateFileA(".", FolderAccess,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr),
+                    ".");
+}
+
+Folder openSubfolder(const Folder& parent, const char* name) {
+    Folder folder = folderOf(openIn(parent, name, FolderAccess, FILE_OPEN, OpenDirectory),
+                             parent.path() + "\\" + name);
+    // Under Wine a handle opened on a host's symbolic link is its target's, and
+    // only a look by name tells the link: a second guard, after the open.
+    const DWORD attributes = GetFileAttributesA(folder.path().c_str());
+    if (folder.isOpen() && attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        SetLastError(ERROR_CANT_ACCESS_FILE);
+        return Folder();
+    }
+    return folder;
+}
+
+Folder openPrivateFolder(const Folder& parent, const char* name, bool create) {
+    privateRefused = false;
+    if (create) {
+        PSECURITY_DESCRIPTOR security = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(PrivateAccess, SDDL_REVISION_1,
+                                                                  &security, nullptr)) {
+            return Folder();
+        }
+        HANDLE made = openIn(parent, name, FolderAccess, FILE_CREATE, OpenDirectory, security);
+        const DWORD error = GetLastError();
+        LocalFree(security);
+        // Made here with its access list, through this very handle: it is the
+        // program's own whatever the system reports of its list.
+        if (made != INVALID_HANDLE_VALUE) {
+            return folderOf(made, parent.path() + "\\" + name);
+        }
+        if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
+            SetLastError(error);
+            return Folder();
+        }
+    }
+    Folder folder = openSubfolder(parent, name);
+    if (!folder.isOpen()) {
+        const DWORD error = GetLastError();
+        privateRefused = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+        return Folder();
+    }
+    if (!grantsOnlyAdministrators(handleOf(folder))) {
+        privateRefused = true;
+        SetLastError(ERROR_ACCESS_DENIED);
+        return Folder();
+    }
+    return folder;
+}
+
+bool privateFolderRefused() {
+    return privateRefused;
+}
+
+EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
+    const std::string path = folder.path() + "\\" + name;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+        return EntryKind::Link; // as Wine shows a host's link
+    }
+    HANDLE handle = openIn(folder, name, FILE_READ_ATTRIBUTES, FILE_OPEN, 0);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? EntryKind::None
+                                                                              : EntryKind::Other;
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    EntryKind kind = EntryKind::Other;
+    if (GetFileInformationByHandle(handle, &info)) {
+        if ((info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+            kind = EntryKind::Link;
+        } else if ((info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0 &&
+                   GetFileType(handle) == FILE_TYPE_DISK) {
+            kind = EntryKind::File;
+            if (size != nullptr) {
+                *size = static_cast<std::uint64_t>(info.nFileSizeHigh) << 32 | info.nFileSizeLow;
+            }
+        }
+    }
+    CloseHandle(handle);
+    return kind;
+}
+
+std::FILE* createFileIn(const Folder& folder, const char* name) {
+    HANDLE handle = openIn(folder, name, GENERIC_WRITE, FILE_CREATE, OpenNonDirectory);
+    return streamOf(handle, _O_WRONLY | _O_BINARY, "wb");
+}
+
+std::FILE* openFileIn(const Folder& folder, const char* name, std::int64_t maxBytes) {
+    HANDLE handle = checkRegular(openIn(folder, name, GENERIC_READ, FILE_OPEN, OpenNonDirectory),
+                                 maxBytes, false);
+    return streamOf(handle, _O_RDONLY | _O_BINARY, "rb");
+}
+
+namespace {
+
+bool deleteOpened(HANDLE handle) {
+    FILE_DISPOSITION_INFO disposition{};
+    disposition.DeleteFile = TRUE;
+    const bool deleted = SetFileInformationByHandle(handle, FileDispositionInfo, &disposition,
+                                                    sizeof disposition) != 0;
+    const DWORD error = GetLastError();
+    CloseHandle(handle);
+    SetLastError(error);
+    return deleted;
+}
+
+} // namespace
+
+bool removeIn(const Folder& folder, const char* name) {
+    HANDLE handle =
+        openIn(folder, name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_OPEN, 0);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    FILE_BASIC_INFO info{};
+    if (!GetFileInformationByHandleEx(handle, FileBasicInfo, &info, sizeof info) ||
+        (info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) ==
+            FILE_ATTRIBUTE_DIRECTORY) {
+        CloseHandle(handle);
+        SetLastError(ERROR_DIRECTORY);
+        return false;
+    }
+    // The handle is the file's own, opened without following a link: the
+    // read-only attribute that stops a deletion goes from this file only.
+    if ((info.FileAttributes & FILE_ATTRIBUTE_READONLY) != 0) {
+        info.FileAttributes &= ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY);
+        if (info.FileAttributes == 0) {
+            info.FileAttributes = FILE_ATTRIBUTE_NORMAL;
+        }
+        SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info);
+    }
+    return deleteOpened(handle);
+}
+
+bool removeFolderIn(const Folder& folder, const char* name) {
+    HANDLE handle = openIn(folder, name, DELETE, FILE_OPEN, OpenDirectory);
+    if (handle == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+    }
+    return deleteOpened(handle);
+}
+
+bool moveIn(const Folder& from, const char* fromName, const Folder& to, const char* toName) {
+    HANDLE handle = openIn(from, fromName, DELETE, FILE_OPEN, 0);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const std::wstring target = wide(toName);
+    std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+    auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
+    rename->ReplaceIfExists = TRUE;
+    rename->RootDirectory = handleOf(to);
+    rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
+    std::memcpy(rename->FileName, target.c_str(), rename->FileNameLength);
+    IO_STATUS_BLOCK io{};
+    const LONG status =
+        ntdll().setInformation != nullptr
+            ? ntdll().setInformation(handle, &io, rename, static_cast<ULONG>(buffer.size()),
+                                     RenameInformation)
+            : -1;
+    const bool moved = status >= 0;
+    const DWORD error = moved                        ? ERROR_SUCCESS
+                        : ntdll().toError != nullptr ? ntdll().toError(status)
+                                                     : ERROR_ACCESS_DENIED;
+    CloseHandle(handle);
+    SetLastError(error);
+    return moved;
+}
+
+bool listFolder(const Folder& folder, std::vector<std::string>& names) {
+    names.clear();
+    std::vector<unsigned char> buffer(64 * 1024);
+    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
+    while (GetFileInformationByHandleEx(handleOf(folder), kind, buffer.data(),
+                                        static_cast<DWORD>(buffer.size()))) {
+        kind = FileIdBothDirectoryInfo;
+        for (std::size_t at = 0;;) {
+            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
+            const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
+            if (name != L"." && name != L"..") {
+                names.push_back(fromFsPath(std::filesystem::path(name)));
+            }
+            if (entry->NextEntryOffset == 0) {
+                break;
+            }
+            at += entry->NextEntryOffset;
+        }
+    }
+    return GetLastError() == ERROR_NO_MORE_FILES;
+}
+
+// Renames and deletions by handle are on the disk when the handle closes.
+bool syncFolder(const Folder&) {
+    return true;
+}
+
+bool syncFilesIn(const Folder& folder, const std::vector<std::string>& names) {
+    for (const std::string& name : names) {
+        HANDLE handle = openIn(folder, name.c_str(), GENERIC_WRITE, FILE_OPEN, OpenNonDirectory);
+        if (handle == INVALID_HANDLE_VALUE) {
+            return false;
+        }
+        const bool flushed = FlushFileBuffers(handle) != 0;
+        const DWORD error = GetLastError();
+        CloseHandle(handle);
+        SetLastError(error);
+        if (!flushed) {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::int64_t availableBytes(const Folder& folder) {
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(folder.path().c_str(), &available, nullptr, nullptr)) {
+        return -1;
+    }
+    return static_cast<std::int64_t>(available.QuadPart);
 }

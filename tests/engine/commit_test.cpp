@@ -42,32 +42,61 @@ TEST(Journal, OnlyAWholeJournalOfNumbersIsRead) {
     }
 }
 
-// A file that cannot be moved aside half way through: every file goes back, the
-// staged files wait for a retry, and the record keeps the old version.
-TEST(Commit, AFailedMoveUndoesEverythingBeforeIt) {
+class Commit : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        selectPlatform(&ops);
+        ::setenv("TACTICO_REGISTRY", (folder / "registry.reg").c_str(), 1);
+        ASSERT_TRUE(writeInstallValue("Tactico", "Version", "Version 3.69"));
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            const std::string target = entryTargetPath(game.c_str(), e);
+            fs::create_directories(fs::path(target).parent_path());
+            writeFile(target, "old " + std::to_string(e));
+        }
+        ASSERT_TRUE(folders.open(game.c_str()));
+        ASSERT_TRUE(folders.openStaging(true));
+        EXPECT_EQ(fs::status(staging).permissions(), fs::perms::owner_all);
+        update.folders = &folders;
+        update.versionText = "Version 3.84";
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            writeFile(staging / stagedName(e), sourceOf(e));
+            update.staged[e] = true;
+            update.sizes[e] = sourceOf(e).size();
+        }
+    }
+    void TearDown() override {
+        commit_hooks::afterOperation = nullptr;
+        ::unsetenv("TACTICO_REGISTRY");
+        selectPlatform(nullptr);
+    }
+    std::string recorded() const {
+        char version[200] = {};
+        return readInstallValue("Tactico", "Version", version, sizeof version) ? version : "";
+    }
+    void expectTargets(const fs::path& installation, bool updated) const {
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            const fs::path target =
+                installation / fs::relative(entryTargetPath(game.c_str(), e), game);
+            EXPECT_EQ(readFile(target), updated ? sourceOf(e) : "old " + std::to_string(e)) << e;
+        }
+    }
+
     TempFolder folder;
     PlatformOps ops{
         .name = "regfile", .readRegistryString = regFileRead, .writeRegistryString = regFileWrite};
-    selectPlatform(&ops);
-    ::setenv("TACTICO_REGISTRY", (folder / "registry.reg").c_str(), 1);
-    ASSERT_TRUE(writeInstallValue("Tactico", "Version", "Version 3.69"));
-
     const std::string game = folder / "game";
+    const fs::path staging = fs::path(game) / StagingFolderName;
+    InstallFolders folders;
     StagedUpdate update;
-    update.installPath = game.c_str();
-    update.versionText = "Version 3.84";
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        const std::string target = entryTargetPath(game.c_str(), e);
-        fs::create_directories(fs::path(target).parent_path());
-        writeFile(target, "old " + std::to_string(e));
-        writeFile(stagedPathFor(target), sourceOf(e));
-        update.staged[e] = true;
-        update.sizes[e] = sourceOf(e).size();
-    }
+};
+
+// A file that cannot be moved aside half way through: every file goes back, the
+// staged files wait for a retry, and the record keeps the old version.
+TEST_F(Commit, AFailedMoveUndoesEverythingBeforeIt) {
     // Entry 30's old file cannot be moved aside: a folder with something in it is
     // in the way, put there once the commit has begun.
     static std::string obstacle;
-    obstacle = asidePathFor(entryTargetPath(game.c_str(), 30)) + "/inside";
+    obstacle = (staging / asideName(30) / "inside").string();
     commit_hooks::afterOperation = [](int count) {
         if (count == 1) {
             fs::create_directories(obstacle);
@@ -77,26 +106,59 @@ TEST(Commit, AFailedMoveUndoesEverythingBeforeIt) {
     EXPECT_EQ(commitUpdate(update), CommitOutcome::NothingChanged);
     commit_hooks::afterOperation = nullptr;
 
+    expectTargets(game, false);
     for (int e = 0; e < UpdateFileCount; ++e) {
-        const std::string target = entryTargetPath(game.c_str(), e);
-        EXPECT_EQ(readFile(target), "old " + std::to_string(e)) << e;
-        EXPECT_EQ(readFile(stagedPathFor(target)), sourceOf(e)) << e;
+        EXPECT_EQ(readFile(staging / stagedName(e)), sourceOf(e)) << e;
     }
-    EXPECT_FALSE(fs::exists(fs::path(game) / JournalFileName));
-    char version[200] = {};
-    ASSERT_TRUE(readInstallValue("Tactico", "Version", version, sizeof version));
-    EXPECT_STREQ(version, "Version 3.69");
+    EXPECT_FALSE(fs::exists(staging / JournalFileName));
+    EXPECT_EQ(recorded(), "Version 3.69");
 
-    // The way clear, the retry replaces everything.
+    // The way clear, the retry replaces everything, and the staging folder goes.
     fs::remove_all(fs::path(obstacle).parent_path());
     EXPECT_EQ(commitUpdate(update), CommitOutcome::Committed);
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        EXPECT_EQ(readFile(entryTargetPath(game.c_str(), e)), sourceOf(e)) << e;
-    }
-    ASSERT_TRUE(readInstallValue("Tactico", "Version", version, sizeof version));
-    EXPECT_STREQ(version, "Version 3.84");
-    ::unsetenv("TACTICO_REGISTRY");
-    selectPlatform(nullptr);
+    expectTargets(game, true);
+    EXPECT_EQ(recorded(), "Version 3.84");
+    EXPECT_FALSE(fs::exists(staging));
+}
+
+// The folders are held from before the commit: "data" swapped for a link once the
+// journal is written, the files still go where "data" was, and nothing where the
+// link points.
+TEST_F(Commit, AFolderSwappedForALinkMidwayLeadsNowhere) {
+    fs::create_directories(folder / "elsewhere");
+    writeFile(folder / "elsewhere/euro.cfg", "theirs");
+    commit_hooks::afterOperation = [](int count) {
+        if (count == 1) {
+            fs::rename("game/data", "game/data.moved");
+            fs::create_directory_symlink(fs::absolute("elsewhere"), "game/data");
+        }
+        return false;
+    };
+    EXPECT_EQ(commitUpdate(update), CommitOutcome::Committed);
+    EXPECT_EQ(readFile(folder / "elsewhere/euro.cfg"), "theirs");
+    EXPECT_EQ(std::distance(fs::directory_iterator(folder / "elsewhere"), fs::directory_iterator()),
+              1);
+    fs::remove("game/data");
+    fs::rename("game/data.moved", "game/data");
+    expectTargets(game, true);
+}
+
+// What stands at the staging folder's name and is not the program's own (open to
+// others, or a link) is neither read nor emptied: the installation stays as it is.
+TEST_F(Commit, RecoveryTakesOnlyItsOwnStagingFolder) {
+    writeFile(staging / JournalFileName, journalText(Journal{{{0, true, 12}}}));
+    fs::permissions(staging, fs::perms::group_write | fs::perms::others_write,
+                    fs::perm_options::add);
+    EXPECT_EQ(recoverUpdate(game.c_str(), "Version 3.84"), RecoveryOutcome::Left);
+    EXPECT_TRUE(fs::exists(staging / stagedName(0)));
+    fs::permissions(staging, fs::perms::owner_all);
+
+    fs::rename(staging, folder.path() / "moved");
+    fs::create_directory_symlink(folder.path() / "moved", staging);
+    EXPECT_EQ(recoverUpdate(game.c_str(), "Version 3.84"), RecoveryOutcome::Left);
+    EXPECT_TRUE(fs::exists(folder.path() / "moved" / stagedName(0)));
+    expectTargets(game, false);
+    EXPECT_EQ(recorded(), "Version 3.69");
 }
 
 } // namespace

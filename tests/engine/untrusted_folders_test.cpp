@@ -54,14 +54,21 @@ TEST_F(UntrustedFolders, CreatingNeverWritesThroughALink) {
 }
 
 TEST_F(UntrustedFolders, ReadingTakesOnlyRegularFilesUpToTheirCap) {
+    const Folder here = openCurrentFolder();
     std::string text;
-    EXPECT_TRUE(readSmallFile("file", 5, text));
+    EXPECT_TRUE(readSmallFile(here, "file", 5, text));
     EXPECT_EQ(text, "plain");
-    EXPECT_FALSE(readSmallFile("file", 4, text)) << "longer than the cap";
+    EXPECT_FALSE(readSmallFile(here, "file", 4, text)) << "longer than the cap";
     // A FIFO fails at once instead of waiting for a writer that never comes.
     for (const char* name : {"to-secret", "dangling", "fifo", "missing"}) {
-        EXPECT_FALSE(readSmallFile(name, 100, text)) << name;
+        EXPECT_FALSE(readSmallFile(here, name, 100, text)) << name;
     }
+    // A second name may be someone else's file: the readme, the package and the
+    // log are refused then (where the system lets anyone link anything).
+    fs::create_hard_link("outside/secret", "linked");
+    EXPECT_EQ(openRegularFile("linked", -1), nullptr);
+    EXPECT_EQ(appendRegularFile("linked"), nullptr);
+    fs::remove("linked");
     // The package and the readme are read only as themselves.
     EXPECT_EQ(openLocked("to-secret"), nullptr);
     EXPECT_EQ(openLocked("fifo"), nullptr);
@@ -72,18 +79,41 @@ TEST_F(UntrustedFolders, ReadingTakesOnlyRegularFilesUpToTheirCap) {
     std::fclose(log);
 }
 
-TEST_F(UntrustedFolders, PermissionsAndRemovalStopAtTheLink) {
-    EXPECT_TRUE(isLink("to-secret"));
-    EXPECT_TRUE(isLink("dangling"));
-    EXPECT_FALSE(isLink("file"));
-    EXPECT_FALSE(makeWritable("to-secret"));
-    EXPECT_FALSE(makeWritable("fifo"));
-    fs::permissions("file", fs::perms::owner_read);
-    EXPECT_TRUE(makeWritable("file"));
-    EXPECT_EQ(fs::status("file").permissions(), fs::perms::owner_read | fs::perms::owner_write);
-    EXPECT_TRUE(removeEntry("to-secret"));
-    EXPECT_TRUE(removeEntry("to-secret")) << "nothing stands there any more";
-    EXPECT_FALSE(fs::is_symlink("to-secret"));
+TEST_F(UntrustedFolders, RemovalStopsAtTheLinkAndChangesNoPermissions) {
+    const Folder here = openCurrentFolder();
+    EXPECT_EQ(entryIn(here, "to-secret"), EntryKind::Link);
+    EXPECT_EQ(entryIn(here, "dangling"), EntryKind::Link);
+    EXPECT_EQ(entryIn(here, "fifo"), EntryKind::Other);
+    EXPECT_EQ(entryIn(here, "missing"), EntryKind::None);
+    EXPECT_EQ(openSubfolder(here, "to-secret").isOpen(), false);
+    EXPECT_TRUE(removeIn(here, "to-secret"));
+    EXPECT_TRUE(removeIn(here, "to-secret")) << "nothing stands there any more";
+    // A hard link to a file of someone else's goes as a name; the file keeps its mode.
+    fs::create_hard_link("outside/secret", "hard");
+    EXPECT_TRUE(removeIn(here, "hard"));
+}
+
+// A link on the way to the installation is followed only where no other account
+// could have put it.
+TEST_F(UntrustedFolders, TheInstallationPathTakesLinksOnlyFromClosedFolders) {
+    fs::create_directories("closed");
+    fs::create_directories("open");
+    fs::create_directories("game/data");
+    fs::create_directory_symlink(fs::absolute("game"), "closed/game");
+    fs::create_directory_symlink("../game", "open/game");
+    fs::permissions("open", fs::perms::all);
+    std::string why;
+    const Folder game = openInstallFolder((folder / "closed/game").c_str(), why);
+    ASSERT_TRUE(game.isOpen()) << why;
+    EXPECT_TRUE(openSubfolder(game, "data").isOpen());
+    EXPECT_FALSE(openInstallFolder((folder / "open/game").c_str(), why).isOpen());
+    EXPECT_NE(why.find("open/game is a link in a folder that other accounts may write"),
+              std::string::npos)
+        << why;
+    EXPECT_FALSE(openInstallFolder((folder / "file").c_str(), why).isOpen());
+    // In a sticky folder only the link's owner could have put it there.
+    fs::permissions("open", fs::perms::sticky_bit, fs::perm_options::add);
+    EXPECT_TRUE(openInstallFolder((folder / "open/game/data").c_str(), why).isOpen()) << why;
 }
 
 TEST(ViewerRoute, TheViewerRunsAsTheUserWhoAsked) {

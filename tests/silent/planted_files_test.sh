@@ -3,8 +3,9 @@
 # installation and the update folder, after that account planted links, FIFOs and
 # forged files there:
 #   tests/silent/planted_files_test.sh <bin folder>
-# Whatever it planted, nothing outside the installation changes and the record
-# names no version but the program's own.
+# Whatever it planted, and whenever it swapped a folder for a link, nothing
+# outside the installation changes, the record names no version but the
+# program's own, and no run waits for ever.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 bin=$(realpath "$1")
@@ -14,6 +15,7 @@ if [[ $(id -u) -ne 0 ]] || ! as_nobody true 2>/dev/null; then
     echo "SKIP: planting as another account needs root and setpriv"
     exit 0
 fi
+command -v inotifywait >/dev/null || fail "inotifywait is missing (scripts/setup.sh tests)"
 work_folder tactico-planted
 chmod 755 "$work"
 
@@ -33,6 +35,26 @@ outside_state() {
     (cd "$outside" && find . -printf '%p %m %s %l\n' | sort && find . -type f -exec md5sum {} + | sort)
 }
 planted() { before=$(outside_state); }
+# race <expected exit code> <event> <folder> <swap> <arguments...>: the program in
+# the background; at the first <event> in <folder> it is stopped while nobody runs
+# the shell command <swap>, then it goes on to its end.
+race() {
+    local want=$1 event=$2 folder=$3 swap=$4 got=0 pid watch
+    shift 4
+    as_nobody timeout 60 inotifywait -e "$event" "$folder" >/dev/null 2>"$root/watch" &
+    watch=$!
+    wait_for 10 grep -q "Watches established" "$root/watch" || fail "no watch on $folder"
+    (cd "$root/update" && exec "$bin/tactico-update" "$@" >"$root/out" 2>"$root/err") &
+    pid=$!
+    wait "$watch" || fail "no $event in $folder"
+    kill -STOP "$pid"
+    as_nobody sh -c "$swap" || true
+    kill -CONT "$pid"
+    wait_for 60 sh -c "! kill -0 $pid" || { kill -9 "$pid"; fail "the program still runs"; }
+    wait "$pid" || got=$?
+    [[ $got -eq $want ]] || { cat "$root/out" "$root/err" >&2; fail "exit code $got, not $want: $*"; }
+}
+logged() { grep -qF -- "$1" "$root/out" || { cat "$root/out" >&2; fail "the log lacks: $1"; }; }
 # unharmed <case>: outside as planted, and a version in the record that is the
 # installation's own or the update's.
 unharmed() {
@@ -41,23 +63,91 @@ unharmed() {
     echo "ok: $1"
 }
 
+staging=tactico-update.staging
 sample journal
-as_nobody sh -c "printf 'Tactico update journal 1\nversion\tForged\nreadme\t%s\nentry\t0\t1\t1\nend\n' \
-    '$outside/secret' >'$install/tactico-update.journal'"
+as_nobody mkdir -m 700 "$install/$staging"
+as_nobody sh -c "printf 'Tactico update journal 2\nentry\t0\t1\t1\nend\n' >'$install/$staging/tactico-update.journal'"
+as_nobody ln -s "$outside/secret" "$install/$staging/0.old"
 planted
 run 3 --silent
-[[ -e $install/tactico-update.journal ]] || fail "the journal that does not parse was removed"
-unharmed "a forged journal removes nothing and records nothing"
+[[ -e $install/$staging/tactico-update.journal ]] || fail "a staging folder not the program's own was emptied"
+logged "is not this program's own staging folder"
+unharmed "a staging folder of another account's is neither read nor emptied"
 
 sample fifo
-as_nobody mkfifo "$install/tactico-update.journal"
+as_nobody mkfifo "$install/$staging"
 planted
 run 3 --silent
-as_nobody rm "$install/tactico-update.journal"
+as_nobody rm "$install/$staging"
 as_nobody rm "$update/update.dat"
 as_nobody mkfifo "$update/update.dat"
 run 2 --silent
-unharmed "a FIFO for a journal or for update.dat ends the run"
+as_nobody rm "$install/tactico.exe"
+as_nobody mkfifo "$install/tactico.exe"
+run 1 --silent
+logged "tactico.exe: Invalid argument"
+as_nobody mkfifo "$update/arial_18.fnt.fifo"
+as_nobody mv -f "$update/arial_18.fnt.fifo" "$update/arial_18.fnt"
+run 6 --silent
+as_nobody ln -sf "$outside/secret" "$update/arial_18.fnt"
+run 6 --silent
+unharmed "FIFOs for the staging folder, update.dat, tactico.exe or a font end the run"
+
+sample moved-data
+as_nobody mkdir "$outside/theirs/data"
+as_nobody cp "$install/data/euro.cfg" "$outside/theirs/data/"
+planted
+race 0 create "$install" "mv '$install/data' '$install/data.real' && ln -s '$outside/theirs/data' '$install/data'
+    { echo theirs >'$install/$staging/14.new' || ls '$install/$staging' || rm -rf '$install/$staging'; } 2>/dev/null" \
+    --silent
+[[ -d $install/$staging || -e $outside/theirs/data/euro.cfg.old-update ]] && fail "staging left behind"
+cmp -s "$install/data.real/club.dat" "$update/club.dat" || fail "the update did not land in the folder it held"
+unharmed "data swapped for a link while staging changes nothing through the link; the staging folder is nobody's to touch"
+
+sample moved-qstart
+as_nobody mkdir "$outside/theirs/qstart"
+as_nobody touch "$outside/theirs/qstart/saved.qst"
+as_nobody sh -c "cd '$install/qstart' && seq 2000 | sed 's/$/.qst/' | xargs touch"
+planted
+race 0 delete "$install/qstart" "mv '$install/qstart' '$install/qstart.real' && ln -s '$outside/theirs/qstart' '$install/qstart'" \
+    --silent /deletequickstart
+[[ -z $(ls "$install/qstart.real" | grep '\.qst$') ]] || fail "quick-start games were left"
+unharmed "qstart swapped for a link during the deletion deletes nothing through it"
+
+sample moved-game
+mkdir "$root/record" && mv "$TACTICO_REGISTRY" "$root/record/" && export TACTICO_REGISTRY=$root/record/registry.reg
+chmod 777 "$root"
+as_nobody cp -r "$install" "$outside/theirs/game"
+as_nobody mv "$install" "$root/installation.real"
+as_nobody ln -s "$outside/theirs/game" "$install"
+planted
+run 1 --silent /deletequickstart
+logged "installation is a link in a folder that other accounts may write"
+unharmed "a game folder that another account made a link is not found"
+
+sample hard-links
+ln "$outside/secret" "$update/run.log"
+run 4 --silent "--log=$update/run.log"
+mv "$update/readme_eng.txt" "$root/readme_eng.txt" && ln "$outside/secret" "$update/readme_eng.txt"
+planted
+run 2 --silent
+rm "$update/readme_eng.txt" && mv "$root/readme_eng.txt" "$update/"
+ln -f "$outside/secret" "$install/changes.txt"
+ln "$outside/secret" "$install/qstart/linked.qst"
+run 0 --silent /deletequickstart
+unharmed "hard links at the log, the readme, a target and a game are refused or removed as names"
+
+sample open-record
+chmod 777 "$root"
+planted
+run 1 --silent
+logged "may be written by other accounts"
+chmod 755 "$root"
+mv "$TACTICO_REGISTRY" "$outside/theirs/registry.reg" && ln -s "$outside/theirs/registry.reg" "$TACTICO_REGISTRY"
+run 1 --silent
+logged "is a link; it is not used"
+rm "$TACTICO_REGISTRY" && mv "$outside/theirs/registry.reg" "$TACTICO_REGISTRY"
+unharmed "a record in a folder others may write, or a linked one, is not used"
 
 sample staging-links
 as_nobody ln -s "$outside/created" "$install/readme.txt.new-update"
@@ -72,11 +162,12 @@ sample linked-data
 as_nobody mkdir "$outside/theirs/data"
 as_nobody cp "$install/data/euro.cfg" "$outside/theirs/data/"
 as_nobody chmod 444 "$outside/theirs/data/euro.cfg"
+as_nobody touch "$outside/theirs/data/euro.cfg.old-update" "$outside/theirs/data/club.dat.new-update"
 as_nobody mv "$install/data" "$install/data.real"
 as_nobody ln -s "$outside/theirs/data" "$install/data"
 planted
 run 3 --silent
-unharmed "a linked data folder is refused"
+unharmed "a linked data folder is refused, and nothing in it is swept"
 
 sample linked-qstart
 as_nobody mkdir "$outside/theirs/qstart"

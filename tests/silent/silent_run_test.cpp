@@ -6,6 +6,7 @@
 #include "tests/publisher_key.h"
 #include "tests/wizard/wizard_harness.h"
 #include "tools/demo/playthrough.h"
+#include "update/commit.h"
 
 namespace {
 
@@ -88,10 +89,12 @@ TEST(SilentRun, LanguageAndFolderFromTheCommandLine) {
 TEST(SilentRun, LeftoversInTheGivenFolderAreClearedAtStart) {
     SampleSetup setup("silent-leftover");
     setup.writeRecord(nullptr, nullptr);
-    const fs::path leftover = setup.target(1).string() + ".new-update";
-    writeFile(leftover, "half");
+    const fs::path staging = setup.game / StagingFolderName;
+    fs::create_directory(staging);
+    fs::permissions(staging, fs::perms::owner_all);
+    writeFile(staging / stagedName(1), "half");
     EXPECT_EQ(run(setup, "/silent /dir=" + setup.game.string()).exitCode, 1);
-    EXPECT_FALSE(fs::exists(leftover));
+    EXPECT_FALSE(fs::exists(staging));
 }
 
 TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {

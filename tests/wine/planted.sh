@@ -13,17 +13,18 @@ echo "== Wine prefix"
 wine_prefix
 system32=$WINEPREFIX/drive_c/windows/system32
 
-echo "== a forged journal"
+echo "== a staging folder and journal not the program's own"
 sample journal
 echo important >"$system32/important.dll"
-printf 'Tactico update journal 1\r\nversion\tForged\r\nreadme\tC:\\windows\\system32\\important.dll\r\nentry\t0\t1\t1\r\nend\r\n' \
-    >"$root/installation/tactico-update.journal"
+mkdir "$root/installation/tactico-update.staging"
+printf 'Tactico update journal 2\r\nentry\t0\t1\t1\r\nend\r\n' \
+    >"$root/installation/tactico-update.staging/tactico-update.journal"
 exits 3 /silent
 [[ -f $system32/important.dll ]] || fail "the journal removed a file outside the installation"
 recorded "$installed" || fail "the record was forged"
-[[ -f $root/installation/tactico-update.journal ]] || fail "the journal was removed"
-logged "is not a journal this program wrote"
-echo "ok: a forged journal removes nothing, records nothing, and stops the update (exit code 3)"
+[[ -f $root/installation/tactico-update.staging/tactico-update.journal ]] || fail "the journal was removed"
+logged "is not this program's own staging folder"
+echo "ok: a staging folder the program did not make is neither read nor emptied (exit code 3)"
 
 echo "== a linked data folder"
 sample linked
@@ -36,8 +37,34 @@ before=$(sums)
 exits 3 /silent
 [[ $(sums) == "$before" ]] || fail "files behind the link changed"
 recorded "$installed" || fail "the record changed"
-logged "its folder is a link"
+logged "is a link or junction"
 echo "ok: a data folder that is a reparse point is refused (exit code 3), nothing behind it touched"
+
+echo "== data swapped for a link once the update has begun"
+sample swapped
+mkdir "$root/elsewhere"
+cp "$root/installation/data/euro.cfg" "$root/elsewhere/"
+chmod 444 "$root/elsewhere/euro.cfg"
+before=$(sums)
+inotifywait -e create "$root/installation" >/dev/null 2>"$root/watch" &
+watch=$!
+wait_for 10 grep -q "Watches established" "$root/watch" || fail "no watch on the installation"
+start trace /silent
+wait "$watch" || fail "the staging folder never came"
+# Stopped while the folder is swapped, the program goes on with the folders it holds.
+kill -STOP "$program_pid"
+mv "$root/installation/data" "$root/installation/data.real"
+ln -s "$root/elsewhere" "$root/installation/data"
+kill -CONT "$program_pid"
+# Wine looks names up by path even below a folder handle, so the staging of data
+# meets the link and stops the update; on Windows it lands in the folder held.
+wait_for 60 gone || fail "the program still runs after data was swapped for a link"
+status=0 && wait "$program_pid" || status=$?
+program_pid=""
+[[ $status -eq 3 ]] || fail "exit code $status after data was swapped for a link"
+[[ $(sums) == "$before" ]] || fail "files behind the link changed"
+recorded "$installed" || fail "the record changed"
+echo "ok: data swapped for a link during the update changes nothing behind the link (exit code 3)"
 
 echo "== DLLs beside the program"
 sample dll

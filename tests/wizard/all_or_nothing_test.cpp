@@ -181,7 +181,7 @@ TEST_F(FullDisk, ADiskFillingUpWhileStagingChangesNothingAndTheResumeContinues) 
 TEST_F(FullDisk, ARecordOnAFullDiskUndoesTheUpdate) {
     const fs::path recordDisk = disk / "record";
     fs::create_directories(recordDisk);
-    ASSERT_EQ(::mount("tactico-record", recordDisk.c_str(), "tmpfs", 0, "size=64k"), 0);
+    ASSERT_EQ(::mount("tactico-record", recordDisk.c_str(), "tmpfs", 0, "size=64k,mode=755"), 0);
     const fs::path record = recordDisk / "registry.reg";
     fs::copy_file(setup.root / "registry.reg", record);
     ASSERT_TRUE(openRunLog((setup.root / "run.log").c_str()));
