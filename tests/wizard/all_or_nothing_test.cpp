@@ -62,9 +62,10 @@ TEST(AllOrNothing, ARecordNotFlushedKeepsTheOldFilesForTheNextStart) {
         }
         EXPECT_EQ(recordedVersion(), UpdaterVersionText);
         setup.expectFiles(setup.game, 0, UpdateFileCount);
-        EXPECT_TRUE(fs::exists(setup.game / JournalFileName));
+        const fs::path staging = setup.game / StagingFolderName;
+        EXPECT_TRUE(fs::exists(staging / JournalFileName));
         for (int e = 0; e < UpdateFileCount; ++e) {
-            EXPECT_EQ(readFile(asidePathFor(setup.target(e).string())), oldContents(e)) << e;
+            EXPECT_EQ(readFile(staging / asideName(e)), oldContents(e)) << e;
         }
         const std::string log = logged(setup);
         EXPECT_NE(log.find("Input/output error\n"), std::string::npos) << log;
@@ -76,7 +77,7 @@ TEST(AllOrNothing, ARecordNotFlushedKeepsTheOldFilesForTheNextStart) {
         ASSERT_TRUE(startAgain(setup));
         EXPECT_EQ(recordedVersion(), UpdaterVersionText);
         setup.expectOldOrNew();
-        EXPECT_FALSE(fs::exists(setup.game / JournalFileName));
+        EXPECT_FALSE(fs::exists(staging));
     }
 }
 

@@ -63,8 +63,10 @@ TEST_F(UpdateFlow, BrokenSourceStopsAndKeepsTheOldFiles) {
 // keeps its old contents, and an installation without a pictures folder is
 // updated without one.
 TEST_F(UpdateFlow, APicsCfgThatCannotBeWrittenIsLeftOut) {
-    // A folder at its staged name: the staged file cannot be put in place.
-    fs::create_directories(setup.target(PicsCfg).string() + ".new-update/in the way");
+    // A link where it goes, which the update never writes through.
+    const fs::path real = setup.target(PicsCfg).string() + ".real";
+    fs::rename(setup.target(PicsCfg), real);
+    fs::create_symlink(real.filename(), setup.target(PicsCfg));
     ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup));
     for (int e = 0; e < UpdateFileCount; ++e) {
         EXPECT_EQ(readFile(setup.target(e)), e == PicsCfg ? oldContents(e) : newContents(e))
