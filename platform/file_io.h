@@ -12,6 +12,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/system_text.h"
+
 // origin is SEEK_SET, SEEK_CUR or SEEK_END.
 bool seekFile(std::FILE* file, std::int64_t offset, int origin);
 // -1 on failure.
@@ -137,11 +139,6 @@ std::int64_t availableBytes(const Folder& folder);
 std::filesystem::path toFsPath(const char* text);
 std::string fromFsPath(const std::filesystem::path& path);
 
-// What leaves the program as text (the log, standard output and error, the
-// desktop's windows) is UTF-8. The system's narrow text (paths, the command line,
-// the record's values) becomes UTF-8 here: on Windows it is in the ANSI code page;
-// elsewhere it is the system's bytes, normally UTF-8 already, and kept as they are.
-std::string utf8FromSystemText(std::string_view text);
 // Writes UTF-8 text to standard output or error: a console shows it whatever its
 // code page; a file or pipe gets the UTF-8 bytes.
 void writeStandardText(std::FILE* stream, std::string_view utf8);

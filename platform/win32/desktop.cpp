@@ -10,7 +10,7 @@
 
 #include <string>
 
-#include "platform/file_io.h"
+#include "platform/system_text.h"
 #include "platform/viewer_route.h"
 #include "platform/win32/system_library.h"
 #include "update/run_log.h"

@@ -1,0 +1,11 @@
+// The system's narrow text in the one encoding the program hands out.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+// What leaves the program as text (the log, standard output and error, the
+// desktop's windows) is UTF-8. The system's narrow text (paths, the command line,
+// the record's values) becomes UTF-8 here: on Windows it is in the ANSI code page;
+// elsewhere it is the system's bytes, normally UTF-8 already, and kept as they are.
+std::string utf8FromSystemText(std::string_view text);
