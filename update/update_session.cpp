@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "update/copy_bytes.h"
 #include "update/file_ops.h"
+#include "update/install_record.h"
 #include "update/package.h"
 #include "update/paths.h"
 #include "update/publisher_keys.h"
@@ -104,6 +105,43 @@ void UpdateSession::discard() {
         stepsDone_ = 0;
     }
     sources_.close();
+    patch_.close();
+}
+
+std::optional<UpdateStepKind> UpdateSession::choosePatch() {
+    const bool fullBeside = canOpen(PackageFileName);
+    if (!sources_.openWithout(plan_.readme.c_str(), publisherKeys(), PatchFileName)) {
+        runLog("The update file is corrupt: %s", sources_.problem().c_str());
+        return UpdateStepKind::SourceFailed;
+    }
+    // As stored: the version screen shows some numbers as later ones, the files
+    // are still those of the number stored.
+    char recorded[200] = "";
+    readInstallValue("Tactico", "Version", recorded, sizeof recorded);
+    const PatchFit fit =
+        patch_.open(plan_.installPath.c_str(), recorded, sources_.listedDigest(PatchFileName));
+    switch (fit) {
+    case PatchFit::Fits:
+        fromPatch_ = true;
+        runLog("Using %s: it was made for version %s, and every installed file is the one it "
+               "was made against",
+               PatchFileName, patch_.baseVersions().c_str());
+        return std::nullopt;
+    case PatchFit::Bad:
+        runLog("The update file is corrupt: %s", patch_.problem().c_str());
+        return UpdateStepKind::SourceFailed;
+    case PatchFit::Incompatible:
+    case PatchFit::BaseDiffers:
+        break;
+    }
+    runLog("%s does not fit this installation: %s", PatchFileName, patch_.problem().c_str());
+    patch_.close();
+    if (fullBeside) {
+        runLog("Using %s instead, the full update", PackageFileName);
+        return std::nullopt;
+    }
+    return fit == PatchFit::Incompatible ? UpdateStepKind::Incompatible
+                                         : UpdateStepKind::InstallCorrupt;
 }
 
 // Everything the update needs is checked before anything is written.
@@ -119,17 +157,25 @@ UpdateStepKind UpdateSession::check() {
         return UpdateStepKind::Committed;
     }
     const char* readme = plan_.readme.c_str();
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        const char* source = isReadmeEntry(e) ? readme : PackageFileName;
-        if (!canOpen(source)) {
-            runLog("Cannot open %s: %s", source, systemErrorText().c_str());
-            return UpdateStepKind::SourceFailed;
+    fromPatch_ = false;
+    if (!canOpen(readme)) {
+        runLog("Cannot open %s: %s", readme, systemErrorText().c_str());
+        return UpdateStepKind::SourceFailed;
+    }
+    if (canOpen(PatchFileName)) {
+        if (const std::optional<UpdateStepKind> refused = choosePatch()) {
+            return *refused;
         }
     }
-
-    if (!sources_.open(readme, publisherKeys())) {
-        runLog("The update file is corrupt: %s", sources_.problem().c_str());
-        return UpdateStepKind::SourceFailed;
+    if (!fromPatch_) {
+        if (!canOpen(PackageFileName)) {
+            runLog("Cannot open %s: %s", PackageFileName, systemErrorText().c_str());
+            return UpdateStepKind::SourceFailed;
+        }
+        if (!sources_.open(readme, publisherKeys())) {
+            runLog("The update file is corrupt: %s", sources_.problem().c_str());
+            return UpdateStepKind::SourceFailed;
+        }
     }
     if (const PublisherKey* key = sources_.signer()) {
         runLog("%s is signed by publisher key %s (SHA-256 %s)", DigestFileName, key->name,
@@ -137,7 +183,11 @@ UpdateStepKind UpdateSession::check() {
     }
     std::int64_t needed = fileSize(readme) + SpareBytes;
     for (int e = 0; e < UpdateFileCount; ++e) {
-        needed += sources_.count(e);
+        if (!fromPatch_) {
+            needed += sources_.count(e);
+        } else if (!patch_.nothingToWrite(e)) {
+            needed += static_cast<std::int64_t>(patch_.resultSize(e));
+        }
     }
     const std::int64_t available = availableBytes(installPath);
     if (available >= 0 && available < needed) {
@@ -145,8 +195,8 @@ UpdateStepKind UpdateSession::check() {
                static_cast<long long>(needed), static_cast<long long>(available));
         return UpdateStepKind::WriteFailed;
     }
-    runLog("Checked %s: %lld bytes", PackageFileName,
-           static_cast<long long>(sources_.packageBytes()));
+    runLog("Checked %s: %lld bytes", fromPatch_ ? PatchFileName : PackageFileName,
+           static_cast<long long>(fromPatch_ ? patch_.patchBytes() : sources_.packageBytes()));
 
     staging_ = StagedUpdate{};
     staging_.installPath = installPath;
@@ -174,6 +224,24 @@ UpdateStepKind UpdateSession::stage(int e) {
     }
     if (isReadmeEntry(e)) {
         written = blocked == nullptr && sources_.copyReadme(staged.c_str(), size, packageBad);
+    } else if (fromPatch_ && patch_.nothingToWrite(e)) {
+        // The installed file already is the new one (or stays as the player has it).
+        return UpdateStepKind::Staged;
+    } else if (fromPatch_) {
+        const std::string temporary = temporaryPathFor(staged.c_str());
+        std::FILE* file = blocked != nullptr ? nullptr : createFresh(temporary.c_str());
+        const CopyResult result =
+            file == nullptr ? CopyResult::WriteFailed : patch_.stageEntry(e, file);
+        packageBad = result == CopyResult::SourceShort;
+        written = (file == nullptr || std::fclose(file) == 0) && result == CopyResult::Done &&
+                  replaceWith(temporary.c_str(), staged.c_str());
+        if (!written) {
+            removeQuietly(temporary.c_str());
+            if (result == CopyResult::WriteFailed && file != nullptr) {
+                runLog("Cannot make %s: %s", staged.c_str(), patch_.problem().c_str());
+            }
+        }
+        size = patch_.resultSize(e);
     } else {
         // Every body is read and hashed, also one that cannot be written.
         const std::string temporary = temporaryPathFor(staged.c_str());
@@ -196,7 +264,8 @@ UpdateStepKind UpdateSession::stage(int e) {
     }
     const std::string reason = blocked != nullptr ? blocked : systemErrorText();
     if (packageBad) {
-        runLog("The update file is corrupt: %s", sources_.problem().c_str());
+        runLog("The update file is corrupt: %s",
+               (fromPatch_ ? patch_.problem() : sources_.problem()).c_str());
         return UpdateStepKind::SourceFailed;
     }
     if (equalsIgnoreCase(entry.name, "pics.cfg")) {
@@ -219,6 +288,7 @@ UpdateStepKind UpdateSession::commit() {
     switch (commitUpdate(staging_)) {
     case CommitOutcome::Committed:
         sources_.close();
+        patch_.close();
         runLog("Updated %s", plan_.installPath.c_str());
         return UpdateStepKind::Committed;
     case CommitOutcome::StagingLost:
