@@ -2,8 +2,9 @@
 # Unattended runs of the Windows program under Wine, as an administrator starts
 # them (no display needed):
 #   tests/wine/silent.sh <native build dir> <windows build dir>
-# The user-interface language chooses the update's language, and a missing record
-# ends the run with exit code 1.
+# The user-interface language chooses the update's language, a missing record
+# ends the run with exit code 1, and update.patch alone updates a 3.69 installation
+# and refuses another version with exit code 7.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
@@ -37,5 +38,20 @@ wine reg delete "$record" /f /reg:32 >/dev/null
 exits 1 /silent
 logged "has no \"Version\""
 echo "ok: no record: exit code 1"
+
+echo "== patch updates"
+sample patch --patch
+exits 0 /silent /lang=eng
+logged "Using update.patch: it was made for version 3.69"
+recorded "$expected" || fail "the record does not name the new version"
+"$bin/tactico-demo" check --root "$root" --language 0 >/dev/null || fail "not the new files"
+echo "ok: update.patch alone: exit code 0, every file new"
+sample other-version --patch
+wine reg add "$record" /v Version /d "Version 3.68 (ENG)" /f /reg:32 >/dev/null
+exits 7 /silent /lang=eng
+logged "Screen: incompatible update"
+diff -r "$root/before" "$root/installation" >/dev/null || fail "the installation changed"
+recorded "Version 3.68 (ENG)" || fail "the record changed"
+echo "ok: a patch for another version: exit code 7, nothing changed"
 
 echo "PASS"
