@@ -221,11 +221,15 @@ const char* usageHead() {
            "Exit codes of /silent and of -pack /silent:\n"
            "  0  updated (or packed)\n"
            "  1  installation not found\n"
-           "  2  update.dat or the language's readme missing, cut, corrupt or unsigned\n"
+           "  2  update.dat (or update.patch) or the language's readme missing, cut,\n"
+           "     corrupt or unsigned\n"
            "  3  an installation file or the record could not be written (nothing changed)\n"
            "  4  bad command line, or the log cannot be opened\n"
            "  5  packing failed\n"
-           "  6  the program could not start (its fonts are missing beside it)\n";
+           "  6  the program could not start (its fonts are missing beside it)\n"
+           "  7  only update.patch is there, and it is for another version\n"
+           "  8  only update.patch is there, and an installation file is not the one\n"
+           "     it was made against (reinstall the game)\n";
 }
 
 // Whether this program checks publisher signatures, and against which keys.

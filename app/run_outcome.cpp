@@ -23,6 +23,11 @@ RunOutcome runOutcome(bool started, int finalState, PackResult pack) {
     case WriteFailureScreen:
     case FolderEntryScreen:
         return {ExitWriteFailed, "the installation could not be written"};
+    case IncompatibleScreen:
+        return {ExitPatchIncompatible, "update.patch is not for this version, and no update.dat"};
+    case CorruptInstallScreen:
+        return {ExitInstallCorrupt,
+                "the installation's files are not those update.patch was made against"};
     case LanguageScreen:
         return {ExitNotStarted, "ended before the update started"};
     default:

@@ -10,6 +10,8 @@ enum ExitCode : int {
     ExitBadCommandLine = 4,
     ExitPackFailed = 5,
     ExitNotStarted = 6,
+    ExitPatchIncompatible = 7,
+    ExitInstallCorrupt = 8,
 };
 
 // What pack mode did: not asked for, or its result.

@@ -37,6 +37,8 @@ Button* answerFor(UpdateWizard& w) {
     case NotInstalledScreen:
     case SourceErrorScreen:
     case WriteFailureScreen:
+    case IncompatibleScreen:
+    case CorruptInstallScreen:
         return w.buttons[EnterSlot];
     default:
         return nullptr;

@@ -158,14 +158,16 @@ installed="Version 3.69 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
 expected="Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
 recorded() { wine reg query "$record" /v Version /reg:32 | grep -qF "$1"; }
 
-# sample [<name>]: a fresh 3.69 installation and update folder in root ($work/name,
-# else $work) with the Windows program, a copy of the installation as it was in
-# $root/before, and the record pointing there, where the game's 32-bit installer
-# leaves it on 64-bit Windows.
+# sample [<name> [--patch]]: a fresh 3.69 installation and update folder in root
+# ($work/name, else $work) with the Windows program, a copy of the installation as it
+# was in $root/before, and the record pointing there, where the game's 32-bit
+# installer leaves it on 64-bit Windows. With --patch the update folder holds
+# update.patch instead of update.dat, packed here (Debian has no Windows xdelta3).
 sample() {
     root=$work${1:+/$1}
     update=$root/update
-    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
+    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" "${@:2}" >/dev/null ||
+        fail "tactico-demo prepare"
     cp "$exe" "$update/tactico-update.exe"
     cp -a "$root/installation" "$root/before"
     wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null

@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "update/copy_bytes.h"
 #include "update/file_ops.h"
+#include "update/install_record.h"
 #include "update/package.h"
 #include "update/paths.h"
 #include "update/publisher_keys.h"
@@ -98,6 +99,57 @@ void UpdateSession::discard() {
         stepsDone_ = 0;
     }
     sources_.close();
+    patch_.close();
+}
+
+// Every folder is held from here on: whatever is renamed or linked in the
+// installation later, the update lands only where these were.
+bool UpdateSession::holdFolders() {
+    if (folders_.game.isOpen()) {
+        return true;
+    }
+    if (!folders_.open(plan_.installPath.c_str())) {
+        return false;
+    }
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        folders_.folderOf(e);
+    }
+    return true;
+}
+
+std::optional<UpdateStepKind> UpdateSession::choosePatch() {
+    const bool fullBeside = canOpen(PackageFileName);
+    if (!sources_.openWithout(plan_.readme.c_str(), publisherKeys(), PatchFileName)) {
+        runLog("The update file is corrupt: %s", sources_.problem().c_str());
+        return UpdateStepKind::SourceFailed;
+    }
+    // As stored: the version screen shows some numbers as later ones, the files
+    // are still those of the number stored.
+    char recorded[200] = "";
+    readInstallValue("Tactico", "Version", recorded, sizeof recorded);
+    const PatchFit fit = patch_.open(folders_, recorded, sources_.listedDigest(PatchFileName));
+    switch (fit) {
+    case PatchFit::Fits:
+        fromPatch_ = true;
+        runLog("Using %s: it was made for version %s, and every installed file is the one it "
+               "was made against",
+               PatchFileName, patch_.baseVersions().c_str());
+        return std::nullopt;
+    case PatchFit::Bad:
+        runLog("The update file is corrupt: %s", patch_.problem().c_str());
+        return UpdateStepKind::SourceFailed;
+    case PatchFit::Incompatible:
+    case PatchFit::BaseDiffers:
+        break;
+    }
+    runLog("%s does not fit this installation: %s", PatchFileName, patch_.problem().c_str());
+    patch_.close();
+    if (fullBeside) {
+        runLog("Using %s instead, the full update", PackageFileName);
+        return std::nullopt;
+    }
+    return fit == PatchFit::Incompatible ? UpdateStepKind::Incompatible
+                                         : UpdateStepKind::InstallCorrupt;
 }
 
 // Everything the update needs is checked before anything is written.
@@ -114,18 +166,30 @@ UpdateStepKind UpdateSession::check() {
         return UpdateStepKind::Committed;
     }
     const char* readme = plan_.readme.c_str();
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        const char* source = isReadmeEntry(e) ? readme : PackageFileName;
-        if (!canOpen(source)) {
-            runLog("Cannot open %s: %s", utf8FromSystemText(source).c_str(),
-                   systemErrorText().c_str());
-            return UpdateStepKind::SourceFailed;
+    fromPatch_ = false;
+    if (!canOpen(readme)) {
+        runLog("Cannot open %s: %s", utf8FromSystemText(readme).c_str(), systemErrorText().c_str());
+        return UpdateStepKind::SourceFailed;
+    }
+    if (canOpen(PatchFileName)) {
+        // The installed files the patch is checked against are read through the
+        // folders the update then writes in.
+        if (!holdFolders()) {
+            return UpdateStepKind::WriteFailed;
+        }
+        if (const std::optional<UpdateStepKind> refused = choosePatch()) {
+            return *refused;
         }
     }
-
-    if (!sources_.open(readme, publisherKeys())) {
-        runLog("The update file is corrupt: %s", sources_.problem().c_str());
-        return UpdateStepKind::SourceFailed;
+    if (!fromPatch_) {
+        if (!canOpen(PackageFileName)) {
+            runLog("Cannot open %s: %s", PackageFileName, systemErrorText().c_str());
+            return UpdateStepKind::SourceFailed;
+        }
+        if (!sources_.open(readme, publisherKeys())) {
+            runLog("The update file is corrupt: %s", sources_.problem().c_str());
+            return UpdateStepKind::SourceFailed;
+        }
     }
     if (const PublisherKey* key = sources_.signer()) {
         runLog("%s is signed by publisher key %s (SHA-256 %s)", DigestFileName, key->name,
@@ -133,15 +197,14 @@ UpdateStepKind UpdateSession::check() {
     }
     std::int64_t needed = fileSize(readme) + SpareBytes;
     for (int e = 0; e < UpdateFileCount; ++e) {
-        needed += sources_.count(e);
+        if (!fromPatch_) {
+            needed += sources_.count(e);
+        } else if (!patch_.nothingToWrite(e)) {
+            needed += static_cast<std::int64_t>(patch_.resultSize(e));
+        }
     }
-    if (!folders_.open(installPath)) {
+    if (!holdFolders()) {
         return UpdateStepKind::WriteFailed;
-    }
-    // Every folder is held from here on: whatever is renamed or linked in the
-    // installation later, the update lands only where these were.
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        folders_.folderOf(e);
     }
     updateFolder_ = openCurrentFolder();
     const std::int64_t available = availableBytes(folders_.game);
@@ -154,8 +217,8 @@ UpdateStepKind UpdateSession::check() {
     if (!updateFolder_.isOpen() || !folders_.openStaging(true)) {
         return UpdateStepKind::WriteFailed;
     }
-    runLog("Checked %s: %lld bytes", PackageFileName,
-           static_cast<long long>(sources_.packageBytes()));
+    runLog("Checked %s: %lld bytes", fromPatch_ ? PatchFileName : PackageFileName,
+           static_cast<long long>(fromPatch_ ? patch_.patchBytes() : sources_.packageBytes()));
 
     staging_ = StagedUpdate{};
     staging_.folders = &folders_;
@@ -181,6 +244,26 @@ UpdateStepKind UpdateSession::stage(int e) {
     if (isReadmeEntry(e)) {
         written =
             blocked == nullptr && sources_.copyReadme(staging, staged.c_str(), size, packageBad);
+    } else if (fromPatch_ && patch_.nothingToWrite(e)) {
+        // The installed file already is the new one (or stays as the player has it).
+        return UpdateStepKind::Staged;
+    } else if (fromPatch_) {
+        const std::string temporary = temporaryName(e);
+        std::FILE* file = blocked != nullptr ? nullptr : createFreshIn(staging, temporary.c_str());
+        const CopyResult result =
+            file == nullptr ? CopyResult::WriteFailed : patch_.stageEntry(e, file);
+        packageBad = result == CopyResult::SourceShort;
+        written = (file == nullptr || std::fclose(file) == 0) && result == CopyResult::Done &&
+                  moveIn(staging, temporary.c_str(), staging, staged.c_str());
+        if (!written) {
+            const SystemErrorKept kept;
+            removeIn(staging, temporary.c_str());
+            if (result == CopyResult::WriteFailed && file != nullptr) {
+                runLog("Cannot make %s: %s", utf8FromSystemText(target).c_str(),
+                       patch_.problem().c_str());
+            }
+        }
+        size = patch_.resultSize(e);
     } else {
         // Every body is read and hashed, also one that cannot be written.
         const std::string temporary = temporaryName(e);
@@ -205,7 +288,8 @@ UpdateStepKind UpdateSession::stage(int e) {
     }
     const std::string reason = blocked != nullptr ? blocked : systemErrorText();
     if (packageBad) {
-        runLog("The update file is corrupt: %s", sources_.problem().c_str());
+        runLog("The update file is corrupt: %s",
+               (fromPatch_ ? patch_.problem() : sources_.problem()).c_str());
         return UpdateStepKind::SourceFailed;
     }
     if (equalsIgnoreCase(entry.name, "pics.cfg")) {
@@ -228,6 +312,7 @@ UpdateStepKind UpdateSession::commit() {
     switch (commitUpdate(staging_)) {
     case CommitOutcome::Committed:
         sources_.close();
+        patch_.close();
         runLog("Updated %s", utf8FromSystemText(plan_.installPath).c_str());
         return UpdateStepKind::Committed;
     case CommitOutcome::StagingLost:

@@ -3,9 +3,11 @@
 // way, so what is timed is what players run.
 #pragma once
 
+#include <optional>
 #include <string>
 
 #include "update/commit.h"
+#include "update/patch_source.h"
 #include "update/update_source.h"
 
 struct UpdatePlan {
@@ -24,6 +26,10 @@ enum class UpdateStepKind {
     Committed,    // every file in place and the record names the new version
     SourceFailed, // a source is missing or corrupt
     WriteFailed,  // the installation cannot take the update; nothing of it changed
+    // Only update.patch is there, and it was made for another version, or the
+    // installation's files are not those it was made against: nothing changed.
+    Incompatible,
+    InstallCorrupt,
 };
 
 struct UpdateStep {
@@ -53,6 +59,10 @@ class UpdateSession {
 
   private:
     UpdateStepKind check();
+    // Whether update.patch is what this update installs from; a failing kind when
+    // it is there, cannot be used and no update.dat stands in for it.
+    bool holdFolders();
+    std::optional<UpdateStepKind> choosePatch();
     UpdateStepKind stage(int entry);
     UpdateStepKind commit();
 
@@ -63,6 +73,9 @@ class UpdateSession {
     Folder updateFolder_;
     // update.dat, held from the checks to the commit, and what was read of it.
     UpdateSource sources_;
+    // update.patch, when the checks chose it over update.dat.
+    PatchSource patch_;
+    bool fromPatch_ = false;
 };
 
 // Completes or undoes an update killed inside its commit in installPath, and

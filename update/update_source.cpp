@@ -60,6 +60,32 @@ bool UpdateSource::fail(std::string problem) {
     return false;
 }
 
+bool UpdateSource::openWithout(const char* readme, std::span<const PublisherKey> keys,
+                               const char* listedPackage) {
+    close();
+    why.clear();
+    signedBy = nullptr;
+    digests.reset();
+    readmeDigest.reset();
+    readmeName = readme;
+    listedPackageName = listedPackage;
+    fullPackage = false;
+    length = 0;
+    buffer = makeCopyBuffer();
+    if (!buffer) {
+        return fail("out of memory");
+    }
+    return readDigestFile(keys);
+}
+
+const Sha256Digest* UpdateSource::listedDigest(const char* name) const {
+    if (!digests) {
+        return nullptr;
+    }
+    const auto line = digests->find(name);
+    return line == digests->end() ? nullptr : &line->second;
+}
+
 bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys) {
     close();
     why.clear();
@@ -67,6 +93,8 @@ bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys) 
     digests.reset();
     readmeDigest.reset();
     readmeName = readme;
+    listedPackageName = PackageFileName;
+    fullPackage = true;
     buffer = makeCopyBuffer();
     package = openLocked(PackageFileName);
     if (package == nullptr || !buffer) {
@@ -140,8 +168,8 @@ bool UpdateSource::readDigestFile(std::span<const PublisherKey> keys) {
     if (!digests) {
         return fail(digestFile + " is not a list of SHA-256 lines");
     }
-    if (digests->count(PackageFileName) == 0) {
-        return fail(digestFile + " has no line for " + PackageFileName);
+    if (digests->count(listedPackageName) == 0) {
+        return fail(digestFile + " has no line for " + listedPackageName);
     }
     if (!keys.empty() && digests->count(readmeName) == 0) {
         return fail(digestFile + " has no line for " + readmeName);
@@ -243,17 +271,19 @@ bool UpdateSource::matchesDigests() {
     if (!digests) {
         return true;
     }
-    const Sha256Digest& listed = digests->at(PackageFileName);
-    Sha256 copy;
-    copy.copyFrom(hash);
-    Sha256Digest actual{};
-    if (hashed != length || !copy.finish(actual)) {
-        why = std::string(PackageFileName) + " was not read to its end";
-        return false;
-    }
-    if (actual != listed) {
-        why = mismatch(PackageFileName, actual, listed);
-        return false;
+    if (fullPackage) {
+        const Sha256Digest& listed = digests->at(PackageFileName);
+        Sha256 copy;
+        copy.copyFrom(hash);
+        Sha256Digest actual{};
+        if (hashed != length || !copy.finish(actual)) {
+            why = std::string(PackageFileName) + " was not read to its end";
+            return false;
+        }
+        if (actual != listed) {
+            why = mismatch(PackageFileName, actual, listed);
+            return false;
+        }
     }
     const auto readmeLine = digests->find(readmeName);
     if (readmeLine != digests->end()) {

@@ -33,7 +33,15 @@ class UpdateSource {
     // file name in the current folder). Without keys the digest file is optional.
     // False, with problem() saying which check failed, when any fails.
     bool open(const char* readme, std::span<const PublisherKey> keys);
+    // The same checks of the digest file and the readme for an update that takes
+    // its files from listedPackage (the patch) instead of "update.dat": the digest
+    // file, where there is one, must list listedPackage, and "update.dat" need not
+    // be there.
+    bool openWithout(const char* readme, std::span<const PublisherKey> keys,
+                     const char* listedPackage);
     void close();
+    // The digest file's line for name; null without a digest file.
+    const Sha256Digest* listedDigest(const char* name) const;
 
     const std::string& problem() const { return why; }
     // The key that signed the digest file; null without keys.
@@ -60,6 +68,9 @@ class UpdateSource {
     bool readDigestFile(std::span<const PublisherKey> keys);
 
     std::FILE* package = nullptr;
+    // Whether update.dat is what this update installs from.
+    bool fullPackage = true;
+    std::string listedPackageName;
     std::string readmeName;
     std::string why;
     const PublisherKey* signedBy = nullptr;

@@ -40,6 +40,12 @@ void runUpdateStep(UpdateWizard& w) {
     case UpdateStepKind::WriteFailed:
         w.state = WriteFailureScreen;
         break;
+    case UpdateStepKind::Incompatible:
+        w.state = IncompatibleScreen;
+        break;
+    case UpdateStepKind::InstallCorrupt:
+        w.state = CorruptInstallScreen;
+        break;
     }
     w.progressCount = static_cast<std::int16_t>(session.stepsDone());
     w.buildScreen();

@@ -2,6 +2,7 @@
 // them: the exit code, the log, and the installation afterwards.
 #include <algorithm>
 #include <cstdio>
+#include <map>
 
 #include "tests/publisher_key.h"
 #include "tests/wizard/wizard_harness.h"
@@ -303,6 +304,135 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
         EXPECT_TRUE(logHas(r, c.logged)) << c.logged << " not in\n" << joined(r.log);
         EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
         setup.expectOldOrNew(); // the old files, nothing staged left beside them
+    }
+}
+
+// Every file of the installation with its contents: what must not change.
+std::map<fs::path, std::string> snapshot(const fs::path& folder) {
+    std::map<fs::path, std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        if (item.is_regular_file()) {
+            files[item.path()] = readFile(item.path());
+        }
+    }
+    return files;
+}
+
+int entryNamed(const char* name) {
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        if (std::string(UpdateFileList[e].name) == name) {
+            return e;
+        }
+    }
+    return -1;
+}
+
+TEST(SilentRun, APatchFitsOnlyTheVersionAndFilesItWasMadeAgainst) {
+    const TestPublisherKey publisher("publisher");
+    const PublisherKey keys[] = {publisher.key};
+    const int pictures = entryNamed("pics.cfg");
+    const int euro = entryNamed("euro.cfg");
+    const auto patch = [](const SampleSetup& s) { return s.updateFolder / PatchFileName; };
+    const auto sign = [&](const SampleSetup& s) {
+        publisher.sign(s.updateFolder / DigestFileName, s.updateFolder / SignatureFileName);
+    };
+    struct Case {
+        const char* name;
+        bool keepFull;
+        bool keyed;
+        std::function<void(SampleSetup&)> spoil;
+        int exitCode;
+        std::vector<std::string> logged;
+    };
+    const Case cases[] = {
+        // The record stores 3.69, which the version screen shows as 3.70.
+        {"patch alone",
+         false,
+         false,
+         nullptr,
+         0,
+         {"Using update.patch: it was made for version 3.69", "Checked update.patch"}},
+        {"other version",
+         false,
+         false,
+         [](SampleSetup& s) { s.writeRecord("Version 3.68 (ENG)", s.game.c_str()); },
+         7,
+         {"it was made for version 3.69, the record says 3.68", "Screen: incompatible update",
+          "exit code 7"}},
+        {"changed base byte",
+         false,
+         false,
+         [&](SampleSetup& s) { changeByte(s.target(euro), 10); },
+         8,
+         {"data/euro.cfg is not the file this patch was made against",
+          "Screen: corrupt installation", "exit code 8"}},
+        {"other version, update.dat beside",
+         true,
+         false,
+         [](SampleSetup& s) { s.writeRecord("Version 3.68 (ENG)", s.game.c_str()); },
+         0,
+         {"Using update.dat instead", "Checked update.dat"}},
+        {"changed base byte, update.dat beside",
+         true,
+         false,
+         [&](SampleSetup& s) { changeByte(s.target(euro), 10); },
+         0,
+         {"Using update.dat instead"}},
+        {"patch byte, no digest file",
+         false,
+         false,
+         [&](SampleSetup& s) {
+             fs::remove(s.updateFolder / DigestFileName);
+             changeByte(patch(s), fs::file_size(patch(s)) - 100);
+         },
+         2,
+         {"The update file is corrupt: update.patch, entry", "exit code 2"}},
+        {"signed", false, true, sign, 0, {"signed by publisher key test.pem"}},
+        {"signed, patch byte",
+         false,
+         true,
+         [&](SampleSetup& s) {
+             sign(s);
+             changeByte(patch(s), 2000);
+         },
+         2,
+         {"update.patch has SHA-256", "exit code 2"}},
+        // The player's own pictures list stays, as a pics.cfg that cannot be written.
+        {"own pics.cfg",
+         false,
+         false,
+         [&](SampleSetup& s) { writeFile(s.target(pictures), "mine\n"); },
+         0,
+         {"pics.cfg is not the file this patch was made against; the update goes on without it"}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SampleSetup setup(std::string("patch-") + c.name[0]);
+        setup.makePatch(c.keepFull);
+        if (c.spoil) {
+            c.spoil(setup);
+        }
+        const std::string recordBefore = readFile(setup.root / "registry.reg");
+        const auto filesBefore = snapshot(setup.game);
+        usePublisherKeysForTest(c.keyed ? std::span<const PublisherKey>(keys)
+                                        : std::span<const PublisherKey>());
+        const RunResult r = run(setup, "/silent /lang=eng");
+        usePublisherKeysForTest({});
+        EXPECT_EQ(r.exitCode, c.exitCode) << joined(r.log);
+        for (const std::string& text : c.logged) {
+            EXPECT_TRUE(logHas(r, text)) << text << " not in\n" << joined(r.log);
+        }
+        if (c.exitCode != 0) {
+            EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
+            EXPECT_EQ(snapshot(setup.game), filesBefore);
+            continue;
+        }
+        EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            const bool kept = e == pictures && std::string(c.name) == "own pics.cfg";
+            EXPECT_EQ(readFile(setup.target(e)), kept ? "mine\n" : newContents(e)) << e;
+        }
+        EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
     }
 }
 

@@ -3,8 +3,9 @@
 # them (no display needed):
 #   tests/wine/silent.sh <native build dir> <windows build dir>
 # The user-interface language chooses the update's language, its words and the
-# folder's name reach the log and standard output as UTF-8, and a missing record
-# ends the run with exit code 1.
+# folder's name reach the log and standard output as UTF-8, a missing record ends
+# the run with exit code 1, and update.patch alone updates a 3.69 installation and
+# refuses another version with exit code 7.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
@@ -57,5 +58,22 @@ wine reg delete "$record" /f /reg:32 >/dev/null
 exits 1 /silent
 logged "has no \"Version\""
 echo "ok: no record: exit code 1"
+
+echo "== patch updates"
+sample patch --patch
+exits 0 /silent /lang=eng
+logged "Using update.patch: it was made for version 3.69"
+recorded "$expected" || fail "the record does not name the new version"
+for file in tactico.exe data/euro.cfg pictures/pics.cfg; do
+    cmp -s "$update/${file##*/}" "$root/installation/$file" || fail "$file is not the new one"
+done
+echo "ok: update.patch alone: exit code 0, the new files in place"
+sample other-version --patch
+wine reg add "$record" /v Version /d "Version 3.68 (ENG)" /f /reg:32 >/dev/null
+exits 7 /silent /lang=eng
+logged "Screen: incompatible update"
+diff -r "$root/before" "$root/installation" >/dev/null || fail "the installation changed"
+recorded "Version 3.68 (ENG)" || fail "the record changed"
+echo "ok: a patch for another version: exit code 7, nothing changed"
 
 echo "PASS"

@@ -2,6 +2,7 @@
 // wholly old or wholly new, with a record that agrees, and nothing beside it.
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include "update/commit.h"
@@ -84,6 +85,25 @@ TEST(CrashSafety, KilledAfterEachOperationOfTheCommit) {
                   operation < ReadmeRemoved);
     }
     EXPECT_EQ(operation, ReadmeRemoved + 2); // past the journal's removal
+}
+
+// A patch update is the same commit: killed inside it, the next start completes
+// it. An unchanged entry is never staged, journalled or moved: its file stays the
+// very one it was.
+TEST(CrashSafety, APatchUpdateKilledInsideItsCommit) {
+    constexpr int unchanged = 3;
+    const SampleSetup setup("patch");
+    setup.makePatch(false, unchanged);
+    struct stat before {};
+    ASSERT_EQ(stat(setup.target(unchanged).c_str(), &before), 0);
+    ASSERT_TRUE(updateKilled(setup, [] { dieAfterOperation(1 + 2 * 20); }));
+    ASSERT_TRUE(startAgain(setup));
+    setup.expectFiles(setup.game, 0, UpdateFileCount);
+    EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+    struct stat after {};
+    ASSERT_EQ(stat(setup.target(unchanged).c_str(), &after), 0);
+    EXPECT_EQ(after.st_ino, before.st_ino);
 }
 
 // Killed once the record names the new version, and started again where the

@@ -74,6 +74,31 @@ struct SampleSetup {
         fs::remove_all(root, ignored);
     }
 
+    // Packs update.patch against the old version's package (xdelta3 makes its
+    // deltas) and, unless keepFull, removes update.dat, as a player who took only
+    // the patch has it. An unchanged entry, where given, is new in the old version
+    // and in the installation already.
+    void makePatch(bool keepFull = false, int unchangedEntry = -1) const {
+        const demo::DemoFolders folders = demo::foldersUnder(root);
+        const fs::path base = root / "base";
+        std::string error;
+        EXPECT_TRUE(demo::writeBaseFolder(folders, error)) << error;
+        if (unchangedEntry >= 0) {
+            writeFile(base / UpdateFileList[unchangedEntry].name, newContents(unchangedEntry));
+            fs::permissions(target(unchangedEntry), fs::perms::owner_write, fs::perm_options::add);
+            writeFile(target(unchangedEntry), newContents(unchangedEntry));
+        }
+        const fs::path previous = fs::current_path();
+        fs::current_path(base);
+        EXPECT_TRUE(packUpdate());
+        fs::current_path(updateFolder);
+        EXPECT_TRUE(packUpdate({(base / PackageFileName).string(), {"3.69"}}));
+        fs::current_path(previous);
+        if (!keepFull) {
+            fs::remove(updateFolder / PackageFileName);
+        }
+    }
+
     fs::path target(int entry, const fs::path& installation = {}) const {
         return (installation.empty() ? game : installation) / demo::relativeTarget(entry);
     }

@@ -2,7 +2,8 @@
 // the update on the headless desktop, checking the result.
 //
 //   tactico-demo [play] [--root DIR] [--bin DIR] [--language N] [--no-prepare]
-//   tactico-demo prepare [--root DIR] [--bin DIR]
+//   tactico-demo prepare [--root DIR] [--bin DIR] [--patch]
+//   (--patch: the update folder holds update.patch and no update.dat; needs xdelta3)
 //   tactico-demo check [--root DIR] [--language N] [--quick-start deleted|kept|either]
 //   tactico-demo buttons [--root DIR] [--language N]   (shell assignments of click points)
 #include <unistd.h>
@@ -36,6 +37,7 @@ struct Options {
     fs::path bin;
     int language = -1; // check: the language whose readme left the update folder
     bool prepare = true;
+    bool patch = false;
     demo::QuickStartOutcome quickStart = demo::QuickStartOutcome::Either;
 };
 
@@ -47,7 +49,8 @@ fs::path programFolder() {
 
 int usage() {
     std::fprintf(stderr, "usage: tactico-demo [play|prepare|check] [--root DIR] [--bin DIR] "
-                         "[--language 0-7] [--no-prepare] [--quick-start deleted|kept|either]\n"
+                         "[--language 0-7] [--no-prepare] [--patch]\n"
+                         "                   [--quick-start deleted|kept|either]\n"
                          "       tactico-demo buttons [--root DIR] [--language 0-7]\n");
     return 2;
 }
@@ -67,6 +70,8 @@ bool parse(int argc, char** argv, Options& options) {
             options.language = std::atoi(argv[++i]);
             if (options.language < 0 || options.language >= LanguageCount)
                 return false;
+        } else if (arg == "--patch") {
+            options.patch = true;
         } else if (arg == "--no-prepare") {
             options.prepare = false;
         } else if (arg == "--quick-start" && hasValue) {
@@ -104,7 +109,8 @@ int prepare(const Options& options, const demo::DemoFolders& folders) {
     useDemoRegistry(folders);
     headless::install();
     std::string error;
-    if (!demo::prepareDemo(folders, options.bin, error)) {
+    if (!demo::prepareDemo(folders, options.bin, error) ||
+        (options.patch && !demo::packPatchWithProgram(folders, false, error))) {
         std::fprintf(stderr, "tactico-demo: %s\n", error.c_str());
         return 1;
     }

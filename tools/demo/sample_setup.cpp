@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <fstream>
 #include <thread>
+#include <vector>
 
 #include "render/font.h"
 #include "tools/demo/sample_content.h"
@@ -66,8 +67,8 @@ namespace {
 
 bool removeEarlierRun(const DemoFolders& folders, std::string& error) {
     std::error_code ec;
-    for (const fs::path& path :
-         {folders.installation, folders.update, folders.registry, folders.screens}) {
+    for (const fs::path& path : {folders.installation, folders.update, folders.registry,
+                                 folders.screens, folders.root / "base"}) {
         fs::remove_all(path, ec);
         if (ec) {
             error = "cannot remove " + path.string() + ": " + ec.message();
@@ -136,7 +137,11 @@ bool writeUpdateFolder(const DemoFolders& folders, const fs::path& binDir, std::
     return true;
 }
 
-bool packWithProgram(const DemoFolders& folders, std::string& error) {
+namespace {
+
+// Runs the program's pack mode headless in folder, with extra arguments.
+bool runPacker(const fs::path& folder, const fs::path& program,
+               const std::vector<std::string>& extra, std::string& error) {
     int output[2];
     if (pipe(output) != 0) {
         error = "cannot make a pipe";
@@ -152,11 +157,16 @@ bool packWithProgram(const DemoFolders& folders, std::string& error) {
         dup2(output[1], STDERR_FILENO);
         close(output[0]);
         close(output[1]);
-        if (chdir(folders.update.c_str()) != 0)
+        if (chdir(folder.c_str()) != 0)
             _exit(126);
         setenv("TACTICO_PLATFORM", "headless", 1);
-        std::string program = "./" + std::string(ProgramName);
-        execl(program.c_str(), ProgramName, "-pack", static_cast<char*>(nullptr));
+        std::vector<std::string> words{ProgramName, "-pack"};
+        words.insert(words.end(), extra.begin(), extra.end());
+        std::vector<char*> argv;
+        for (std::string& word : words)
+            argv.push_back(word.data());
+        argv.push_back(nullptr);
+        execv(program.c_str(), argv.data());
         _exit(127);
     }
     close(output[1]);
@@ -195,6 +205,14 @@ bool packWithProgram(const DemoFolders& folders, std::string& error) {
         error = "packing failed: " + (said.empty() ? std::string("no output") : said);
         return false;
     }
+    return true;
+}
+
+} // namespace
+
+bool packWithProgram(const DemoFolders& folders, std::string& error) {
+    if (!runPacker(folders.update, folders.update / ProgramName, {}, error))
+        return false;
 
     std::uintmax_t expected = PackageTableBytes;
     for (int i = 0; i < UpdateFileCount; ++i)
@@ -205,6 +223,29 @@ bool packWithProgram(const DemoFolders& folders, std::string& error) {
     if (ec || size != expected) {
         error = "update.dat has " + std::to_string(ec ? 0 : size) + " bytes, expected " +
                 std::to_string(expected);
+        return false;
+    }
+    return true;
+}
+
+bool writeBaseFolder(const DemoFolders& folders, std::string& error) {
+    for (int i = 0; i < UpdateFileCount; ++i)
+        if (!isReadmeEntry(i) && !writeFile(folders.root / "base" / UpdateFileList[i].name,
+                                            oldContents(i), false, error))
+            return false;
+    return true;
+}
+
+bool packPatchWithProgram(const DemoFolders& folders, bool keepFull, std::string& error) {
+    const fs::path base = folders.root / "base";
+    std::error_code ec;
+    if (!writeBaseFolder(folders, error) ||
+        !runPacker(base, folders.update / ProgramName, {}, error) ||
+        !runPacker(folders.update, folders.update / ProgramName,
+                   {"/base=" + (base / PackageFileName).string(), "/baseversion=3.69"}, error))
+        return false;
+    if (!keepFull && !fs::remove(folders.update / PackageFileName, ec)) {
+        error = "cannot remove update.dat";
         return false;
     }
     return true;

@@ -32,6 +32,12 @@ bool writeUpdateFolder(const DemoFolders& folders, const std::filesystem::path& 
                        std::string& error);
 // Runs "tactico-update -pack" headless in the update folder.
 bool packWithProgram(const DemoFolders& folders, std::string& error);
+// The patch sample: the old version's sources packed in root/base as their
+// publisher packed them, the update folder packed again against that package
+// (update.patch beside update.dat; needs xdelta3), and update.dat removed unless
+// keepFull: what a player who downloads only the patch has.
+bool writeBaseFolder(const DemoFolders& folders, std::string& error);
+bool packPatchWithProgram(const DemoFolders& folders, bool keepFull, std::string& error);
 // Needs TACTICO_REGISTRY pointing at folders.registry and a platform selected.
 bool writeInstallRecord(const DemoFolders& folders, std::string& error);
 
