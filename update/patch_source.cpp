@@ -117,8 +117,7 @@ PatchFit PatchSource::checkBases() {
 }
 
 std::FILE* PatchSource::openBase(int e, std::string& shown) {
-    std::string why;
-    const Folder* folder = installed->folderOf(e, &why);
+    const Folder* folder = installed->folderOf(e);
     shown = UpdateFileList[e].name;
     if (folder == nullptr) {
         return nullptr;
