@@ -60,8 +60,7 @@ bool UpdateSource::fail(std::string problem) {
     return false;
 }
 
-bool UpdateSource::openWithout(const char* readme, std::span<const PublisherKey> keys,
-                               const char* listedPackage) {
+void UpdateSource::startOver(const char* readme, const char* listedPackage, bool full) {
     close();
     why.clear();
     signedBy = nullptr;
@@ -69,9 +68,14 @@ bool UpdateSource::openWithout(const char* readme, std::span<const PublisherKey>
     readmeDigest.reset();
     readmeName = readme;
     listedPackageName = listedPackage;
-    fullPackage = false;
+    fullPackage = full;
     length = 0;
     buffer = makeCopyBuffer();
+}
+
+bool UpdateSource::openWithout(const char* readme, std::span<const PublisherKey> keys,
+                               const char* listedPackage) {
+    startOver(readme, listedPackage, false);
     if (!buffer) {
         return fail("out of memory");
     }
@@ -87,15 +91,7 @@ const Sha256Digest* UpdateSource::listedDigest(const char* name) const {
 }
 
 bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys) {
-    close();
-    why.clear();
-    signedBy = nullptr;
-    digests.reset();
-    readmeDigest.reset();
-    readmeName = readme;
-    listedPackageName = PackageFileName;
-    fullPackage = true;
-    buffer = makeCopyBuffer();
+    startOver(readme, PackageFileName, true);
     package = openLocked(PackageFileName);
     if (package == nullptr || !buffer) {
         return fail(std::string(PackageFileName) + " cannot be opened: " + systemErrorText());

@@ -65,6 +65,8 @@ class UpdateSource {
 
   private:
     bool fail(std::string problem);
+    // Forgets what an earlier open found.
+    void startOver(const char* readme, const char* listedPackage, bool full);
     bool readDigestFile(std::span<const PublisherKey> keys);
 
     std::FILE* package = nullptr;
