@@ -63,6 +63,7 @@ tests/wine/publisher_keys.sh build build-windows
 
 echo "== benchmarks (short)"
 RUNS=1 bench/engine/run.sh 32
+RUNS=1 bench/engine/patch.sh 2
 build/bin/tactico_render_bench --benchmark_min_time=0.05
 
 echo "All test stages passed."

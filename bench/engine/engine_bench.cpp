@@ -1,13 +1,17 @@
 // engine_bench make <folder> <MiB>      46 sources totalling MiB (one of half of it)
-// engine_bench pack <folder>            packUpdate() in folder
+// engine_bench pack <folder> [<base>]   packUpdate() in folder; with the full package
+//                                       of a 3.69 release, update.patch too
 // engine_bench extract <folder> <dest>  every entry of folder/update.dat under dest
 // engine_bench old <dest>               a small old installation of every entry under dest
 // engine_bench update <folder> <dest>   the wizard's update session of dest from
 //                                       folder: its checks, 47 staged entries, the
 //                                       commit with its record (TACTICO_REGISTRY)
-// engine_bench tables <folder> <MiB>    folder/base and folder/new: 30 tables of
-//                                       fixed-size records, 3-10 % of the records
-//                                       changed and 1 % appended from one to the other
+// engine_bench data <folder> <MiB>      folder/base and folder/new: 46 sources of a
+//                                       data update, 30 of them tables of fixed-size
+//                                       records (3-10 % of the records changed and
+//                                       1 % appended from one to the other)
+// engine_bench deltas <patch> <folder>  each VCDIFF delta of update.patch, inflated
+// engine_bench record <dest> <version>  the installation record (TACTICO_REGISTRY)
 // engine_bench decode <base> <delta> <out>  the patch decoder alone, hashing as it writes
 // pack, extract, update and decode print "<seconds> <peak RSS KiB>".
 #include <chrono>
@@ -23,12 +27,15 @@
 #include "platform/regfile/regfile_store.h"
 #include "platform/sha256.h"
 #include "update/file_list.h"
+#include "update/install_record.h"
 #include "update/package.h"
 #include "update/paths.h"
 #include "update/run_log.h"
 #include "update/update_session.h"
 #include "update/vcdiff.h"
+#include <optional>
 #include <random>
+#include <zlib.h>
 
 namespace fs = std::filesystem;
 
@@ -121,46 +128,120 @@ bool updateAll(const std::string& dest) {
     }
 }
 
-bool makeTables(const fs::path& folder, long mebibytes) {
+// One table of fixed-size records and its next version: 3-10 % of the records
+// changed (by table), 1 % appended.
+void makeTable(std::minstd_rand& random, int table, std::size_t bytes, std::string& base,
+               std::string& next) {
+    const std::size_t record = 32 + 24 * static_cast<std::size_t>(table % 7);
+    const std::size_t count = bytes / record;
+    base.assign(count * record, '\0');
+    for (char& c : base) {
+        // Records of small numbers and text: compressible, as game data is.
+        c = static_cast<char>("  aeinorst0123456789ETAONRIS"[random() % 28]);
+    }
+    next = base;
+    const unsigned percent = 3 + static_cast<unsigned>(table % 8);
+    for (std::size_t r = 0; r < count; ++r) {
+        if (random() % 100 < percent) {
+            next[r * record + random() % record] = static_cast<char>('A' + random() % 26);
+            next[r * record + random() % record] = static_cast<char>('0' + random() % 10);
+        }
+    }
+    for (std::size_t r = 0; r < count / 100; ++r) {
+        next += base.substr((random() % count) * record, record);
+    }
+}
+
+bool writeWhole(const fs::path& path, const std::string& bytes) {
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    bool ok = file != nullptr && std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (file != nullptr) {
+        ok = std::fclose(file) == 0 && ok;
+    }
+    return ok;
+}
+
+bool isTableEntry(int e) {
+    const std::string name = UpdateFileList[e].name;
+    const std::string type = name.substr(name.rfind('.') + 1);
+    return type == "dat" || type == "lng" || type == "ldb" || type == "rgn";
+}
+
+// A data update as a publisher would ship it: folder/base holds the 46 sources of
+// the release being patched, folder/new those of the next. The 30 data tables
+// share the MiB; of the other 16 (the program, configuration and text files, a few
+// KiB each but the program) three change, the rest stay as they are.
+bool makeDataUpdate(const fs::path& folder, long mebibytes) {
     fs::create_directories(folder / "base");
     fs::create_directories(folder / "new");
     std::minstd_rand random(23);
-    const std::size_t total = static_cast<std::size_t>(mebibytes) << 20;
-    for (int table = 0; table < 30; ++table) {
-        const std::size_t record = 32 + 24 * static_cast<std::size_t>(table % 7);
-        const std::size_t count = total / 30 / record;
-        std::string base(count * record, '\0');
-        for (char& c : base) {
-            // Records of small numbers and text: compressible, as game data is.
-            c = static_cast<char>("  aeinorst0123456789ETAONRIS"[random() % 28]);
+    const std::size_t tableBytes = (static_cast<std::size_t>(mebibytes) << 20) / 30;
+    int table = 0;
+    int other = 0;
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        if (isReadmeEntry(e)) {
+            continue;
         }
-        std::string next = base;
-        const unsigned percent = 3 + static_cast<unsigned>(table % 8);
-        for (std::size_t r = 0; r < count; ++r) {
-            if (random() % 100 < percent) {
-                next[r * record + random() % record] = static_cast<char>('A' + random() % 26);
-                next[r * record + random() % record] = static_cast<char>('0' + random() % 10);
+        const std::string name = UpdateFileList[e].name;
+        std::string base;
+        std::string next;
+        if (isTableEntry(e)) {
+            makeTable(random, table++, tableBytes, base, next);
+        } else if (e == 0) {
+            base.resize(std::size_t{512} << 10);
+            for (char& c : base) {
+                c = static_cast<char>(random() >> 8);
+            }
+            next = base;
+        } else {
+            for (int line = 0; line < 100; ++line) {
+                base += name + " setting " + std::to_string(line) + " = " +
+                        std::to_string(random() % 1000) + "\n";
+            }
+            next = base;
+            if (other++ % 5 == 0) {
+                next.replace(next.size() / 2, 3, "999");
+                next += "added = 1\n";
             }
         }
-        for (std::size_t r = 0; r < count / 100; ++r) {
-            next += base.substr((random() % count) * record, record);
-        }
-        const std::string name = "table" + std::to_string(table) + ".dat";
-        FILE* a = std::fopen((folder / "base" / name).c_str(), "wb");
-        FILE* b = std::fopen((folder / "new" / name).c_str(), "wb");
-        const bool ok = a != nullptr && b != nullptr &&
-                        std::fwrite(base.data(), 1, base.size(), a) == base.size() &&
-                        std::fwrite(next.data(), 1, next.size(), b) == next.size();
-        for (FILE* f : {a, b}) {
-            if (f != nullptr) {
-                std::fclose(f);
-            }
-        }
-        if (!ok) {
+        if (!writeWhole(folder / "base" / name, base) || !writeWhole(folder / "new" / name, next)) {
             return false;
         }
     }
-    return true;
+    return table == 30;
+}
+
+// The VCDIFF deltas inside a patch, each inflated to folder/<entry name>.
+bool writeDeltas(const char* patchPath, const fs::path& folder) {
+    std::FILE* patch = std::fopen(patchPath, "rb");
+    if (patch == nullptr) {
+        return false;
+    }
+    std::string why;
+    const std::optional<PatchTable> table =
+        readPatchTable(patch, static_cast<std::int64_t>(fs::file_size(patchPath)), why);
+    bool ok = table.has_value();
+    for (int e = 0; ok && e < UpdateFileCount; ++e) {
+        const PatchEntry& entry = table->entries[e];
+        if (entry.kind != PatchKind::Delta) {
+            continue;
+        }
+        std::string stored(entry.storedBytes, '\0');
+        std::string raw(entry.rawBytes, '\0');
+        uLongf rawLength = static_cast<uLongf>(raw.size());
+        ok = std::fseek(patch, static_cast<long>(entry.offset), SEEK_SET) == 0 &&
+             std::fread(stored.data(), 1, stored.size(), patch) == stored.size() &&
+             uncompress(reinterpret_cast<Bytef*>(raw.data()), &rawLength,
+                        reinterpret_cast<const Bytef*>(stored.data()),
+                        static_cast<uLong>(stored.size())) == Z_OK &&
+             rawLength == raw.size() && writeWhole(folder / UpdateFileList[e].name, raw);
+    }
+    std::fclose(patch);
+    if (!ok) {
+        std::fprintf(stderr, "engine_bench: cannot read the deltas of %s %s\n", patchPath,
+                     why.c_str());
+    }
+    return ok;
 }
 
 // As the session would: the delta in memory, the base through its cache, the
@@ -198,14 +279,27 @@ long peakResidentKiB() {
 } // namespace
 
 int main(int argc, char** argv) {
+    static const PlatformOps recordFile{
+        .name = "regfile", .readRegistryString = regFileRead, .writeRegistryString = regFileWrite};
+    selectPlatform(&recordFile);
     if (argc >= 4 && std::strcmp(argv[1], "make") == 0) {
         return makeSources(argv[2], std::atol(argv[3])) ? 0 : 1;
     }
     if (argc == 3 && std::strcmp(argv[1], "old") == 0) {
         return makeOldInstallation(argv[2]) ? 0 : 1;
     }
-    if (argc == 4 && std::strcmp(argv[1], "tables") == 0) {
-        return makeTables(argv[2], std::atol(argv[3])) ? 0 : 1;
+    if (argc == 4 && std::strcmp(argv[1], "data") == 0) {
+        return makeDataUpdate(argv[2], std::atol(argv[3])) ? 0 : 1;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "deltas") == 0) {
+        return writeDeltas(argv[2], argv[3]) ? 0 : 1;
+    }
+    if (argc == 4 && std::strcmp(argv[1], "record") == 0) {
+        const std::string location = fs::absolute(argv[2]).string();
+        return writeInstallValue("Tactico", "Location", location.c_str()) &&
+                       writeInstallValue("Tactico", "Version", argv[3])
+                   ? 0
+                   : 1;
     }
     if (argc == 5 && std::strcmp(argv[1], "decode") == 0) {
         const auto start = std::chrono::steady_clock::now();
@@ -217,25 +311,28 @@ int main(int argc, char** argv) {
         std::printf("%.6f %ld\n", elapsed.count(), peakResidentKiB());
         return 0;
     }
-    const bool pack = argc == 3 && std::strcmp(argv[1], "pack") == 0;
+    const bool pack = (argc == 3 || argc == 4) && std::strcmp(argv[1], "pack") == 0;
     const bool extract = argc == 4 && std::strcmp(argv[1], "extract") == 0;
     const bool update = argc == 4 && std::strcmp(argv[1], "update") == 0;
     if (!pack && !extract && !update) {
-        std::fputs("usage: engine_bench make <folder> <MiB> | pack <folder> | extract <folder> "
-                   "<dest> | old <dest> | update <folder> <dest>\n",
+        std::fputs("usage: engine_bench make <folder> <MiB> | pack <folder> [<base update.dat>] | "
+                   "extract <folder> <dest> | old <dest> | update <folder> <dest> | data <folder> "
+                   "<MiB> | deltas <update.patch> <folder> | record <dest> <version> | decode "
+                   "<base> <delta> <out>\n",
                    stderr);
         return 2;
     }
-    static const PlatformOps recordFile{
-        .name = "regfile", .readRegistryString = regFileRead, .writeRegistryString = regFileWrite};
-    selectPlatform(&recordFile);
     if (const char* log = std::getenv("ENGINE_BENCH_LOG")) {
         openRunLog(log);
+    }
+    PatchPackOptions patch;
+    if (pack && argc == 4) {
+        patch = {fs::absolute(argv[3]).string(), {"3.69"}};
     }
     const std::string dest = pack ? "" : fs::absolute(argv[3]).string();
     fs::current_path(argv[2]);
     const auto start = std::chrono::steady_clock::now();
-    const bool ok = pack ? packUpdate() : extract ? extractAll(dest) : updateAll(dest);
+    const bool ok = pack ? packUpdate(patch) : extract ? extractAll(dest) : updateAll(dest);
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
     if (!ok) {
         std::fputs("engine_bench: operation failed\n", stderr);
