@@ -7,28 +7,30 @@ cd "$(dirname "$0")/.."
 jobs=$(nproc)
 scripts/setup.sh tests
 
-# The tests' scratch folders on a RAM disk where the machine has one: they kill,
-# fail and rerun hundreds of commits, each of which flushes to the disk, and a
-# flush proves nothing against a kill. Sticky and open to all, as /tmp is, for the
-# tests that act as an ordinary account.
+# The GoogleTest suites' scratch folders on a RAM disk where the machine has one:
+# they kill, fail and rerun hundreds of commits, each of which flushes to the disk,
+# and a flush proves nothing against a kill. Sticky and open to all, as /tmp is,
+# for the tests that act as an ordinary account. (Not for Wine: it shows a mount
+# point in the installation's path as the junction the program refuses.)
 scratch="" template=""
 remove_scratch() { rm -rf ${scratch:+"$scratch"} ${template:+"$template"}; }
 trap remove_scratch EXIT
+scratch_env=()
 if [[ -z ${TMPDIR:-} && $(stat -f -c %T /dev/shm 2>/dev/null) == tmpfs && -w /dev/shm ]]; then
     scratch=$(mktemp -d /dev/shm/tactico-tests.XXXXXX)
     chmod 1777 "$scratch"
-    export TMPDIR=$scratch
+    scratch_env=(TMPDIR="$scratch")
 fi
 
 echo "== plain build"
 cmake --preset default -DTACTICO_TESTS=ON -DTACTICO_BENCH=ON
 cmake --build --preset default -j"$jobs"
-ctest --preset default -j"$jobs"
+env "${scratch_env[@]}" ctest --preset default -j"$jobs"
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake --preset asan
 cmake --build --preset asan -j"$jobs"
-ctest --preset asan -j"$jobs"
+env "${scratch_env[@]}" ctest --preset asan -j"$jobs"
 
 echo "== fuzzers (${FUZZ_SECONDS:-20} s each)"
 scripts/fuzz.sh "${FUZZ_SECONDS:-20}"
