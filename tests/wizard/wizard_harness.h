@@ -6,7 +6,9 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/headless/headless.h"
@@ -79,21 +81,33 @@ struct SampleSetup {
     // the patch has it. An unchanged entry, where given, is new in the old version
     // and in the installation already.
     void makePatch(bool keepFull = false, int unchangedEntry = -1) const {
-        const demo::DemoFolders folders = demo::foldersUnder(root);
-        const fs::path base = root / "base";
-        std::string error;
-        EXPECT_TRUE(demo::writeBaseFolder(folders, error)) << error;
         if (unchangedEntry >= 0) {
-            writeFile(base / UpdateFileList[unchangedEntry].name, newContents(unchangedEntry));
             fs::permissions(target(unchangedEntry), fs::perms::owner_write, fs::perm_options::add);
             writeFile(target(unchangedEntry), newContents(unchangedEntry));
         }
-        const fs::path previous = fs::current_path();
-        fs::current_path(base);
-        EXPECT_TRUE(packUpdate());
-        fs::current_path(updateFolder);
-        EXPECT_TRUE(packUpdate({(base / PackageFileName).string(), {"3.69"}}));
-        fs::current_path(previous);
+        // Packed once per kind: the samples are alike, and xdelta3 takes its time.
+        static std::map<int, std::pair<std::string, std::string>> packed;
+        if (const auto made = packed.find(unchangedEntry); made != packed.end()) {
+            writeFile(updateFolder / PatchFileName, made->second.first);
+            writeFile(updateFolder / DigestFileName, made->second.second);
+        } else {
+            const demo::DemoFolders folders = demo::foldersUnder(root);
+            const fs::path base = root / "base";
+            std::string error;
+            EXPECT_TRUE(demo::writeBaseFolder(folders, error)) << error;
+            if (unchangedEntry >= 0) {
+                writeFile(base / UpdateFileList[unchangedEntry].name,
+                          newContents(unchangedEntry));
+            }
+            const fs::path previous = fs::current_path();
+            fs::current_path(base);
+            EXPECT_TRUE(packUpdate());
+            fs::current_path(updateFolder);
+            EXPECT_TRUE(packUpdate({(base / PackageFileName).string(), {"3.69"}}));
+            fs::current_path(previous);
+            packed[unchangedEntry] = {readFile(updateFolder / PatchFileName),
+                                      readFile(updateFolder / DigestFileName)};
+        }
         if (!keepFull) {
             fs::remove(updateFolder / PackageFileName);
         }

@@ -2,6 +2,9 @@
 
 #include <cstdint>
 #include <cstring>
+#include <map>
+#include <string>
+#include <utility>
 
 #include "update/file_list.h"
 
@@ -104,14 +107,29 @@ const char* const ReadmeBodies[8] = {
 
 } // namespace
 
+namespace {
+
+// Made once per entry and version: the tests build and compare whole samples
+// hundreds of times.
+const std::string& madeOnce(int index, int generation, const char* versionText) {
+    static std::map<std::pair<int, int>, std::string> made;
+    const auto [place, added] = made.try_emplace({index, generation});
+    if (added) {
+        place->second = makeContents(index, generation, versionText);
+    }
+    return place->second;
+}
+
+} // namespace
+
 std::string oldContents(int index) {
     if (isReadmeEntry(index))
         return "Tactico 3.69 readme\r\n\r\nThe installed version's notes.\r\n";
-    return makeContents(index, 0, "3.69");
+    return madeOnce(index, 0, "3.69");
 }
 
 std::string newContents(int index) {
-    return makeContents(index, 1, "3.84");
+    return madeOnce(index, 1, "3.84");
 }
 
 std::string readmeContents(int language) {
