@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <cstring>
 #include <new>
 
@@ -34,7 +35,7 @@ Button* UpdateWizard::makeButton(std::int16_t x, std::int16_t y, std::int16_t wi
         return nullptr;
     }
     // A longer text is cut rather than allowed to run past the record.
-    std::strncpy(button->text, text != nullptr ? text : "", sizeof button->text - 1);
+    std::snprintf(button->text, sizeof button->text, "%s", text != nullptr ? text : "");
     button->x = x;
     button->y = y;
     button->width = width;

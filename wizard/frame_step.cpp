@@ -10,7 +10,6 @@
 
 namespace {
 
-constexpr int EnterSlot = 4;
 constexpr std::size_t MaxPathLength = PathAreaBytes - 1;
 
 bool enterPressesSlot4(std::int16_t state) {

@@ -8,7 +8,6 @@
 
 namespace {
 
-constexpr int EnterSlot = 4;
 constexpr int FieldSlot = 2;
 // Black stands out from the grey face whether the button is raised or sunken.
 constexpr Colour555 FocusColour = 0;

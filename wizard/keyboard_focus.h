@@ -7,6 +7,9 @@
 #include "platform/screen_description.h"
 #include "wizard/update_wizard.h"
 
+// The button slot Enter presses when the focus has not been moved.
+inline constexpr int EnterSlot = 4;
+
 // Whether the slot's element can take the focus on the current screen.
 bool isFocusable(const UpdateWizard& w, int slot);
 // Called when a new screen's elements exist: the focus goes where Enter acts.

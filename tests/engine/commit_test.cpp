@@ -16,7 +16,7 @@
 
 namespace {
 
-std::string sourceOf(int index) {
+std::string smallSource(int index) {
     return patternBytes(200 + 13 * static_cast<std::size_t>(index), index);
 }
 
@@ -59,9 +59,9 @@ class Commit : public ::testing::Test {
         update.folders = &folders;
         update.versionText = "Version 3.84";
         for (int e = 0; e < UpdateFileCount; ++e) {
-            writeFile(staging / stagedName(e), sourceOf(e));
+            writeFile(staging / stagedName(e), smallSource(e));
             update.staged[e] = true;
-            update.sizes[e] = sourceOf(e).size();
+            update.sizes[e] = smallSource(e).size();
         }
     }
     void TearDown() override {
@@ -77,7 +77,7 @@ class Commit : public ::testing::Test {
         for (int e = 0; e < UpdateFileCount; ++e) {
             const fs::path target =
                 installation / fs::relative(entryTargetPath(game.c_str(), e), game);
-            EXPECT_EQ(readFile(target), updated ? sourceOf(e) : "old " + std::to_string(e)) << e;
+            EXPECT_EQ(readFile(target), updated ? smallSource(e) : "old " + std::to_string(e)) << e;
         }
     }
 
@@ -108,7 +108,7 @@ TEST_F(Commit, AFailedMoveUndoesEverythingBeforeIt) {
 
     expectTargets(game, false);
     for (int e = 0; e < UpdateFileCount; ++e) {
-        EXPECT_EQ(readFile(staging / stagedName(e)), sourceOf(e)) << e;
+        EXPECT_EQ(readFile(staging / stagedName(e)), smallSource(e)) << e;
     }
     EXPECT_FALSE(fs::exists(staging / JournalFileName));
     EXPECT_EQ(recorded(), "Version 3.69");

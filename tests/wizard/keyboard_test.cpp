@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int CityDat = 13;
 constexpr Colour555 FocusColour = 0;
 
 std::vector<Colour555> frame() {

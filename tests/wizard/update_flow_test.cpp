@@ -6,7 +6,6 @@
 namespace {
 
 constexpr int PicsCfg = 10;
-constexpr int CityDat = 13;
 
 class UpdateFlow : public ::testing::Test {
   protected:

@@ -27,6 +27,8 @@ namespace fs = std::filesystem;
 using demo::Script;
 
 inline const char* const OldVersion = demo::InstalledVersionText;
+// data/city.dat's entry, which several tests make unwritable.
+inline constexpr int CityDat = 13;
 
 inline std::string recordedVersion() {
     char value[PathAreaBytes] = {};
@@ -96,8 +98,7 @@ struct SampleSetup {
             std::string error;
             EXPECT_TRUE(demo::writeBaseFolder(folders, error)) << error;
             if (unchangedEntry >= 0) {
-                writeFile(base / UpdateFileList[unchangedEntry].name,
-                          newContents(unchangedEntry));
+                writeFile(base / UpdateFileList[unchangedEntry].name, newContents(unchangedEntry));
             }
             const fs::path previous = fs::current_path();
             fs::current_path(base);
