@@ -26,9 +26,9 @@ int hexValue(char c) {
 std::string digestToHex(const Sha256Digest& digest) {
     static const char digits[] = "0123456789abcdef";
     std::string hex;
-    for (const unsigned char byte : digest) {
-        hex += digits[byte >> 4];
-        hex += digits[byte & 15];
+    for (const unsigned char value : digest) {
+        hex += digits[value >> 4];
+        hex += digits[value & 15];
     }
     return hex;
 }
