@@ -100,17 +100,21 @@ enum class Inflated { Done, Corrupt, WriteFailed };
 // The entry's stored bytes, inflated and handed to out in pieces; Corrupt unless
 // the stream ends exactly at its stored length with exactly its raw length.
 template <typename Out>
-Inflated inflateEntry(std::FILE* patch, const PatchEntry& entry, Out&& out) {
+Inflated inflateEntry(std::FILE* patch, const PatchEntry& entry,
+                      std::unique_ptr<unsigned char[]>& buffer, Out&& out) {
     if (!seekFile(patch, static_cast<std::int64_t>(entry.offset), SEEK_SET)) {
         return Inflated::Corrupt;
     }
     constexpr std::size_t InBytes = std::size_t{64} << 10;
     constexpr std::size_t OutBytes = std::size_t{256} << 10;
-    std::unique_ptr<unsigned char[]> input(new (std::nothrow) unsigned char[InBytes + OutBytes]);
-    if (!input) {
+    if (!buffer) {
+        buffer.reset(new (std::nothrow) unsigned char[InBytes + OutBytes]);
+    }
+    unsigned char* const input = buffer.get();
+    if (input == nullptr) {
         return Inflated::WriteFailed;
     }
-    unsigned char* const output = input.get() + InBytes;
+    unsigned char* const output = input + InBytes;
     z_stream stream{};
     if (inflateInit(&stream) != Z_OK) {
         return Inflated::WriteFailed;
@@ -123,11 +127,11 @@ Inflated inflateEntry(std::FILE* patch, const PatchEntry& entry, Out&& out) {
         if (stream.avail_in == 0) {
             const std::size_t want =
                 static_cast<std::size_t>(std::min<std::uint64_t>(unread, InBytes));
-            if (want == 0 || std::fread(input.get(), 1, want, patch) != want) {
+            if (want == 0 || std::fread(input, 1, want, patch) != want) {
                 break;
             }
             unread -= want;
-            stream.next_in = input.get();
+            stream.next_in = input;
             stream.avail_in = static_cast<uInt>(want);
         }
         stream.next_out = output;
@@ -305,20 +309,43 @@ bool baseMatches(const PatchEntry& entry, std::FILE* base, bool& readFailed) {
     return digest == entry.baseDigest;
 }
 
+namespace {
+
+// The result hashed on its way to the staged file.
+class HashingSink final : public VcdiffSink {
+  public:
+    explicit HashingSink(std::FILE* stream) : file(stream) {}
+    bool write(const unsigned char* data, std::size_t size) override {
+        hash.add(data, size);
+        return file.write(data, size);
+    }
+    Sha256 hash;
+
+  private:
+    VcdiffFileSink file;
+};
+
+} // namespace
+
 PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
                                  std::FILE* target) {
+    PatchWorkspace workspace;
+    return applyPatchEntry(patch, entry, base, target, workspace);
+}
+
+PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
+                                 std::FILE* target, PatchWorkspace& workspace) {
     if (entry.kind == PatchKind::Unchanged) {
         return {};
     }
-    Sha256 hash;
-    VcdiffFileSink sink(target, &hash);
+    HashingSink sink(target);
     std::uint64_t written = 0;
     if (entry.kind == PatchKind::Whole) {
-        const Inflated inflated =
-            inflateEntry(patch, entry, [&](const unsigned char* data, std::size_t size) {
-                written += size;
-                return sink.write(data, size);
-            });
+        const Inflated inflated = inflateEntry(patch, entry, workspace.inflating,
+                                               [&](const unsigned char* data, std::size_t size) {
+                                                   written += size;
+                                                   return sink.write(data, size);
+                                               });
         if (inflated == Inflated::WriteFailed) {
             return applyResult(PatchApplyStatus::WriteFailed, "the new file cannot be written");
         }
@@ -332,12 +359,12 @@ PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std:
             return applyResult(PatchApplyStatus::WriteFailed, "out of memory");
         }
         std::uint64_t filled = 0;
-        const Inflated inflated =
-            inflateEntry(patch, entry, [&](const unsigned char* data, std::size_t size) {
-                std::memcpy(delta.get() + filled, data, size);
-                filled += size;
-                return true;
-            });
+        const Inflated inflated = inflateEntry(patch, entry, workspace.inflating,
+                                               [&](const unsigned char* data, std::size_t size) {
+                                                   std::memcpy(delta.get() + filled, data, size);
+                                                   filled += size;
+                                                   return true;
+                                               });
         if (inflated != Inflated::Done) {
             return applyResult(inflated == Inflated::Corrupt ? PatchApplyStatus::PatchBad
                                                              : PatchApplyStatus::WriteFailed,
@@ -346,9 +373,10 @@ PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std:
         if (base == nullptr) {
             return applyResult(PatchApplyStatus::BaseFailed, "the base file is not open");
         }
-        VcdiffFileSource source(base, entry.baseSize);
-        const VcdiffResult decoded = decodeVcdiff(
-            delta.get(), static_cast<std::size_t>(entry.rawBytes), &source, sink, entry.resultSize);
+        workspace.base.attach(base, entry.baseSize);
+        const VcdiffResult decoded =
+            workspace.decoder.decode(delta.get(), static_cast<std::size_t>(entry.rawBytes),
+                                     &workspace.base, sink, entry.resultSize);
         written = decoded.written;
         switch (decoded.status) {
         case VcdiffStatus::Done:
@@ -363,7 +391,7 @@ PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std:
         }
     }
     Sha256Digest digest{};
-    if (!hash.finish(digest)) {
+    if (!sink.hash.finish(digest)) {
         return applyResult(PatchApplyStatus::WriteFailed, "the system's SHA-256 failed");
     }
     if (written != entry.resultSize || digest != entry.resultDigest) {

@@ -21,12 +21,14 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/sha256.h"
 #include "update/file_list.h"
+#include "update/vcdiff.h"
 
 inline constexpr const char* PatchFileName = "update.patch";
 inline constexpr std::uint32_t PatchFormatVersion = 1;
@@ -82,10 +84,21 @@ struct PatchApplyResult {
     std::string message;
 };
 
+// The memory applying an entry needs, kept from one entry to the next: fresh
+// buffers for each of 46 files cost more in page faults than the decoding.
+struct PatchWorkspace {
+    PatchWorkspace() { decoder.checkWindowSums = false; } // the result's SHA-256 is checked
+    VcdiffDecoder decoder;
+    VcdiffFileSource base;
+    std::unique_ptr<unsigned char[]> inflating;
+};
+
 // Writes the entry's result to target (front to back, from where it stands),
 // reading patch at the entry's bytes and base where the entry is a delta, and
 // hashes what it writes: Done only when the size and SHA-256 are the entry's. An
 // unchanged entry writes nothing. Memory stays bounded by the largest delta.
+PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
+                                 std::FILE* target, PatchWorkspace& workspace);
 PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
                                  std::FILE* target);
 

@@ -151,7 +151,7 @@ CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
             return CopyResult::WriteFailed;
         }
     }
-    const PatchApplyResult result = applyPatchEntry(patch, entry, base, target);
+    const PatchApplyResult result = applyPatchEntry(patch, entry, base, target, workspace);
     if (base != nullptr) {
         std::fclose(base);
     }

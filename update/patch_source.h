@@ -60,5 +60,6 @@ class PatchSource {
     std::optional<PatchTable> table;
     InstallFolders* installed = nullptr;
     bool leftAsItIs[UpdateFileCount] = {};
+    PatchWorkspace workspace;
     std::string why;
 };

@@ -8,7 +8,6 @@
 #include <zlib.h>
 
 #include "platform/file_io.h"
-#include "platform/sha256.h"
 
 namespace {
 
@@ -286,16 +285,21 @@ VcdiffResult failed(VcdiffStatus status, std::string message, std::uint64_t writ
 
 } // namespace
 
-VcdiffFileSource::VcdiffFileSource(std::FILE* stream, std::uint64_t size)
-    : file(stream), length(size) {}
-
-VcdiffFileSource::~VcdiffFileSource() = default;
-
 namespace {
 constexpr std::size_t BlockBytes = std::size_t{64} << 10;
 constexpr std::size_t BlockSlots = 16;
 constexpr std::uint64_t NoBlock = std::numeric_limits<std::uint64_t>::max();
 } // namespace
+
+VcdiffFileSource::~VcdiffFileSource() = default;
+
+void VcdiffFileSource::attach(std::FILE* stream, std::uint64_t size) {
+    file = stream;
+    length = size;
+    if (held) {
+        std::fill(held.get(), held.get() + BlockSlots, NoBlock);
+    }
+}
 
 bool VcdiffFileSource::load(std::size_t slot, std::uint64_t block) {
     const std::uint64_t start = block * BlockBytes;
@@ -344,14 +348,17 @@ bool VcdiffFileSource::read(std::uint64_t offset, unsigned char* data, std::size
 }
 
 bool VcdiffFileSink::write(const unsigned char* data, std::size_t size) {
-    if (hash != nullptr) {
-        hash->add(data, size);
-    }
     return std::fwrite(data, 1, size, file) == size;
 }
 
 VcdiffResult decodeVcdiff(const unsigned char* delta, std::size_t deltaSize, VcdiffSource* source,
                           VcdiffSink& sink, std::uint64_t maxTargetBytes) {
+    return VcdiffDecoder().decode(delta, deltaSize, source, sink, maxTargetBytes);
+}
+
+VcdiffResult VcdiffDecoder::decode(const unsigned char* delta, std::size_t deltaSize,
+                                   VcdiffSource* source, VcdiffSink& sink,
+                                   std::uint64_t maxTargetBytes) {
     Cursor input{delta, delta + deltaSize};
     static const unsigned char magic[4] = {0xd6, 0xc3, 0xc4, 0x00};
     Cursor head{};
@@ -384,8 +391,6 @@ VcdiffResult decodeVcdiff(const unsigned char* delta, std::size_t deltaSize, Vcd
         }
     }
 
-    std::unique_ptr<unsigned char[]> window;
-    std::uint64_t capacity = 0;
     std::uint64_t written = 0;
     while (input.left() > 0) {
         std::uint8_t flags = 0;
@@ -460,7 +465,7 @@ VcdiffResult decodeVcdiff(const unsigned char* delta, std::size_t deltaSize, Vcd
         if (const Failure* failure = decoder.run(data, instructions, addresses)) {
             return failed(failure->status, failure->message, written);
         }
-        if (checksum.at != nullptr) {
+        if (checksum.at != nullptr && checkWindowSums) {
             const std::uint32_t expected = static_cast<std::uint32_t>(checksum.at[0]) << 24 |
                                            static_cast<std::uint32_t>(checksum.at[1]) << 16 |
                                            static_cast<std::uint32_t>(checksum.at[2]) << 8 |

@@ -13,8 +13,6 @@
 #include <memory>
 #include <string>
 
-class Sha256;
-
 // The base a delta copies from, read at any offset.
 class VcdiffSource {
   public:
@@ -33,33 +31,34 @@ class VcdiffSink {
 
 // A base file through a small cache of blocks: the copies of a delta mostly walk
 // the base forwards in short steps, which would otherwise cost a seek and a read
-// each. The stream's position is the source's own.
+// each. The stream's position is the source's own. One source can serve file
+// after file (attach), keeping its blocks' memory.
 class VcdiffFileSource final : public VcdiffSource {
   public:
-    VcdiffFileSource(std::FILE* stream, std::uint64_t size);
+    VcdiffFileSource() = default;
+    VcdiffFileSource(std::FILE* stream, std::uint64_t size) { attach(stream, size); }
     ~VcdiffFileSource() override;
+    void attach(std::FILE* stream, std::uint64_t size);
     std::uint64_t size() const override { return length; }
     bool read(std::uint64_t offset, unsigned char* data, std::size_t size) override;
 
   private:
     bool load(std::size_t slot, std::uint64_t block);
 
-    std::FILE* file;
-    std::uint64_t length;
+    std::FILE* file = nullptr;
+    std::uint64_t length = 0;
     std::unique_ptr<unsigned char[]> blocks;
     std::unique_ptr<std::uint64_t[]> held; // the block each slot holds, or none
 };
 
-// A stream written in order, each byte hashed as it goes when hash is given.
+// A stream written in order.
 class VcdiffFileSink final : public VcdiffSink {
   public:
-    explicit VcdiffFileSink(std::FILE* stream, Sha256* digest = nullptr)
-        : file(stream), hash(digest) {}
+    explicit VcdiffFileSink(std::FILE* stream) : file(stream) {}
     bool write(const unsigned char* data, std::size_t size) override;
 
   private:
     std::FILE* file;
-    Sha256* hash;
 };
 
 enum class VcdiffStatus {
@@ -80,8 +79,26 @@ struct VcdiffResult {
 // and the decoder holds one window in memory.
 inline constexpr std::uint64_t VcdiffMaxWindowBytes = std::uint64_t{16} << 20;
 
-// Decodes delta into sink; source may be null for a delta that copies from no
-// base. More than maxTargetBytes of output is an error before any of it is
-// written. The window checksum xdelta3 adds is checked where present.
+// Decodes delta after delta, keeping the memory of its largest window for the
+// next, so that a run of files does not fault in fresh pages for each.
+class VcdiffDecoder {
+  public:
+    // Whether the window checksum xdelta3 adds is checked where present. A caller
+    // that checks a digest of the whole result may leave it: the digest catches
+    // every byte the checksum would.
+    bool checkWindowSums = true;
+
+    // Decodes delta into sink; source may be null for a delta that copies from no
+    // base. More than maxTargetBytes of output is an error before any of it is
+    // written.
+    VcdiffResult decode(const unsigned char* delta, std::size_t deltaSize, VcdiffSource* source,
+                        VcdiffSink& sink, std::uint64_t maxTargetBytes);
+
+  private:
+    std::unique_ptr<unsigned char[]> window;
+    std::uint64_t capacity = 0;
+};
+
+// One delta, with the window checksums checked.
 VcdiffResult decodeVcdiff(const unsigned char* delta, std::size_t deltaSize, VcdiffSource* source,
                           VcdiffSink& sink, std::uint64_t maxTargetBytes);

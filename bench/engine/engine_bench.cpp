@@ -12,8 +12,7 @@
 //                                       1 % appended from one to the other)
 // engine_bench deltas <patch> <folder>  each VCDIFF delta of update.patch, inflated
 // engine_bench record <dest> <version>  the installation record (TACTICO_REGISTRY)
-// engine_bench decode <base> <delta> <out>  the patch decoder alone, hashing as it writes
-// pack, extract, update and decode print "<seconds> <peak RSS KiB>".
+// pack, extract and update print "<seconds> <peak RSS KiB>".
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -25,14 +24,12 @@
 
 #include "platform/platform.h"
 #include "platform/regfile/regfile_store.h"
-#include "platform/sha256.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/package.h"
 #include "update/paths.h"
 #include "update/run_log.h"
 #include "update/update_session.h"
-#include "update/vcdiff.h"
 #include <optional>
 #include <random>
 #include <zlib.h>
@@ -244,32 +241,6 @@ bool writeDeltas(const char* patchPath, const fs::path& folder) {
     return ok;
 }
 
-// As the session would: the delta in memory, the base through its cache, the
-// result written and hashed.
-bool decodeOne(const char* basePath, const char* deltaPath, const char* outPath) {
-    std::FILE* delta = std::fopen(deltaPath, "rb");
-    std::FILE* base = std::fopen(basePath, "rb");
-    std::FILE* out = std::fopen(outPath, "wb");
-    bool ok = delta != nullptr && base != nullptr && out != nullptr;
-    std::vector<unsigned char> bytes(ok ? fs::file_size(deltaPath) : 0);
-    ok = ok && std::fread(bytes.data(), 1, bytes.size(), delta) == bytes.size();
-    if (ok) {
-        VcdiffFileSource source(base, fs::file_size(basePath));
-        Sha256 hash;
-        VcdiffFileSink sink(out, &hash);
-        ok = decodeVcdiff(bytes.data(), bytes.size(), &source, sink, std::uint64_t{1} << 32)
-                 .status == VcdiffStatus::Done;
-        Sha256Digest digest{};
-        ok = hash.finish(digest) && ok;
-    }
-    for (std::FILE* f : {delta, base, out}) {
-        if (f != nullptr) {
-            ok = std::fclose(f) == 0 && ok;
-        }
-    }
-    return ok;
-}
-
 long peakResidentKiB() {
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
@@ -301,24 +272,13 @@ int main(int argc, char** argv) {
                    ? 0
                    : 1;
     }
-    if (argc == 5 && std::strcmp(argv[1], "decode") == 0) {
-        const auto start = std::chrono::steady_clock::now();
-        if (!decodeOne(argv[2], argv[3], argv[4])) {
-            std::fputs("engine_bench: decoding failed\n", stderr);
-            return 1;
-        }
-        const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-        std::printf("%.6f %ld\n", elapsed.count(), peakResidentKiB());
-        return 0;
-    }
     const bool pack = (argc == 3 || argc == 4) && std::strcmp(argv[1], "pack") == 0;
     const bool extract = argc == 4 && std::strcmp(argv[1], "extract") == 0;
     const bool update = argc == 4 && std::strcmp(argv[1], "update") == 0;
     if (!pack && !extract && !update) {
         std::fputs("usage: engine_bench make <folder> <MiB> | pack <folder> [<base update.dat>] | "
                    "extract <folder> <dest> | old <dest> | update <folder> <dest> | data <folder> "
-                   "<MiB> | deltas <update.patch> <folder> | record <dest> <version> | decode "
-                   "<base> <delta> <out>\n",
+                   "<MiB> | deltas <update.patch> <folder> | record <dest> <version>\n",
                    stderr);
         return 2;
     }

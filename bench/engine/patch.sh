@@ -17,10 +17,13 @@ mib=${1:-32}
 build=${BUILD_DIR:-build}
 runs=${RUNS:-3}
 driver=$build/bin/engine_bench
-[ -x "$driver" ] || { echo "build $driver first (cmake --build --preset default)" >&2; exit 1; }
+decoder=$build/bin/vcdiff_decode
+for tool in "$driver" "$decoder"; do
+    [ -x "$tool" ] || { echo "build $tool first (cmake --build --preset default)" >&2; exit 1; }
+done
 command -v xdelta3 >/dev/null || { echo "xdelta3 is needed (scripts/setup.sh tests)" >&2; exit 1; }
 work=$(realpath -m "${BENCH_WORK:-$build/bench-patch-work}")
-driver=$(realpath "$driver")
+driver=$(realpath "$driver") decoder=$(realpath "$decoder")
 rm -rf "$work"
 mkdir -p "$work"
 trap 'rm -rf "$work"' EXIT
@@ -68,16 +71,16 @@ for ((run = 0; run < runs; run++)); do
         fi
     done
 
-    # One process per delta for each decoder, as xdelta3 -d works; the driver also
+    # One process per delta for each decoder, as xdelta3 -d works; ours also
     # reports its own time inside, without the start of its process.
-    inside=0
     t0=$(now)
     for name in "${deltas[@]}"; do
-        read -r seconds kib < <("$driver" decode "$work/base/$name" "$work/delta/$name" "$work/ours/$name")
-        ((kib > decode_rss)) && decode_rss=$kib
-        inside=$(awk -v a="$inside" -v b="$seconds" 'BEGIN { printf "%.6f", a + b }')
-    done
-    t1=$(now); ours_times+=("$(elapsed "$t0" "$t1")") inside_times+=("$inside")
+        "$decoder" "$work/base/$name" "$work/delta/$name" "$work/ours/$name"
+    done >"$work/inside.txt"
+    t1=$(now); ours_times+=("$(elapsed "$t0" "$t1")")
+    inside_times+=("$(awk '{ s += $1 } END { printf "%.6f", s }' "$work/inside.txt")")
+    kib=$(awk '$2 > m { m = $2 } END { print m + 0 }' "$work/inside.txt")
+    ((kib > decode_rss)) && decode_rss=$kib
     t0=$(now)
     for name in "${deltas[@]}"; do
         xdelta3 -d -f -s "$work/base/$name" "$work/delta/$name" "$work/theirs/$name"
@@ -99,7 +102,7 @@ for name in "${deltas[@]}"; do
 done
 
 # What starting the processes alone costs each decoder.
-t0=$(now); for name in "${deltas[@]}"; do "$driver" >/dev/null 2>&1 || true; done; t1=$(now)
+t0=$(now); for name in "${deltas[@]}"; do "$decoder" >/dev/null 2>&1 || true; done; t1=$(now)
 ours_start=$(elapsed "$t0" "$t1")
 t0=$(now); for name in "${deltas[@]}"; do xdelta3 -V >/dev/null 2>&1 || true; done; t1=$(now)
 theirs_start=$(elapsed "$t0" "$t1")
@@ -113,7 +116,7 @@ printf 'patch update  %8.3f s   full update (digest file) %8.3f s   ratio %s   (
     "$patched" "$full" "$(ratio "$patched" "$full")"
 printf 'decode        %8.3f s   xdelta3 -d %8.3f s   ratio %s   (target at most 1)\n' \
     "$ours" "$theirs" "$(ratio "$ours" "$theirs")"
-printf '              (%.3f s decoding inside the driver; starting %d processes alone: engine_bench %.3f s, xdelta3 %.3f s)\n' \
+printf '              (%.3f s decoding inside vcdiff_decode; starting %d processes alone: vcdiff_decode %.3f s, xdelta3 %.3f s)\n' \
     "$inside" "${#deltas[@]}" "$ours_start" "$theirs_start"
 printf 'update.patch  %d bytes   update.dat %d bytes   ratio 1/%s   (target at most 1/40)\n' \
     "$patch_bytes" "$dat_bytes" "$(awk -v a="$dat_bytes" -v b="$patch_bytes" 'BEGIN { printf "%.1f", a / b }')"
