@@ -10,12 +10,12 @@
 #   - the size of update.patch against update.dat.
 # Usage: bench/engine/patch.sh [MiB]   (default 32: 33.5 MB of tables)
 # Env: BUILD_DIR (default build), BENCH_WORK (default <BUILD_DIR>/bench-patch-work),
-# RUNS (best of, default 3).
+# RUNS (best of, default 5).
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 mib=${1:-32}
 build=${BUILD_DIR:-build}
-runs=${RUNS:-3}
+runs=${RUNS:-5}
 driver=$build/bin/engine_bench
 decoder=$build/bin/vcdiff_decode
 for tool in "$driver" "$decoder"; do

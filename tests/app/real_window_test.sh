@@ -35,6 +35,17 @@ keys_until() {
     done
     fail "the keys $* did not lead to the $screen screen"
 }
+# return_ends <button>: Enter on the focused button ends the program (exit code 0).
+return_ends() {
+    local attempt
+    for attempt in $(seq 11); do
+        [[ $attempt -le 10 ]] || fail "$1 did not end the program"
+        xdotool windowfocus --sync "$window" 2>/dev/null || true
+        xdotool key Return 2>/dev/null || true
+        if wait_for 1 gone; then break; fi
+    done
+    ended "$1"
+}
 if [[ $patch == --patch ]]; then
     cp -a "$root/installation" "$root/before"
     cp "$root/registry.reg" "$root/record-3.69"
@@ -44,15 +55,9 @@ if [[ $patch == --patch ]]; then
     wait_for 30 on_screen language || fail "no language screen"
     keys_until version space
     keys_until "incompatible update" Return
-    # Exit has the focus; Back is greyed.
-    for attempt in $(seq 11); do
-        [[ $attempt -le 10 ]] || fail "Exit did not end the program"
-        xdotool windowfocus --sync "$window" 2>/dev/null || true
-        xdotool key Return 2>/dev/null || true
-        if wait_for 1 gone; then break; fi
-    done
-    # A window's run ends with exit code 0 whatever it showed; the log says why.
-    ended Exit
+    # Exit has the focus; Back is greyed. A window's run ends with exit code 0
+    # whatever it showed; the log says why.
+    return_ends Exit
     grep -q "update.patch does not fit this installation" "$root/run.log" ||
         fail "the log does not say why the patch does not fit"
     diff -r "$root/before" "$root/installation" >/dev/null || fail "the installation changed"
@@ -68,13 +73,7 @@ keys_until version Down Up space
 keys_until progress Tab Tab Tab Return
 wait_for 60 on_screen "quick start" || fail "the update did not reach the quick-start question"
 keys_until completed Return
-for attempt in $(seq 11); do
-    [[ $attempt -le 10 ]] || fail "Finish did not end the program"
-    xdotool windowfocus --sync "$window" 2>/dev/null || true
-    xdotool key Return 2>/dev/null || true
-    if wait_for 1 gone; then break; fi
-done
-ended Finish
+return_ends Finish
 "$(dirname "$1")/tactico-demo" check --root "$root" --language 0 --quick-start deleted ||
     fail "the keyboard run did not update the sample"
 if [[ $patch == --patch ]]; then
