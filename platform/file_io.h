@@ -70,9 +70,17 @@ class Folder {
   public:
     Folder() = default;
     Folder(std::intptr_t handle, std::string path) : handle_(handle), path_(std::move(path)) {}
-    ~Folder();
-    Folder(Folder&& other) noexcept;
-    Folder& operator=(Folder&& other) noexcept;
+    ~Folder() { release(); }
+    Folder(Folder&& other) noexcept
+        : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
+    Folder& operator=(Folder&& other) noexcept {
+        if (this != &other) {
+            release();
+            handle_ = std::exchange(other.handle_, -1);
+            path_ = std::move(other.path_);
+        }
+        return *this;
+    }
     Folder(const Folder&) = delete;
     Folder& operator=(const Folder&) = delete;
 
@@ -83,6 +91,9 @@ class Folder {
     const std::string& path() const { return path_; }
 
   private:
+    // Closes the descriptor or handle, if open: each platform's own call.
+    void release();
+
     std::intptr_t handle_ = -1;
     std::string path_;
 };

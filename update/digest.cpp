@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/file_io.h"
 #include "update/copy_bytes.h"
 #include "update/package.h"
 
@@ -78,20 +79,32 @@ std::optional<Sha256Digest> digestOfFile(const char* path) {
     if (file == nullptr) {
         return std::nullopt;
     }
-    auto buffer = makeCopyBuffer();
-    Sha256 hash;
-    bool ok = buffer != nullptr;
-    while (ok) {
-        const std::size_t got = std::fread(buffer.get(), 1, CopyBufferBytes, file);
-        hash.add(buffer.get(), got);
-        if (got < CopyBufferBytes) {
-            ok = std::ferror(file) == 0;
-            break;
-        }
+    const std::int64_t length = seekFile(file, 0, SEEK_END) ? tellFile(file) : -1;
+    std::optional<Sha256Digest> digest;
+    if (length >= 0 && seekFile(file, 0, SEEK_SET)) {
+        digest = digestOfBytes(file, static_cast<std::uint64_t>(length));
     }
     std::fclose(file);
+    return digest;
+}
+
+std::optional<Sha256Digest> digestOfBytes(std::FILE* file, std::uint64_t count) {
+    auto buffer = makeCopyBuffer();
+    if (!buffer) {
+        return std::nullopt;
+    }
+    Sha256 hash;
+    while (count > 0) {
+        const std::size_t want =
+            static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyBufferBytes));
+        if (std::fread(buffer.get(), 1, want, file) != want) {
+            return std::nullopt;
+        }
+        hash.add(buffer.get(), want);
+        count -= want;
+    }
     Sha256Digest digest{};
-    if (!hash.finish(digest) || !ok) {
+    if (!hash.finish(digest)) {
         return std::nullopt;
     }
     return digest;

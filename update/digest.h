@@ -4,6 +4,8 @@
 // uses. "update.dat.sha256.sig" is the publisher's signature of that file.
 #pragma once
 
+#include <cstdint>
+#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
@@ -24,3 +26,5 @@ std::optional<DigestList> parseDigestFile(const std::string& text);
 
 // SHA-256 of a whole file; nothing when it cannot be read.
 std::optional<Sha256Digest> digestOfFile(const char* path);
+// SHA-256 of the next count bytes of file; nothing when fewer can be read.
+std::optional<Sha256Digest> digestOfBytes(std::FILE* file, std::uint64_t count);

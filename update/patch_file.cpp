@@ -10,6 +10,7 @@
 
 #include "platform/file_io.h"
 #include "update/copy_bytes.h"
+#include "update/digest.h"
 #include "update/vcdiff.h"
 
 namespace {
@@ -284,29 +285,9 @@ bool baseMatches(const PatchEntry& entry, std::FILE* base, bool& readFailed) {
     if (static_cast<std::uint64_t>(size) != entry.baseSize) {
         return false;
     }
-    auto buffer = makeCopyBuffer();
-    if (!buffer) {
-        readFailed = true;
-        return false;
-    }
-    Sha256 hash;
-    std::uint64_t left = entry.baseSize;
-    while (left > 0) {
-        const std::size_t want =
-            static_cast<std::size_t>(std::min<std::uint64_t>(left, CopyBufferBytes));
-        if (std::fread(buffer.get(), 1, want, base) != want) {
-            readFailed = true;
-            return false;
-        }
-        hash.add(buffer.get(), want);
-        left -= want;
-    }
-    Sha256Digest digest{};
-    if (!hash.finish(digest)) {
-        readFailed = true;
-        return false;
-    }
-    return digest == entry.baseDigest;
+    const std::optional<Sha256Digest> digest = digestOfBytes(base, entry.baseSize);
+    readFailed = !digest;
+    return digest && *digest == entry.baseDigest;
 }
 
 namespace {

@@ -1,7 +1,6 @@
 #include "update/patch_source.h"
 
 #include "platform/file_io.h"
-#include "platform/sha256.h"
 #include "update/commit.h"
 #include "update/digest.h"
 #include "update/file_ops.h"
@@ -61,24 +60,16 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
 }
 
 bool PatchSource::matchesListed(const Sha256Digest& listed) {
-    auto buffer = makeCopyBuffer();
-    Sha256 hash;
-    bool ok = buffer != nullptr && length >= 0 && seekFile(patch, 0, SEEK_SET);
-    for (std::int64_t left = length; ok && left > 0;) {
-        const std::size_t chunk = left < static_cast<std::int64_t>(CopyBufferBytes)
-                                      ? static_cast<std::size_t>(left)
-                                      : CopyBufferBytes;
-        ok = std::fread(buffer.get(), 1, chunk, patch) == chunk;
-        hash.add(buffer.get(), chunk);
-        left -= static_cast<std::int64_t>(chunk);
-    }
-    Sha256Digest actual{};
-    if (!ok || !hash.finish(actual)) {
+    const std::optional<Sha256Digest> actual =
+        length >= 0 && seekFile(patch, 0, SEEK_SET)
+            ? digestOfBytes(patch, static_cast<std::uint64_t>(length))
+            : std::nullopt;
+    if (!actual) {
         why = std::string(PatchFileName) + " cannot be read: " + systemErrorText();
         return false;
     }
-    if (actual != listed) {
-        why = std::string(PatchFileName) + " has SHA-256 " + digestToHex(actual) + ", " +
+    if (*actual != listed) {
+        why = std::string(PatchFileName) + " has SHA-256 " + digestToHex(*actual) + ", " +
               DigestFileName + " lists " + digestToHex(listed);
         return false;
     }

@@ -247,28 +247,13 @@ UpdateStepKind UpdateSession::stage(int e) {
     } else if (fromPatch_ && patch_.nothingToWrite(e)) {
         // The installed file already is the new one (or stays as the player has it).
         return UpdateStepKind::Staged;
-    } else if (fromPatch_) {
-        const std::string temporary = temporaryName(e);
-        std::FILE* file = blocked != nullptr ? nullptr : createFreshIn(staging, temporary.c_str());
-        const CopyResult result =
-            file == nullptr ? CopyResult::WriteFailed : patch_.stageEntry(e, file);
-        packageBad = result == CopyResult::SourceShort;
-        written = (file == nullptr || std::fclose(file) == 0) && result == CopyResult::Done &&
-                  moveIn(staging, temporary.c_str(), staging, staged.c_str());
-        if (!written) {
-            const SystemErrorKept kept;
-            removeIn(staging, temporary.c_str());
-            if (result == CopyResult::WriteFailed && file != nullptr) {
-                runLog("Cannot make %s: %s", utf8FromSystemText(target).c_str(),
-                       patch_.problem().c_str());
-            }
-        }
-        size = patch_.resultSize(e);
     } else {
-        // Every body is read and hashed, also one that cannot be written.
+        // Every body of update.dat is read and hashed, also one that cannot be written.
         const std::string temporary = temporaryName(e);
         std::FILE* file = blocked != nullptr ? nullptr : createFreshIn(staging, temporary.c_str());
-        const CopyResult result = sources_.stageEntry(e, file);
+        const CopyResult result = !fromPatch_       ? sources_.stageEntry(e, file)
+                                  : file != nullptr ? patch_.stageEntry(e, file)
+                                                    : CopyResult::WriteFailed;
         packageBad = result == CopyResult::SourceShort;
         written = file != nullptr && result == CopyResult::Done;
         written = (file == nullptr || std::fclose(file) == 0) && written &&
@@ -276,8 +261,12 @@ UpdateStepKind UpdateSession::stage(int e) {
         if (!written) {
             const SystemErrorKept kept;
             removeIn(staging, temporary.c_str());
+            if (fromPatch_ && result == CopyResult::WriteFailed && file != nullptr) {
+                runLog("Cannot make %s: %s", utf8FromSystemText(target).c_str(),
+                       patch_.problem().c_str());
+            }
         }
-        size = sources_.count(e);
+        size = fromPatch_ ? patch_.resultSize(e) : sources_.count(e);
     }
     if (written) {
         staging_.staged[e] = true;

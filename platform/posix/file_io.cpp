@@ -58,8 +58,12 @@ std::string fromFsPath(const std::filesystem::path& path) {
     return path.string();
 }
 
-std::FILE* createNewFile(const char* path) {
-    const int descriptor = open(path, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+namespace {
+
+// O_EXCL with O_NOFOLLOW: nothing that stands at name, a link included, is opened.
+std::FILE* createAt(int folder, const char* name) {
+    const int descriptor =
+        openat(folder, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
     if (descriptor < 0) {
         return nullptr;
     }
@@ -67,24 +71,22 @@ std::FILE* createNewFile(const char* path) {
     if (file == nullptr) {
         const int saved = errno;
         close(descriptor);
-        unlink(path);
+        unlinkat(folder, name, 0);
         errno = saved;
     }
     return file;
 }
 
-bool removeEntry(const char* path) {
-    struct stat info {};
-    if (unlink(path) == 0 || errno == ENOENT) {
+bool removeAt(int folder, const char* name) {
+    if (unlinkat(folder, name, 0) == 0 || errno == ENOENT) {
         return true;
     }
     const int saved = errno;
-    const bool gone = lstat(path, &info) != 0 && errno == ENOENT;
+    struct stat info {};
+    const bool gone = fstatat(folder, name, &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
     errno = saved;
     return gone;
 }
-
-namespace {
 
 // O_NONBLOCK keeps a FIFO from waiting for a writer; it is cleared again once the
 // descriptor is known to be a regular file.
@@ -132,6 +134,14 @@ std::FILE* streamOf(int descriptor, const char* mode) {
 
 } // namespace
 
+std::FILE* createNewFile(const char* path) {
+    return createAt(AT_FDCWD, path);
+}
+
+bool removeEntry(const char* path) {
+    return removeAt(AT_FDCWD, path);
+}
+
 std::FILE* openRegularFile(const char* path, std::int64_t maxBytes) {
     return streamOf(openRegular(AT_FDCWD, path, O_RDONLY, maxBytes, 0, true), "rb");
 }
@@ -145,24 +155,10 @@ std::FILE* openLocked(const char* path) {
     return openRegularFile(path, -1);
 }
 
-Folder::~Folder() {
+void Folder::release() {
     if (handle_ != -1) {
         close(static_cast<int>(handle_));
     }
-}
-
-Folder::Folder(Folder&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
-
-Folder& Folder::operator=(Folder&& other) noexcept {
-    if (this != &other) {
-        if (handle_ != -1) {
-            close(static_cast<int>(handle_));
-        }
-        handle_ = std::exchange(other.handle_, -1);
-        path_ = std::move(other.path_);
-    }
-    return *this;
 }
 
 namespace {
@@ -313,19 +309,7 @@ EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
 }
 
 std::FILE* createFileIn(const Folder& folder, const char* name) {
-    const int descriptor =
-        openat(fd(folder), name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
-    if (descriptor < 0) {
-        return nullptr;
-    }
-    std::FILE* file = fdopen(descriptor, "wb");
-    if (file == nullptr) {
-        const int saved = errno;
-        close(descriptor);
-        unlinkat(fd(folder), name, 0);
-        errno = saved;
-    }
-    return file;
+    return createAt(fd(folder), name);
 }
 
 std::FILE* openFileIn(const Folder& folder, const char* name, std::int64_t maxBytes) {
@@ -333,14 +317,7 @@ std::FILE* openFileIn(const Folder& folder, const char* name, std::int64_t maxBy
 }
 
 bool removeIn(const Folder& folder, const char* name) {
-    if (unlinkat(fd(folder), name, 0) == 0 || errno == ENOENT) {
-        return true;
-    }
-    const int saved = errno;
-    struct stat info {};
-    const bool gone = fstatat(fd(folder), name, &info, AT_SYMLINK_NOFOLLOW) != 0 && errno == ENOENT;
-    errno = saved;
-    return gone;
+    return removeAt(fd(folder), name);
 }
 
 bool removeFolderIn(const Folder& folder, const char* name) {

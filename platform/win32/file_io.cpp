@@ -382,24 +382,10 @@ bool grantsOnlyAdministrators(HANDLE handle) {
 
 } // namespace
 
-Folder::~Folder() {
+void Folder::release() {
     if (handle_ != -1) {
         CloseHandle(reinterpret_cast<HANDLE>(handle_));
     }
-}
-
-Folder::Folder(Folder&& other) noexcept
-    : handle_(std::exchange(other.handle_, -1)), path_(std::move(other.path_)) {}
-
-Folder& Folder::operator=(Folder&& other) noexcept {
-    if (this != &other) {
-        if (handle_ != -1) {
-            CloseHandle(reinterpret_cast<HANDLE>(handle_));
-        }
-        handle_ = std::exchange(other.handle_, -1);
-        path_ = std::move(other.path_);
-    }
-    return *this;
 }
 
 Folder openInstallFolder(const char* path, std::string& why) {
