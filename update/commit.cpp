@@ -79,6 +79,15 @@ std::string shown(const Folder& folder, const std::string& name) {
     return utf8FromSystemText(folder.path() + PathSeparator + name);
 }
 
+bool flushed(const Folder& folder) {
+    if (!syncFolder(folder)) {
+        runLog("Cannot flush the folder %s: %s", utf8FromSystemText(folder.path()).c_str(),
+               systemErrorText().c_str());
+        return false;
+    }
+    return true;
+}
+
 // The folders whose entries the commit creates, renames and removes: only those
 // of this update's entries, since one that holds none of them (a pictures folder
 // the installation lacks, pics.cfg left out) may not be there to flush.
@@ -90,14 +99,8 @@ bool syncFolders(InstallFolders& folders, const Journal& journal) {
             seen.push_back(folder);
         }
     }
-    for (const Folder* folder : seen) {
-        if (!syncFolder(*folder)) {
-            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(folder->path()).c_str(),
-                   systemErrorText().c_str());
-            return false;
-        }
-    }
-    return true;
+    return std::all_of(seen.begin(), seen.end(),
+                       [](const Folder* folder) { return flushed(*folder); });
 }
 
 bool recordNames(const std::string& version) {
@@ -167,8 +170,7 @@ class Commit {
     bool writeJournal() {
         const Folder& staging = folders.staging;
         const std::string text = journalText(journal);
-        removeIn(staging, JournalTemporary);
-        std::FILE* file = createFileIn(staging, JournalTemporary);
+        std::FILE* file = createFreshIn(staging, JournalTemporary);
         bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
         if (file != nullptr) {
             ok = syncFile(file) && ok;
@@ -185,9 +187,7 @@ class Commit {
             return false;
         }
         // A journal whose name is not on the disk cannot guard the renames.
-        if (!syncFolder(staging)) {
-            runLog("Cannot flush the folder %s: %s", utf8FromSystemText(staging.path()).c_str(),
-                   systemErrorText().c_str());
+        if (!flushed(staging)) {
             undo();
             return false;
         }
@@ -333,10 +333,7 @@ class Commit {
             return false;
         }
         folders.removeStaging();
-        if (!syncFolder(folders.game)) {
-            runLog("Cannot flush the folder %s: %s",
-                   utf8FromSystemText(folders.game.path()).c_str(), systemErrorText().c_str());
-        }
+        flushed(folders.game);
         return true;
     }
 
