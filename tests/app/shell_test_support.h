@@ -46,8 +46,7 @@ class CountingApp : public BWIO {
         ++builds;
         if (!isScreenReady())
             return;
-        std::int16_t x0 = 0, y0 = 0, x1 = static_cast<std::int16_t>(screen.width - 1),
-                     y1 = static_cast<std::int16_t>(screen.height - 1);
+        std::int16_t x0 = 0, y0 = 0, x1 = screen.width, y1 = screen.height; // clamped
         clipToScreen(x0, y0, x1, y1);
         for (std::int16_t y = 0; y < screen.height; ++y)
             for (std::int16_t x = 0; x < screen.width; ++x)

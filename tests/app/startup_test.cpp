@@ -25,7 +25,9 @@ TEST_F(StartupTest, PackModeReportsBeforeAnyWindowAndNeverDraws) {
     EXPECT_FALSE(headless::window().exists);
 }
 
-TEST_F(StartupTest, FailuresAreReportedInConstructionOrderAndEndWithZero) {
+// Each failure is reported in construction order, and every run, the last one
+// ended by Escape, returns 0 and releases everything it made.
+TEST_F(StartupTest, FailuresAreReportedInConstructionOrderAndEveryEndReleasesAll) {
     struct Case {
         bool fonts = true, noKeyboard = false, noMouse = false, noWindow = false;
         bool noApplication = false;
@@ -39,43 +41,36 @@ TEST_F(StartupTest, FailuresAreReportedInConstructionOrderAndEndWithZero) {
         {.fonts = false, .noApplication = true},
         {.noMouse = true, .boxes = {"Error/Unable to create mouse"}},
         {.noWindow = true, .boxes = {"Error/Unable to open graphics"}},
+        {},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.boxes.empty() ? "no application" : c.boxes.back());
+        SCOPED_TRACE(&c - cases);
         if (c.fonts)
             writeFonts();
         headless::DesktopConfig config;
         config.failWindowCreation = c.noWindow;
         headless::install(config);
+        headless::setPumpHook([frame = 0]() mutable {
+            if (++frame == 2)
+                headless::pressKey(win::kVkEscape);
+            if (frame == 50)
+                headless::post(win::kWmClose);
+        });
         test_hooks::failKeyboardAllocation = c.noKeyboard;
         test_hooks::failMouseAllocation = c.noMouse;
         test_hooks::failApplicationAllocation = c.noApplication;
         EXPECT_EQ(runApplication(nullptr, nullptr), 0);
         EXPECT_EQ(messageTexts(), c.boxes);
+        EXPECT_FALSE(shell::closeRequested);
         EXPECT_FALSE(headless::window().exists);
+        EXPECT_EQ(shell::application, nullptr);
         EXPECT_EQ(KEYBOARD::instance(), nullptr);
+        EXPECT_EQ(MOUSE::instance(), nullptr);
         if (c.noMouse) {
             EXPECT_TRUE(headless::cursorChanges().empty());
         }
     }
-}
-
-TEST_F(StartupTest, EscapeEndsTheWizardAndEverythingIsReleased) {
-    writeFonts();
-    headless::setPumpHook([frame = 0]() mutable {
-        if (++frame == 2)
-            headless::pressKey(win::kVkEscape);
-        if (frame == 50)
-            headless::post(win::kWmClose);
-    });
-    EXPECT_EQ(runApplication(nullptr, ""), 0);
-    EXPECT_FALSE(shell::closeRequested);
-    EXPECT_TRUE(headless::messageBoxes().empty());
-    EXPECT_EQ(headless::window().title, "Tactico Update");
-    EXPECT_GT(headless::presentCount(), 0);
-    EXPECT_FALSE(headless::window().exists);
-    EXPECT_EQ(shell::application, nullptr);
-    EXPECT_EQ(MOUSE::instance(), nullptr);
+    EXPECT_GT(headless::presentCount(), 0) << "the run that failed nowhere drew nothing";
 }
 
 } // namespace

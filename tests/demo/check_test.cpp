@@ -107,17 +107,4 @@ TEST_F(CheckTest, PlaythroughStopsAndReportsWhenThePackageIsMissing) {
     EXPECT_TRUE(played.shellOpens.empty());
 }
 
-TEST(SampleContent, EveryEntryChangesAndSomeSpanSeveralCopyChunks) {
-    int large = 0;
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        if (isReadmeEntry(i))
-            continue;
-        std::string before = demo::oldContents(i), after = demo::newContents(i);
-        EXPECT_NE(before, after) << UpdateFileList[i].name;
-        EXPECT_FALSE(after.empty()) << UpdateFileList[i].name;
-        large += after.size() > 65536;
-    }
-    EXPECT_GE(large, 3);
-}
-
 } // namespace

@@ -80,40 +80,28 @@ constexpr std::uint16_t rgb(int r, int g, int b) {
     return static_cast<std::uint16_t>((r << 10) | (g << 5) | b);
 }
 
-screens::Picture solid(int width, int height, std::uint16_t colour) {
-    screens::Picture p;
-    p.width = width;
-    p.height = height;
-    p.pixels.assign(static_cast<std::size_t>(width) * height, colour);
-    return p;
-}
-
 TEST(ContactSheet, HalvesEachPictureIntoItsOwnCell) {
-    screens::Picture checker = solid(4, 2, 0);
-    // Left block averages four different channels; right block is uniform.
-    checker.pixels[0] = rgb(31, 0, 0);
-    checker.pixels[1] = rgb(0, 31, 0);
-    checker.pixels[4] = rgb(0, 0, 31);
-    checker.pixels[5] = rgb(1, 2, 3);
-    checker.pixels[2] = checker.pixels[3] = checker.pixels[6] = checker.pixels[7] = rgb(9, 9, 9);
-    screens::Picture plain = solid(4, 2, rgb(31, 31, 31));
+    const std::uint16_t grey = rgb(9, 9, 9), white = rgb(31, 31, 31);
+    // The left block averages four different channels; the right one is uniform.
+    const screens::Picture checker{
+        4, 2, {rgb(31, 0, 0), rgb(0, 31, 0), grey, grey, rgb(0, 0, 31), rgb(1, 2, 3), grey, grey}};
+    const screens::Picture plain{4, 2, std::vector<std::uint16_t>(8, white)};
 
     // Two to a row, three pictures: the last row holds one, the grid keeps its size.
-    screens::Picture sheet = screens::composeSheet({checker, plain, plain}, 2, 1);
+    const screens::Picture sheet = screens::composeSheet({checker, plain, plain}, 2, 1);
     ASSERT_EQ(sheet.width, 2 * 2 + 3 * 1);
-    ASSERT_EQ(sheet.height, 2 * 1 + 3 * 1);
-    auto at = [&](int x, int y) {
-        return sheet.pixels[static_cast<std::size_t>(y) * sheet.width + x];
-    };
-
-    EXPECT_EQ(at(1, 1), rgb(8, 8, 9)); // (31+1+2)/4 rounded, and so on per channel
-    EXPECT_EQ(at(2, 1), rgb(9, 9, 9));
-    EXPECT_EQ(at(4, 1), rgb(31, 31, 31));
-    EXPECT_EQ(at(1, 3), rgb(31, 31, 31));
-    // Gaps and the empty last cell keep the background.
-    EXPECT_EQ(at(0, 0), at(3, 1));
-    EXPECT_EQ(at(0, 0), at(4, 3));
-    EXPECT_NE(at(0, 0), rgb(31, 31, 31));
+    // mix is each channel of the four averaged, rounded; the gaps and the empty last
+    // cell keep the background.
+    const std::uint16_t o = sheet.pixels[0], mix = rgb(8, 8, 9);
+    EXPECT_NE(o, white);
+    // clang-format off
+    EXPECT_EQ(sheet.pixels, (std::vector<std::uint16_t>{
+        o, o,     o,    o, o,     o,     o,
+        o, mix,   grey, o, white, white, o,
+        o, o,     o,    o, o,     o,     o,
+        o, white, white, o, o,    o,     o,
+        o, o,     o,    o, o,     o,     o}));
+    // clang-format on
     EXPECT_TRUE(screens::composeSheet({}, 4, 8).pixels.empty());
 }
 

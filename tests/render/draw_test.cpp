@@ -71,7 +71,7 @@ TEST_F(DrawTest, RectOutlinesAndSolidFill) {
     EXPECT_EQ(painted(0xFFFF).size(), 15u); // the interior
 }
 
-TEST_F(DrawTest, GradientsDitherAndBlend) {
+TEST_F(DrawTest, GradientsDitherAndBlendAsTintsDo) {
     // Mixed bits pick the first set one: 0x18 is right-to-left, 0xC0 top-to-bottom.
     // Horizontally the error runs along each row and restarts on the next.
     useScreen(5, 3);
@@ -102,9 +102,8 @@ TEST_F(DrawTest, GradientsDitherAndBlend) {
     drawRect(0, 1, 3, 1, RectGradientTopToBottom, 0x03E0, 0x001F);
     EXPECT_EQ(pixel(2, 0), 0x7C00);
     EXPECT_EQ(row(1), Row(4, 0x03E0));
-}
 
-TEST_F(DrawTest, TintMovesTwoThirdsTowardsTheColour) {
+    // A tint moves each pixel two thirds of the way towards the colour.
     useScreen(3, 3);
     fill(0xFFFF);
     drawRect(0, 0, 0, 2, RectTint, 0x001F, 0);

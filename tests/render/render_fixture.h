@@ -39,20 +39,16 @@ class RenderTest : public ::testing::Test {
     static Colour555 pixel(int x, int y) { return pixelRow(static_cast<std::int16_t>(y))[x]; }
     static Row row(int y) { return Row(pixelRow(y), pixelRow(y) + screen.width); }
     static void fill(Colour555 colour) {
-        for (std::int16_t y = 0; y < screen.height; ++y) {
+        for (std::int16_t y = 0; y < screen.height; ++y)
             std::fill_n(pixelRow(y), screen.width, colour);
-        }
     }
     // Every pixel that is not `background`, row by row.
     static Points painted(Colour555 background = 0) {
         Points points;
-        for (int y = 0; y < screen.height; ++y) {
-            for (int x = 0; x < screen.width; ++x) {
-                if (pixel(x, y) != background) {
+        for (int y = 0; y < screen.height; ++y)
+            for (int x = 0; x < screen.width; ++x)
+                if (pixel(x, y) != background)
                     points.emplace_back(x, y);
-                }
-            }
-        }
         return points;
     }
     static Box dirty() {

@@ -131,41 +131,38 @@ long differences(const Image& capture, const Image& reference, int ox, int oy, l
 
 int main(int argc, char** argv) {
     const std::string command = argc > 2 ? argv[1] : "";
-    if (argc == 3 && command == "screens") {
-        return screens(demo::foldersUnder(argv[2]));
+    if (argc == 3 && (command == "screens" || command == "check")) {
+        const demo::DemoFolders folders = demo::foldersUnder(argv[2]);
+        return command == "screens" ? screens(folders) : check(folders);
     }
-    if (argc == 3 && command == "check") {
-        return check(demo::foldersUnder(argv[2]));
+    const bool locate = (argc == 4 || argc == 5) && command == "locate";
+    if (!locate && !((argc == 6 || argc == 7) && command == "compare")) {
+        std::fprintf(stderr, "usage: see the head of tests/tools/display_fixture.cpp\n");
+        return 2;
     }
     Image capture, reference;
-    const bool locate = (argc == 4 || argc == 5) && command == "locate";
-    const bool compare = (argc == 6 || argc == 7) && command == "compare";
-    if (locate || compare) {
-        if (!readPpm(argv[2], capture) || !readPpm(argv[3], reference)) {
-            return 1;
-        }
-        const int scale = std::max(1, std::atoi(argc == (locate ? 5 : 7) ? argv[argc - 1] : "1"));
-        if (compare) {
-            const long count = differences(capture, reference, std::atoi(argv[4]),
-                                           std::atoi(argv[5]), LONG_MAX, scale);
-            std::printf("%ld differing pixels\n", count);
-            return count == 0 ? 0 : 1;
-        }
-        std::vector<std::pair<int, int>> found;
-        for (int y = 0; y + reference.height * scale <= capture.height; ++y) {
-            for (int x = 0; x + reference.width * scale <= capture.width; ++x) {
-                if (differences(capture, reference, x, y, 1, scale) == 0) {
-                    found.emplace_back(x, y);
-                }
+    if (!readPpm(argv[2], capture) || !readPpm(argv[3], reference)) {
+        return 1;
+    }
+    const int scale = std::max(1, std::atoi(argc == (locate ? 5 : 7) ? argv[argc - 1] : "1"));
+    if (!locate) {
+        const long count = differences(capture, reference, std::atoi(argv[4]), std::atoi(argv[5]),
+                                       LONG_MAX, scale);
+        std::printf("%ld differing pixels\n", count);
+        return count == 0 ? 0 : 1;
+    }
+    std::vector<std::pair<int, int>> found;
+    for (int y = 0; y + reference.height * scale <= capture.height; ++y) {
+        for (int x = 0; x + reference.width * scale <= capture.width; ++x) {
+            if (differences(capture, reference, x, y, 1, scale) == 0) {
+                found.emplace_back(x, y);
             }
         }
-        if (found.size() != 1) {
-            std::fprintf(stderr, "reference found %zu times in the capture\n", found.size());
-            return 1;
-        }
-        std::printf("%d %d\n", found[0].first, found[0].second);
-        return 0;
     }
-    std::fprintf(stderr, "usage: see the head of tests/tools/display_fixture.cpp\n");
-    return 2;
+    if (found.size() != 1) {
+        std::fprintf(stderr, "reference found %zu times in the capture\n", found.size());
+        return 1;
+    }
+    std::printf("%d %d\n", found[0].first, found[0].second);
+    return 0;
 }
