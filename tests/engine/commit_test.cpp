@@ -1,5 +1,3 @@
-// The commit's journal, and its undo when a file cannot be replaced part way
-// through.
 #include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
@@ -25,11 +23,7 @@ TEST(Journal, OnlyAWholeJournalOfNumbersIsRead) {
     const std::string text = journalText(journal);
     const auto back = parseJournal(text);
     ASSERT_TRUE(back.has_value());
-    ASSERT_EQ(back->entries.size(), 2u);
-    EXPECT_TRUE(back->entries[0].hadOld);
-    EXPECT_EQ(back->entries[0].size, 12u);
-    EXPECT_EQ(back->entries[1].index, 46);
-
+    EXPECT_EQ(journalText(*back), text);
     EXPECT_FALSE(parseJournal(text.substr(0, text.size() - 4)).has_value());
     // A planted journal may name no file and no version: the old form with them
     // is refused, as is anything but three plain numbers per entry.
@@ -49,9 +43,7 @@ class Commit : public ::testing::Test {
         ::setenv("TACTICO_REGISTRY", (folder / "registry.reg").c_str(), 1);
         ASSERT_TRUE(writeInstallValue("Tactico", "Version", "Version 3.69"));
         for (int e = 0; e < UpdateFileCount; ++e) {
-            const std::string target = entryTargetPath(game.c_str(), e);
-            fs::create_directories(fs::path(target).parent_path());
-            writeFile(target, "old " + std::to_string(e));
+            writeFile(entryTargetPath(game.c_str(), e), "old " + std::to_string(e));
         }
         ASSERT_TRUE(folders.open(game.c_str()));
         ASSERT_TRUE(folders.openStaging(true));

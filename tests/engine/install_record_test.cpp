@@ -44,7 +44,9 @@ class InstallRecord : public ::testing::Test {
     const std::string store = folder / "registry.reg";
 };
 
-TEST_F(InstallRecord, TwoWritesCreateTheKeyAndLeaveAFileInTheFormat) {
+// A write changes its own value alone, creating the file and the key if missing.
+TEST_F(InstallRecord, AWriteChangesOnlyItsValueAndKeepsTheFormat) {
+    EXPECT_EQ(read("Version"), "<failed>");
     ASSERT_TRUE(writeInstallValue("Tactico", "Version", "a\\b\"c"));
     ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
     EXPECT_EQ(read("Version", 47), VersionText);
@@ -56,10 +58,7 @@ TEST_F(InstallRecord, TwoWritesCreateTheKeyAndLeaveAFileInTheFormat) {
                                "\"Version\"=\"Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)\"\r\n"
                                "\"Location\"=\"C:\\\\T\\\"1\\\"\"\r\n\r\n");
     EXPECT_EQ(read("Location"), "C:\\T\"1\"");
-}
 
-TEST_F(InstallRecord, ReadsAndWritesLeaveEveryOtherKeyAndValue) {
-    EXPECT_EQ(read("Version"), "<failed>");
     writeFile(store, Existing);
     EXPECT_EQ(read("Version"), "Version 3.69");
     EXPECT_EQ(read("location"), "/opt/tactico");
