@@ -1,8 +1,8 @@
 // Unattended runs, in-process on the headless desktop, as an administrator starts
 // them: the exit code, the log, and the installation afterwards.
 #include <algorithm>
-#include <cstdio>
 #include <map>
+#include <span>
 
 #include "tests/publisher_key.h"
 #include "tests/wizard/wizard_harness.h"
@@ -17,16 +17,15 @@ struct RunResult {
     std::vector<std::string> log; // the log's lines without their timestamps
 };
 
-const std::string StampPattern = "2026-12-07 00:00:00 ";
+const std::size_t StampBytes = std::string("2026-12-07 00:00:00 ").size();
 
 std::vector<std::string> logLines(const fs::path& path) {
     std::vector<std::string> lines;
     std::ifstream in(path);
     for (std::string line; std::getline(in, line);) {
-        EXPECT_GT(line.size(), StampPattern.size());
-        EXPECT_EQ(line[4], '-') << line;
-        EXPECT_EQ(line[StampPattern.size() - 1], ' ') << line;
-        lines.push_back(line.substr(StampPattern.size()));
+        EXPECT_TRUE(line.size() > StampBytes && line[4] == '-' && line[StampBytes - 1] == ' ')
+            << line;
+        lines.push_back(line.substr(StampBytes));
     }
     return lines;
 }
@@ -70,6 +69,116 @@ std::string joined(const std::vector<std::string>& lines) {
     return text;
 }
 
+// Every file of the installation with its contents.
+std::map<fs::path, std::string> snapshot(const fs::path& folder) {
+    std::map<fs::path, std::string> files;
+    for (const auto& item : fs::recursive_directory_iterator(folder)) {
+        if (item.is_regular_file()) {
+            files[item.path()] = readFile(item.path());
+        }
+    }
+    return files;
+}
+
+using Step = std::function<void(SampleSetup&)>;
+
+struct Case {
+    const char* name;
+    std::vector<Step> spoil; // before the run, in order
+    int exitCode;
+    std::vector<std::string> logged;
+    Step afterCheck = nullptr; // once the sources were checked
+    int keptEntry = -1;        // an entry the update goes on without
+};
+
+// Each case in a sample of its own, run with /silent: it ends with its exit code
+// and says why in the log. A failed run changes no file and not the record; one
+// that succeeds leaves the whole new version and nothing beside it.
+void expectRuns(std::span<const Case> cases, const Step& prepare = nullptr) {
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        SampleSetup setup(std::string("run-") + c.name[0]);
+        if (prepare) {
+            prepare(setup);
+        }
+        for (const Step& step : c.spoil) {
+            step(setup);
+        }
+        const std::string recordBefore = readFile(setup.root / "registry.reg");
+        const auto filesBefore = snapshot(setup.game);
+        bool checked = false;
+        const RunResult r = run(setup, "/silent /lang=eng", [&] {
+            auto* w = dynamic_cast<UpdateWizard*>(shell::application);
+            if (c.afterCheck && !checked && w != nullptr && w->progressCount == 1) {
+                c.afterCheck(setup);
+                checked = true;
+            }
+        });
+        usePublisherKeysForTest({});
+        EXPECT_EQ(checked, c.afterCheck != nullptr);
+        EXPECT_EQ(r.exitCode, c.exitCode) << joined(r.log);
+        for (const std::string& text : c.logged) {
+            EXPECT_TRUE(logHas(r, text)) << text << " not in\n" << joined(r.log);
+        }
+        auto expected = filesBefore;
+        if (c.exitCode != 0) {
+            EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
+        } else {
+            EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+            for (int e = 0; e < UpdateFileCount; ++e) {
+                if (e != c.keptEntry) {
+                    expected[setup.target(e)] = newContents(e);
+                }
+            }
+        }
+        EXPECT_EQ(snapshot(setup.game), expected);
+    }
+}
+
+TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
+    const Case cases[] = {
+        Case("no record", {[](SampleSetup& s) { s.writeRecord(nullptr, nullptr); }}, 1,
+             {"has no \"Version\"", "Result: installation not found; exit code 1"}),
+        // The record names a version and a folder, and the folder holds the game.
+        Case("version only", {[](SampleSetup& s) { s.writeRecord(OldVersion, nullptr); }}, 1,
+             {"has no \"Location\""}),
+        // Short enough to read, too long for the data files' paths under it.
+        Case("long folder", {[](SampleSetup& s) {
+                 s.writeRecord(
+                     OldVersion,
+                     (s.root / std::string(190 - s.root.string().size() - 1, 'x')).c_str());
+             }},
+             1, {"name is too long"}),
+        Case("no program", {[](SampleSetup& s) { fs::remove(s.target(0)); }}, 1,
+             {"tactico.exe: No such file"}),
+        // The sources: there, whole, and as a digest file lists them.
+        Case("no package", {[](SampleSetup& s) { fs::remove(s.updateFolder / PackageFileName); }},
+             2, {"Cannot open update.dat"}),
+        Case("no readme", {[](SampleSetup& s) { fs::remove(s.updateFolder / "readme_eng.txt"); }},
+             2, {"Cannot open readme_eng.txt"}),
+        Case("unlike its digest", {[](SampleSetup& s) {
+                 writeFile(s.updateFolder / DigestFileName,
+                           digestLine(PackageFileName, Sha256Digest{}));
+             }},
+             2, {"update.dat.sha256 lists 0000"}),
+        Case("unreadable digest",
+             {[](SampleSetup& s) { writeFile(s.updateFolder / DigestFileName, "not a digest\n"); }},
+             2, {"update.dat.sha256 is not a list of SHA-256 lines"}),
+        Case("cut package", {[](SampleSetup& s) {
+                 fs::resize_file(s.updateFolder / PackageFileName,
+                                 fs::file_size(s.updateFolder / PackageFileName) / 2);
+             }},
+             2, {"corrupt", "exit code 2"}),
+        // Nothing can be written under a data folder that is a file, even as root.
+        Case("write failure", {[](SampleSetup& s) {
+                 fs::remove_all(s.game / "data");
+                 writeFile(s.game / "data", "not a folder");
+             }},
+             3, {"euro.cfg", "Not a directory", "exit code 3"}),
+    };
+    expectRuns(cases);
+}
+
 // Also: the quick-start games stay unless otherwise told; the words of the
 // language, and the folder's name, read right in the log and on standard output.
 TEST(SilentRun, LanguageAndFolderFromTheCommandLine) {
@@ -98,51 +207,6 @@ TEST(SilentRun, LeftoversInTheGivenFolderAreClearedAtStart) {
     EXPECT_FALSE(fs::exists(staging));
 }
 
-TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
-    struct Case {
-        const char* name;
-        std::function<void(SampleSetup&)> spoil;
-        int exitCode;
-        std::vector<std::string> logged;
-    };
-    const Case cases[] = {
-        {"no record",
-         [](SampleSetup& s) { s.writeRecord(nullptr, nullptr); },
-         1,
-         {"has no \"Version\"", "Result: installation not found; exit code 1"}},
-        {"cut package",
-         [](SampleSetup& s) {
-             fs::resize_file(s.updateFolder / PackageFileName,
-                             fs::file_size(s.updateFolder / PackageFileName) / 2);
-         },
-         2,
-         {"corrupt", "exit code 2"}},
-        // Nothing can be written under a data folder that is a file, even as root.
-        {"write failure",
-         [](SampleSetup& s) {
-             fs::remove_all(s.game / "data");
-             writeFile(s.game / "data", "not a folder");
-         },
-         3,
-         {"euro.cfg", "Not a directory", "exit code 3"}},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SampleSetup setup(std::string("silent-") + c.name[0]);
-        c.spoil(setup);
-        const std::string recordBefore = readFile(setup.root / "registry.reg");
-        const RunResult r = run(setup, "/silent");
-        EXPECT_EQ(r.exitCode, c.exitCode);
-        for (const std::string& text : c.logged) {
-            EXPECT_TRUE(logHas(r, text)) << text << " not in\n" << joined(r.log);
-        }
-        EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
-        if (fs::exists(setup.target(0))) {
-            EXPECT_EQ(readFile(setup.target(0)), oldContents(0));
-        }
-    }
-}
-
 std::string withoutRoot(std::string text, const SampleSetup& setup) {
     const std::string root = setup.root.string();
     for (std::size_t at; (at = text.find(root)) != std::string::npos;) {
@@ -153,18 +217,17 @@ std::string withoutRoot(std::string text, const SampleSetup& setup) {
 
 // The log lines of a run, with its folder's name taken out and without the two
 // lines that tell how it was started.
-std::vector<std::string> comparable(const RunResult& r, const SampleSetup& setup) {
-    std::vector<std::string> lines;
-    for (const std::string& line : r.log) {
+std::string comparable(const std::vector<std::string>& log, const SampleSetup& setup) {
+    std::string lines;
+    for (const std::string& line : log) {
         if (!line.starts_with("Command line:") && !line.starts_with("Mode:")) {
-            lines.push_back(withoutRoot(line, setup));
+            lines += withoutRoot(line, setup) + "\n";
         }
     }
     return lines;
 }
 
-// The progress report is the log without its timestamps, and the log is the one
-// a user clicking through the wizard leaves.
+// The log is the one a user clicking through the wizard leaves.
 TEST(SilentRun, DoesWhatTheClickedWizardDoes) {
     SampleSetup clicked("clicked", true);
     SampleSetup silent("silent", true);
@@ -175,7 +238,7 @@ TEST(SilentRun, DoesWhatTheClickedWizardDoes) {
     const demo::PlayResult played = demo::playUpdate(English, {}, log.c_str());
     fs::current_path(previous);
     EXPECT_TRUE(played.reachedCompletion && played.answeredQuickStart);
-    const RunResult byHand{0, "", logLines(clicked.root / "run.log")};
+    const std::vector<std::string> byHand = logLines(clicked.root / "run.log");
     const RunResult unattended = run(silent, "/silent /deletequickstart");
 
     EXPECT_EQ(unattended.exitCode, 0);
@@ -185,20 +248,17 @@ TEST(SilentRun, DoesWhatTheClickedWizardDoes) {
         s->expectFiles(s->game, 0, UpdateFileCount);
         EXPECT_FALSE(fs::exists(s->game / "qstart" / "premier.qst"));
     }
-    EXPECT_EQ(joined(comparable(unattended, silent)), joined(comparable(byHand, clicked)));
-    EXPECT_TRUE(logHas(byHand, "Screen: quick start"));
+    EXPECT_EQ(comparable(unattended.log, silent), comparable(byHand, clicked));
+    EXPECT_TRUE(logHas({0, "", byHand}, "Screen: quick start"));
     EXPECT_EQ(unattended.log.front().rfind("Tactico Update started: Version 3.84", 0), 0u);
     EXPECT_TRUE(
         logHas(unattended, "Installation record: \"Location\" = \"" + silent.game.string()));
-    EXPECT_TRUE(logHas(unattended, std::string("Screen text: ") + WindowTitles[English] + " | " +
-                                       UpdaterVersionText + " | " + CurrentVersionLabels[English]));
     EXPECT_EQ(unattended.log.back(), "Result: updated; exit code 0");
-    EXPECT_EQ(unattended.output, joined(unattended.log));
 }
 
 // The digest file of the sample's update folder, lines for every readme or for the
-// package alone, signed by key where one is given.
-void writeSignedDigest(const SampleSetup& s, const TestPublisherKey* key, bool readmes = true) {
+// package alone, signed by key.
+void writeSignedDigest(const SampleSetup& s, const TestPublisherKey& key, bool readmes = true) {
     const fs::path folder = s.updateFolder;
     std::string text =
         digestLine(PackageFileName, *digestOfFile((folder / PackageFileName).c_str()));
@@ -207,17 +267,14 @@ void writeSignedDigest(const SampleSetup& s, const TestPublisherKey* key, bool r
                            *digestOfFile((folder / LanguageReadmeFiles[l]).c_str()));
     }
     writeFile(folder / DigestFileName, text);
-    if (key != nullptr) {
-        key->sign(folder / DigestFileName, folder / SignatureFileName);
-    }
+    key.sign(folder / DigestFileName, folder / SignatureFileName);
 }
 
+// In place: a handle held on the file reads the change.
 void changeByte(const fs::path& file, std::size_t at) {
-    std::fstream stream(file, std::ios::binary | std::ios::in | std::ios::out);
-    stream.seekg(static_cast<std::streamoff>(at));
-    const char byte = static_cast<char>(stream.get() ^ 0x40);
-    stream.seekp(static_cast<std::streamoff>(at));
-    stream.put(byte);
+    std::string bytes = readFile(file);
+    bytes.at(at) ^= 0x40;
+    writeFile(file, bytes);
 }
 
 // The same table with other bodies: what a swap puts in the package's place.
@@ -232,208 +289,88 @@ std::string otherPackage(const fs::path& package) {
 TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
     const TestPublisherKey publisher("publisher"), other("other");
     const PublisherKey keys[] = {publisher.key};
-    struct Case {
-        const char* name;
-        bool keyed;
-        std::function<void(SampleSetup&)> spoil;      // before the run
-        std::function<void(SampleSetup&)> afterCheck; // once the sources were checked
-        std::string logged;                           // empty: the update succeeds
-    };
     const auto package = [](const SampleSetup& s) { return s.updateFolder / PackageFileName; };
     const auto readme = [](const SampleSetup& s) { return s.updateFolder / "readme_eng.txt"; };
     const Case cases[] = {
-        {"signed", true, nullptr, nullptr, ""},
-        {"unsigned", true, [](SampleSetup& s) { fs::remove(s.updateFolder / SignatureFileName); },
-         nullptr, "update.dat.sha256.sig is missing"},
-        {"another key", true, [&](SampleSetup& s) { writeSignedDigest(s, &other); }, nullptr,
-         "no signature of update.dat.sha256 by a publisher key"},
-        {"package byte", true, [&](SampleSetup& s) { changeByte(package(s), 4000); }, nullptr,
-         "update.dat has SHA-256"},
-        {"readme byte", true, [&](SampleSetup& s) { changeByte(readme(s), 3); }, nullptr,
-         "readme_eng.txt has SHA-256"},
-        {"digest byte", true,
-         [](SampleSetup& s) { changeByte(s.updateFolder / DigestFileName, 70); }, nullptr,
-         "no signature of update.dat.sha256"},
-        {"no readme line", true, [&](SampleSetup& s) { writeSignedDigest(s, &publisher, false); },
-         nullptr, "update.dat.sha256 has no line for readme_eng.txt"},
-        {"no digest file", true,
-         [](SampleSetup& s) { fs::remove(s.updateFolder / DigestFileName); }, nullptr,
-         "update.dat.sha256 is missing"},
+        Case("signed", {}, 0, {"signed by publisher key test.pem"}),
+        Case("unsigned", {[](SampleSetup& s) { fs::remove(s.updateFolder / SignatureFileName); }},
+             2, {"update.dat.sha256.sig is missing"}),
+        Case("another key", {[&](SampleSetup& s) { writeSignedDigest(s, other); }}, 2,
+             {"no signature of update.dat.sha256 by a publisher key"}),
+        Case("package byte", {[&](SampleSetup& s) { changeByte(package(s), 4000); }}, 2,
+             {"update.dat has SHA-256"}),
+        Case("digest byte",
+             {[](SampleSetup& s) { changeByte(s.updateFolder / DigestFileName, 70); }}, 2,
+             {"no signature of update.dat.sha256"}),
+        Case("no readme line", {[&](SampleSetup& s) { writeSignedDigest(s, publisher, false); }}, 2,
+             {"update.dat.sha256 has no line for readme_eng.txt"}),
+        Case("no digest file",
+             {[](SampleSetup& s) { fs::remove(s.updateFolder / DigestFileName); }}, 2,
+             {"update.dat.sha256 is missing"}),
         // The package renamed away: the handle held since the check reads on.
-        {"package swapped", true, nullptr,
-         [&](SampleSetup& s) {
-             writeFile(s.root / "other.dat", otherPackage(package(s)));
-             fs::rename(s.root / "other.dat", package(s));
-         },
-         ""},
+        Case("package swapped", {}, 0, {"signed by publisher key test.pem"},
+             [&](SampleSetup& s) {
+                 writeFile(s.root / "other.dat", otherPackage(package(s)));
+                 fs::rename(s.root / "other.dat", package(s));
+             }),
         // Written in place: hashing as it stages finds it, with no key as with one.
-        {"package rewritten, no key", false, nullptr,
-         [&](SampleSetup& s) { changeByte(package(s), 5000); }, "update.dat has SHA-256"},
-        {"readme swapped", true, nullptr,
-         [&](SampleSetup& s) { writeFile(readme(s), "another readme\n"); },
-         "readme_eng.txt has SHA-256"},
+        Case("package rewritten, no key", {[](SampleSetup&) { usePublisherKeysForTest({}); }}, 2,
+             {"update.dat has SHA-256"}, [&](SampleSetup& s) { changeByte(package(s), 5000); }),
+        Case("readme swapped", {}, 2, {"readme_eng.txt has SHA-256"},
+             [&](SampleSetup& s) { writeFile(readme(s), "another readme\n"); }),
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SampleSetup setup(std::string("signed-") + c.name[0]);
-        writeSignedDigest(setup, &publisher);
-        if (c.spoil) {
-            c.spoil(setup);
-        }
-        const std::string recordBefore = readFile(setup.root / "registry.reg");
-        usePublisherKeysForTest(c.keyed ? std::span<const PublisherKey>(keys)
-                                        : std::span<const PublisherKey>());
-        bool swapped = false;
-        const RunResult r = run(setup, "/silent /lang=eng", [&] {
-            auto* w = dynamic_cast<UpdateWizard*>(shell::application);
-            if (c.afterCheck && !swapped && w != nullptr && w->progressCount == 1) {
-                c.afterCheck(setup);
-                swapped = true;
-            }
-        });
-        usePublisherKeysForTest({});
-        EXPECT_EQ(swapped, c.afterCheck != nullptr);
-        if (c.logged.empty()) {
-            EXPECT_EQ(r.exitCode, 0) << joined(r.log);
-            EXPECT_TRUE(logHas(r, "signed by publisher key test.pem")) << joined(r.log);
-            setup.expectOldOrNew();
-            EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-            continue;
-        }
-        EXPECT_EQ(r.exitCode, 2);
-        EXPECT_TRUE(logHas(r, c.logged)) << c.logged << " not in\n" << joined(r.log);
-        EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
-        setup.expectOldOrNew(); // the old files, nothing staged left beside them
-    }
-}
-
-// Every file of the installation with its contents: what must not change.
-std::map<fs::path, std::string> snapshot(const fs::path& folder) {
-    std::map<fs::path, std::string> files;
-    for (const auto& item : fs::recursive_directory_iterator(folder)) {
-        if (item.is_regular_file()) {
-            files[item.path()] = readFile(item.path());
-        }
-    }
-    return files;
-}
-
-int entryNamed(const char* name) {
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        if (std::string(UpdateFileList[e].name) == name) {
-            return e;
-        }
-    }
-    return -1;
+    expectRuns(cases, [&](SampleSetup& s) {
+        writeSignedDigest(s, publisher);
+        usePublisherKeysForTest(keys);
+    });
 }
 
 TEST(SilentRun, APatchFitsOnlyTheVersionAndFilesItWasMadeAgainst) {
     const TestPublisherKey publisher("publisher");
     const PublisherKey keys[] = {publisher.key};
-    const int pictures = entryNamed("pics.cfg");
-    const int euro = entryNamed("euro.cfg");
     const auto patch = [](const SampleSetup& s) { return s.updateFolder / PatchFileName; };
-    const auto sign = [&](const SampleSetup& s) {
+    // The patch alone, as a player who took only it has it, or update.dat beside.
+    const Step alone = [](SampleSetup& s) { s.makePatch(); };
+    const Step beside = [](SampleSetup& s) { s.makePatch(true); };
+    const Step older = [](SampleSetup& s) { s.writeRecord("Version 3.68 (ENG)", s.game.c_str()); };
+    const Step changedBase = [](SampleSetup& s) { changeByte(s.target(EuroCfg), 10); };
+    const Step sign = [&](SampleSetup& s) {
         publisher.sign(s.updateFolder / DigestFileName, s.updateFolder / SignatureFileName);
-    };
-    struct Case {
-        const char* name;
-        bool keepFull;
-        bool keyed;
-        std::function<void(SampleSetup&)> spoil;
-        int exitCode;
-        std::vector<std::string> logged;
+        usePublisherKeysForTest(keys);
     };
     const Case cases[] = {
         // The record stores 3.69, which the version screen shows as 3.70.
-        {"patch alone",
-         false,
-         false,
-         nullptr,
-         0,
-         {"Using update.patch: it was made for version 3.69", "Checked update.patch"}},
-        {"other version",
-         false,
-         false,
-         [](SampleSetup& s) { s.writeRecord("Version 3.68 (ENG)", s.game.c_str()); },
-         7,
-         {"it was made for version 3.69, the record says 3.68", "Screen: incompatible update",
-          "exit code 7"}},
-        {"changed base byte",
-         false,
-         false,
-         [&](SampleSetup& s) { changeByte(s.target(euro), 10); },
-         8,
-         {"data/euro.cfg is not the file this patch was made against",
-          "Screen: corrupt installation", "exit code 8"}},
-        {"other version, update.dat beside",
-         true,
-         false,
-         [](SampleSetup& s) { s.writeRecord("Version 3.68 (ENG)", s.game.c_str()); },
-         0,
-         {"Using update.dat instead", "Checked update.dat"}},
-        {"changed base byte, update.dat beside",
-         true,
-         false,
-         [&](SampleSetup& s) { changeByte(s.target(euro), 10); },
-         0,
-         {"Using update.dat instead"}},
-        {"patch byte, no digest file",
-         false,
-         false,
-         [&](SampleSetup& s) {
-             fs::remove(s.updateFolder / DigestFileName);
-             changeByte(patch(s), fs::file_size(patch(s)) - 100);
-         },
-         2,
-         {"The update file is corrupt: update.patch, entry", "exit code 2"}},
-        {"signed", false, true, sign, 0, {"signed by publisher key test.pem"}},
-        {"signed, patch byte",
-         false,
-         true,
-         [&](SampleSetup& s) {
-             sign(s);
-             changeByte(patch(s), 2000);
-         },
-         2,
-         {"update.patch has SHA-256", "exit code 2"}},
+        Case("patch alone", {alone}, 0,
+             {"Using update.patch: it was made for version 3.69", "Checked update.patch"}),
+        Case("other version", {alone, older}, 7,
+             {"it was made for version 3.69, the record says 3.68", "Screen: incompatible update",
+              "exit code 7"}),
+        Case("changed base byte", {alone, changedBase}, 8,
+             {"data/euro.cfg is not the file this patch was made against",
+              "Screen: corrupt installation", "exit code 8"}),
+        Case("other version, update.dat beside", {beside, older}, 0,
+             {"Using update.dat instead", "Checked update.dat"}),
+        Case("changed base byte, update.dat beside", {beside, changedBase}, 0,
+             {"Using update.dat instead"}),
+        Case("patch byte, no digest file",
+             {alone,
+              [&](SampleSetup& s) {
+                  fs::remove(s.updateFolder / DigestFileName);
+                  changeByte(patch(s), fs::file_size(patch(s)) - 100);
+              }},
+             2, {"The update file is corrupt: update.patch, entry", "exit code 2"}),
+        Case("signed", {alone, sign}, 0, {"signed by publisher key test.pem"}),
+        Case("signed, patch byte",
+             {alone, sign, [&](SampleSetup& s) { changeByte(patch(s), 2000); }}, 2,
+             {"update.patch has SHA-256", "exit code 2"}),
         // The player's own pictures list stays, as a pics.cfg that cannot be written.
-        {"own pics.cfg",
-         false,
-         false,
-         [&](SampleSetup& s) { writeFile(s.target(pictures), "mine\n"); },
-         0,
-         {"pics.cfg is not the file this patch was made against; the update goes on without it"}},
+        Case(
+            "own pics.cfg", {alone, [](SampleSetup& s) { writeFile(s.target(PicsCfg), "mine\n"); }},
+            0,
+            {"pics.cfg is not the file this patch was made against; the update goes on without it"},
+            nullptr, PicsCfg),
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        SampleSetup setup(std::string("patch-") + c.name[0]);
-        setup.makePatch(c.keepFull);
-        if (c.spoil) {
-            c.spoil(setup);
-        }
-        const std::string recordBefore = readFile(setup.root / "registry.reg");
-        const auto filesBefore = snapshot(setup.game);
-        usePublisherKeysForTest(c.keyed ? std::span<const PublisherKey>(keys)
-                                        : std::span<const PublisherKey>());
-        const RunResult r = run(setup, "/silent /lang=eng");
-        usePublisherKeysForTest({});
-        EXPECT_EQ(r.exitCode, c.exitCode) << joined(r.log);
-        for (const std::string& text : c.logged) {
-            EXPECT_TRUE(logHas(r, text)) << text << " not in\n" << joined(r.log);
-        }
-        if (c.exitCode != 0) {
-            EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
-            EXPECT_EQ(snapshot(setup.game), filesBefore);
-            continue;
-        }
-        EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-        for (int e = 0; e < UpdateFileCount; ++e) {
-            const bool kept = e == pictures && std::string(c.name) == "own pics.cfg";
-            EXPECT_EQ(readFile(setup.target(e)), kept ? "mine\n" : newContents(e)) << e;
-        }
-        EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
-    }
+    expectRuns(cases);
 }
 
 } // namespace

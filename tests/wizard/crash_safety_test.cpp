@@ -5,6 +5,8 @@
 #include <sys/stat.h>
 #include <sys/wait.h>
 
+#include <optional>
+
 #include "update/commit.h"
 #include "update/journal.h"
 #include "wizard_harness.h"
@@ -14,7 +16,8 @@ namespace {
 int frameToDie = -1;
 // The commit's operations: the journal, two moves per entry, the record, the old
 // files, the update folder's readme and the journal's removal.
-constexpr int RecordWritten = 1 + 2 * UpdateFileCount + 1;
+constexpr int MovesDone = 1 + 2 * UpdateFileCount;
+constexpr int RecordWritten = MovesDone + 1;
 constexpr int ReadmeRemoved = RecordWritten + UpdateFileCount + 1;
 
 // Runs the update in a child that dies where dies() says; true when it died
@@ -24,7 +27,7 @@ template <typename Hook> bool updateKilled(const SampleSetup& setup, Hook dies) 
     if (child == 0) {
         const rlimit noCore{0, 0};
         setrlimit(RLIMIT_CORE, &noCore);
-        dies(); // arms a commit hook, where it applies
+        dies(); // arms a commit hook, or names the frame
         toProgress()
             .then([&](UpdateWizard& w) {
                 if (w.state == ProgressScreen && w.progressCount == frameToDie) {
@@ -44,9 +47,7 @@ TEST(CrashSafety, KilledAtAnyFrameOfTheUpdate) {
     for (int step = 0; step <= UpdateFileCount + 1; ++step) {
         SCOPED_TRACE(step);
         const SampleSetup setup("frame");
-        frameToDie = step;
-        ASSERT_TRUE(updateKilled(setup, [] {}));
-        frameToDie = -1;
+        ASSERT_TRUE(updateKilled(setup, [step] { frameToDie = step; }));
         // Nothing is replaced before the last step's commit.
         setup.expectFiles(setup.game, 0, 0);
         ASSERT_TRUE(startAgain(setup));
@@ -66,25 +67,35 @@ void dieAfterOperation(int operation) {
     };
 }
 
-// Once the journal is written, the next start completes the update.
-TEST(CrashSafety, KilledAfterEachOperationOfTheCommit) {
-    int operation = 1;
-    for (;; ++operation) {
-        SCOPED_TRACE(operation);
-        const SampleSetup setup("commit");
-        if (!updateKilled(setup, [operation] { dieAfterOperation(operation); })) {
-            setup.expectFiles(setup.game, 0, UpdateFileCount);
-            break;
+// Once the journal is written, the next start completes the update. Where the
+// record cannot take the new version the commit undoes itself, and the next
+// start, which cannot write the record either, finishes a killed undo. The update
+// folder is no business of a recovery: only the commit itself removes the readme
+// it installed.
+TEST(CrashSafety, KilledAfterEachOperationOfTheCommitOrItsUndo) {
+    for (const bool writable : {true, false}) {
+        int operation = writable ? 1 : MovesDone + 1;
+        for (;; ++operation) {
+            SCOPED_TRACE(::testing::Message() << "writable " << writable << ", " << operation);
+            const SampleSetup setup("commit");
+            std::optional<UnwritableRecord> unwritable;
+            if (!writable) {
+                unwritable.emplace();
+            }
+            const bool killed = updateKilled(setup, [operation] { dieAfterOperation(operation); });
+            ASSERT_TRUE(!killed || startAgain(setup));
+            setup.expectFiles(setup.game, 0, writable ? UpdateFileCount : 0);
+            EXPECT_EQ(recordedVersion(), writable ? UpdaterVersionText : OldVersion);
+            if (!killed) {
+                break;
+            }
+            EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
+            EXPECT_EQ(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]),
+                      !writable || operation < ReadmeRemoved);
         }
-        ASSERT_TRUE(startAgain(setup));
-        setup.expectOldOrNew();
-        EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-        // The update folder is no business of a recovery: only the commit itself
-        // removes the readme it installed.
-        EXPECT_EQ(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]),
-                  operation < ReadmeRemoved);
+        // One past the journal's removal, or past the undo's moves back.
+        EXPECT_EQ(operation, writable ? ReadmeRemoved + 2 : MovesDone + 2 * UpdateFileCount + 2);
     }
-    EXPECT_EQ(operation, ReadmeRemoved + 2); // past the journal's removal
 }
 
 // A patch update is the same commit: killed inside it, the next start completes
@@ -98,8 +109,7 @@ TEST(CrashSafety, APatchUpdateKilledInsideItsCommit) {
     ASSERT_EQ(stat(setup.target(unchanged).c_str(), &before), 0);
     ASSERT_TRUE(updateKilled(setup, [] { dieAfterOperation(1 + 2 * 20); }));
     ASSERT_TRUE(startAgain(setup));
-    setup.expectFiles(setup.game, 0, UpdateFileCount);
-    EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
+    setup.expectOldOrNew();
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
     struct stat after {};
     ASSERT_EQ(stat(setup.target(unchanged).c_str(), &after), 0);
@@ -121,26 +131,6 @@ TEST(CrashSafety, ARecordThatNamesTheUpdateIsNeverUndone) {
     EXPECT_FALSE(fs::exists(setup.game / JournalFileName));
     ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup));
     setup.expectFiles(setup.game, 0, UpdateFileCount);
-}
-
-// A record that cannot take the new version: the commit undoes itself, and a
-// kill inside that undo is finished by the next start, which cannot write the
-// record either.
-TEST(CrashSafety, KilledWhileUndoingForARecordThatCannotBeWritten) {
-    constexpr int movesDone = 1 + 2 * UpdateFileCount;
-    for (int operation = movesDone + 1;; ++operation) {
-        SCOPED_TRACE(operation);
-        const SampleSetup setup("undo");
-        const UnwritableRecord unwritable;
-        if (!updateKilled(setup, [operation] { dieAfterOperation(operation); })) {
-            break;
-        }
-        ASSERT_TRUE(startAgain(setup));
-        setup.expectOldOrNew();
-        EXPECT_EQ(recordedVersion(), OldVersion);
-        EXPECT_TRUE(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]));
-        ASSERT_LT(operation, movesDone + 2 * UpdateFileCount + 2);
-    }
 }
 
 } // namespace

@@ -1,19 +1,14 @@
 // Clicks and the buttons' look, on the live language and version screens.
-#include <cstring>
-#include <vector>
 
 #include "wizard_harness.h"
 
 namespace {
 
 constexpr int Next = 4;
+constexpr std::uint32_t down = win::kWmLButtonDown, up = win::kWmLButtonUp, paint = win::kWmPaint;
 
 Colour555 nextTopEdge(const UpdateWizard& w) {
     return pixelRow(w.buttons[Next]->y)[w.buttons[Next]->x + 3];
-}
-
-std::vector<std::uint8_t> frameBuffer() {
-    return {screen.buffer, screen.buffer + screen.pitch * screen.height};
 }
 
 // The language screen keeps its buttons through a repaint, and so a press held
@@ -21,18 +16,17 @@ std::vector<std::uint8_t> frameBuffer() {
 // a release inside the button chooses.
 TEST(ScreenInput, ALanguagePressHeldThroughARepaintWaitsForItsRelease) {
     const SampleSetup setup("held");
-    const std::uint32_t down = win::kWmLButtonDown, up = win::kWmLButtonUp, paint = win::kWmPaint;
     for (const bool releasedInside : {true, false}) {
         SCOPED_TRACE(releasedInside);
-        std::vector<std::uint8_t> pressed;
+        std::vector<Colour555> pressed;
         Script s;
         s.waitState(LanguageScreen).mouse(1, 1, 1, {down}).check([&](UpdateWizard& w) {
             EXPECT_TRUE(w.buttons[1]->pressed);
-            pressed = frameBuffer();
+            pressed = screenPixels();
         });
         s.mouse(1, 1, 1, {paint}).frames(2).check([&](UpdateWizard& w) {
             EXPECT_EQ(w.state, LanguageScreen);
-            EXPECT_TRUE(frameBuffer() == pressed);
+            EXPECT_TRUE(screenPixels() == pressed);
         });
         s.mouse(1, releasedInside ? 1 : -2, 1, {up}).frames(2).check([&](UpdateWizard& w) {
             EXPECT_EQ(w.state, releasedInside ? VersionScreen : LanguageScreen);
@@ -63,7 +57,6 @@ TEST(ScreenInput, ALanguagePressHeldThroughARepaintWaitsForItsRelease) {
 
 TEST(ScreenInput, ClickIsAPressAndReleaseStrictlyInside) {
     const SampleSetup setup("click");
-    const std::uint32_t down = win::kWmLButtonDown, up = win::kWmLButtonUp, paint = win::kWmPaint;
     Script s;
     s.waitState(LanguageScreen).clickSlot(1).waitState(VersionScreen);
     const auto notClicked = [&s] {

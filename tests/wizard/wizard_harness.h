@@ -27,8 +27,9 @@ namespace fs = std::filesystem;
 using demo::Script;
 
 inline const char* const OldVersion = demo::InstalledVersionText;
-// data/city.dat's entry, which several tests make unwritable.
-inline constexpr int CityDat = 13;
+// Entries of the file list that tests single out; city.dat is the one several make
+// unwritable.
+inline constexpr int EuroCfg = 1, PicsCfg = 10, CityDat = 13;
 
 inline std::string recordedVersion() {
     char value[PathAreaBytes] = {};
@@ -182,6 +183,15 @@ class UnwritableRecord {
   private:
     PlatformOps ops_;
 };
+
+// The screen's pixels, row after row.
+inline std::vector<Colour555> screenPixels() {
+    std::vector<Colour555> pixels;
+    for (std::int16_t y = 0; y < screenHeight(); ++y) {
+        pixels.insert(pixels.end(), pixelRow(y), pixelRow(y) + screenWidth());
+    }
+    return pixels;
+}
 
 // Starts the program and leaves at once: what a start finds, it sets right.
 inline bool startAgain(const SampleSetup& setup) {
