@@ -1,16 +1,13 @@
-# Sourced by the scripts that run the programs on a virtual X display or under Wine.
-# Sets nothing up by itself: each script calls what it needs.
+# Sourced by the test scripts; sets nothing up by itself: each script calls what it needs.
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 usage() { echo "usage: $0 $*" >&2; exit 2; }
-need() {
-    local file
-    for file; do [[ -f $file ]] || { echo "missing $file" >&2; exit 1; }; done
-}
+need() { local file; for file; do [[ -f $file ]] || fail "missing $file"; done; }
 
 # builds <native build dir> <windows build dir>: bin, win (their bin folders), exe
 # and fixture, all present.
 builds() {
+    [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
     bin=$(realpath "$1")/bin
     win=$(realpath "$2")/bin
     exe=$win/tactico-update.exe
@@ -18,36 +15,31 @@ builds() {
     need "$exe" "$fixture" "$bin/tactico-demo"
 }
 
-# linux_sample <name>: a fresh 3.69 installation, its record file and the update
-# folder in root ($work/name), for the Linux program in $bin.
+# linux_sample [<name> [--patch]]: a fresh 3.69 installation, its record file and the
+# update folder in root ($work/name, else $work), for the Linux program in $bin.
 linux_sample() {
-    root=$work/$1
-    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" >/dev/null || fail "tactico-demo prepare"
+    root=$work${1:+/$1}
+    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" "${@:2}" >/dev/null ||
+        fail "tactico-demo prepare"
     export TACTICO_REGISTRY=$root/registry.reg
 }
 # run <expected exit code> <arguments...>: the Linux program in root's update
 # folder, its output in $root/out and $root/err.
 run() {
-    local want=$1 got=0
-    shift
-    (cd "$root/update" && timeout 60 "$bin/tactico-update" "$@" >"$root/out" 2>"$root/err") || got=$?
-    [[ $got -eq $want ]] || { cat "$root/out" "$root/err" >&2; fail "exit code $got, not $want: $*"; }
+    local got=0
+    (cd "$root/update" && timeout 60 "$bin/tactico-update" "${@:2}" >"$root/out" 2>"$root/err") || got=$?
+    [[ $got -eq $1 ]] || { cat "$root/out" "$root/err" >&2; fail "exit code $got, not $1: ${*:2}"; }
 }
 
 # wait_for <seconds> <command...>: polls the command until it succeeds.
 wait_for() {
     local deadline=$((SECONDS + $1))
-    shift
-    until "$@" >/dev/null 2>&1; do
-        ((SECONDS < deadline)) || return 1
-        sleep 0.2
-    done
+    until "${@:2}" >/dev/null 2>&1; do ((SECONDS < deadline)) || return 1; sleep 0.2; done
 }
 
-# work_folder <name>: a new folder in $work, with cleanup on exit. There the
-# script's on_exit runs if it has one, the program it started, its own Wine server
-# and its X display end, and the folder goes, unless the run failed and
-# KEEP_WINE_WORK is set.
+# work_folder <name>: a new folder in $work. On exit the script's on_exit runs, the
+# program it started, its own Wine server and X display end, and the folder goes,
+# unless the run failed and KEEP_WINE_WORK is set.
 own_prefix="" program_pid="" xvfb_pid=""
 work_folder() {
     work=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
@@ -60,13 +52,8 @@ cleanup() {
     [[ -n $program_pid ]] && kill "$program_pid" 2>/dev/null
     [[ -n $own_prefix ]] && wineserver -k 2>/dev/null
     [[ -n $xvfb_pid ]] && kill "$xvfb_pid" 2>/dev/null
-    if [[ -z ${work:-} ]]; then
-        return
-    elif [[ $status -ne 0 && -n ${KEEP_WINE_WORK:-} ]]; then
-        echo "work folder kept: $work" >&2
-    else
-        rm -rf "$work"
-    fi
+    [[ -n ${work:-} ]] || return
+    if [[ $status -ne 0 && -n ${KEEP_WINE_WORK:-} ]]; then echo "work folder kept: $work" >&2; else rm -rf "$work"; fi
 }
 
 # start_xvfb <first display number> <width>x<height>: a display of this run's own
@@ -120,12 +107,11 @@ wine_prefix() {
     export WINEPREFIX=$work/prefix
     if [[ -n ${TACTICO_WINE_TEMPLATE:-} ]]; then
         copy_prefix "$TACTICO_WINE_TEMPLATE" "$WINEPREFIX"
-        wineserver -p 60
     else
         mkdir -p "$WINEPREFIX"
-        wineserver -p 60
-        wineboot -i >/dev/null 2>&1 || fail "wineboot"
     fi
+    wineserver -p 60
+    [[ -n ${TACTICO_WINE_TEMPLATE:-} ]] || wineboot -i >/dev/null 2>&1 || fail "wineboot"
 }
 # wine_template <folder>: a Wine prefix made there once (Wine's first start is
 # slow), for every later wine_prefix of this shell and its children to copy.
@@ -138,10 +124,9 @@ wine_template() {
     ) || fail "wineboot"
     export TACTICO_WINE_TEMPLATE=$1/prefix
 }
-# copy_prefix <template> <folder>: a prefix made in moments from one made before
-# (TACTICO_WINE_TEMPLATE, set by scripts/test.sh for its runs). The system's files
-# are shared as hard links, which Wine only reads; the registry and the settings
-# files, which it rewrites in place, and the user's profile are copied.
+# copy_prefix <template> <folder>: a prefix made in moments from one made before. The
+# system's files are shared as hard links, which Wine only reads; the registry and
+# the settings files, which it rewrites in place, and the user's profile are copied.
 copy_prefix() {
     cp -al "$1" "$2"
     local file
@@ -153,21 +138,27 @@ copy_prefix() {
     cp -a "$1/drive_c/users" "$2/drive_c/users"
 }
 
+# make_locale <name>: that UTF-8 locale in $work/locale (for LOCPATH), where Wine
+# takes the user-interface language and the ANSI code page from.
+make_locale() {
+    mkdir -p "$work/locale"
+    localedef -i "$1" -f UTF-8 "$work/locale/$1.UTF-8" >/dev/null 2>&1 ||
+        [[ -f $work/locale/$1.UTF-8/LC_CTYPE ]] || fail "localedef $1"
+}
+
 record='HKLM\Software\Brackwater Ltd\Tactico'
 installed="Version 3.69 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
 expected="Version 3.84 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
 recorded() { wine reg query "$record" /v Version /reg:32 | grep -qF "$1"; }
 
-# sample [<name> [--patch]]: a fresh 3.69 installation and update folder in root
-# ($work/name, else $work) with the Windows program, a copy of the installation as it
-# was in $root/before, and the record pointing there, where the game's 32-bit
-# installer leaves it on 64-bit Windows. With --patch the update folder holds
-# update.patch instead of update.dat, packed here (Debian has no Windows xdelta3).
+# sample [<name> [--patch]]: as linux_sample, with the Windows program in the update
+# folder, a copy of the installation as it was in $root/before, and the record
+# pointing there, where the game's 32-bit installer leaves it on 64-bit Windows.
+# With --patch the update folder holds update.patch instead of update.dat, packed
+# here (Debian has no Windows xdelta3).
 sample() {
-    root=$work${1:+/$1}
+    linux_sample "$@"
     update=$root/update
-    "$bin/tactico-demo" prepare --root "$root" --bin "$bin" "${@:2}" >/dev/null ||
-        fail "tactico-demo prepare"
     cp "$exe" "$update/tactico-update.exe"
     cp -a "$root/installation" "$root/before"
     wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null
@@ -177,35 +168,50 @@ sample() {
 # exits <expected exit code> <arguments...>: the program in the update folder, run to
 # its end with a log in $log; its standard output lands in $root/output.
 exits() {
-    local want=$1 got=0
-    shift
+    local got=0
     log=$root/run.log
     rm -f "$log"
-    (cd "$update" && wine ./tactico-update.exe "$@" "/log=$(winepath -w "$log")" \
+    (cd "$update" && wine ./tactico-update.exe "${@:2}" "/log=$(winepath -w "$log")" \
         >"$root/output" 2>"$root/errors") || got=$?
-    [[ $got -eq $want ]] || { cat "$root/output" "$log" >&2 || true; fail "exit code $got, not $want, for $*"; }
+    [[ $got -eq $1 ]] || { cat "$root/output" "$log" >&2 || true; fail "exit code $got, not $1, for ${*:2}"; }
 }
 logged() { grep -qF -- "$1" "$log" || { cat "$log" >&2; fail "the log lacks: $1"; }; }
+# unchanged <case>: every file of the installation as in $root/before, read-only where
+# it was, nothing added, and the record still naming the old version.
+unchanged() {
+    diff -r "$root/before" "$root/installation" >&2 || fail "$1: the installation changed"
+    diff <(listing "$root/before") <(listing "$root/installation") >&2 ||
+        fail "$1: files added or removed, or read-only no longer"
+    recorded "$installed" || fail "$1: the record changed"
+}
+# Wine keeps Windows' read-only attribute as the Unix write bits; the execute bits
+# it sets from the name alone (a renamed .exe gains them), so they are left out.
+listing() { (cd "$1" && find . -printf '%P %y %s\n' -type f ! -perm -u=w -printf '%P read-only\n' | sort); }
 
 # start <trace> <arguments...>: the program in the update folder, in the background;
 # what Wine writes to standard error lands in $root/<trace>.
 start() {
-    local trace=$root/$1
-    shift
-    (cd "$update" && exec wine ./tactico-update.exe "$@" >"$root/output" 2>"$trace") &
+    (cd "$update" && exec wine ./tactico-update.exe "${@:2}" >"$root/output" 2>"$root/$1") &
     program_pid=$!
 }
 gone() { ! kill -0 "$program_pid" 2>/dev/null; }
-# ended <after what>: the program started in the background ends, with exit code 0.
+# find_window: the program's visible window, in $window.
+find_window() {
+    window=$(xdotool search --all --onlyvisible --pid "$program_pid" --name '^Tactico Update$' | head -n 1)
+    [[ -n $window ]]
+}
+# ended <after what> [<exit code>]: the program started in the background ends, with
+# that exit code (0).
 ended() {
-    wait_for 30 gone || fail "the program still runs after $1"
-    wait "$program_pid" || fail "exit code $? after $1"
+    local got=0
+    wait_for 60 gone || fail "the program still runs after $1"
+    wait "$program_pid" || got=$?
     program_pid=""
+    [[ $got -eq ${2:-0} ]] || fail "exit code $got after $1"
 }
 
 # renderings: the button positions (LANGUAGE_X, NEXT_X, ...) of the sample in root and
-# the headless renderings of its screens, which the display is held against, each
-# pixel a scale by scale block.
+# the headless renderings of its screens, each pixel a scale by scale block on show.
 renderings() {
     local points
     points=$("$bin/tactico-demo" buttons --root "$root") || fail "button positions"
@@ -229,10 +235,9 @@ expect_screen() {
 # The program polls the button once a frame: hold it across a few frames.
 press() { xdotool mousemove $((ox + scale * $1)) $((oy + scale * $2)) sleep 0.1 mousedown 1; }
 click() { press "$@"; sleep 0.3; xdotool mouseup 1; }
-# clicks_land: English clicked on the language screen, then Next held down on the
-# version screen; each as its headless rendering. Held down, Next alone is redrawn
-# and copied: a rectangle away from the top and bottom edges shows whether rows are
-# taken from the right place.
+# clicks_land: English clicked, then Next held down, each screen as its headless
+# rendering. Held down, Next alone is redrawn and copied: a rectangle away from the
+# top and bottom edges shows whether rows are taken from the right place.
 clicks_land() {
     click "$LANGUAGE_X" "$LANGUAGE_Y"
     expect_screen version
@@ -240,10 +245,6 @@ clicks_land() {
     expect_screen next-pressed
     xdotool mouseup 1
 }
-# showing <screen>: the program's log ($log) names that screen last.
-showing() { grep -aF "Screen: " "$log" | tail -1 | grep -qF "Screen: $1"; }
-# at_screen <screen> <x> <y>: once the screen is up, a click at x, y.
-at_screen() { wait_for 30 showing "$1" || { cat "$log" >&2; fail "no $1 screen"; }; click "$2" "$3"; }
 
 # change_byte <file> <offset>: that byte inverted.
 change_byte() {

@@ -1,9 +1,8 @@
 #!/usr/bin/env bash
 # The Linux program's real window with TACTICO_SCALE=2 on a virtual X display:
 #   tests/app/sdl_scale.sh <bin folder>
-# The client area must be 1280 by 960, every pixel a 2 by 2 block of the headless
-# rendering of the same screen, and clicks at doubled button positions must land.
-# The display fixture makes and finds those renderings.
+# A client area of 1280 by 960, each pixel a 2 by 2 block of the headless rendering,
+# and clicks at doubled button positions landing.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 1 ]] || usage "<bin folder>"
@@ -17,8 +16,6 @@ linux_sample scaled
 renderings
 (cd "$root/update" && TACTICO_SCALE=$scale TACTICO_PLATFORM= exec "$bin/tactico-update") &
 program_pid=$!
-
-find_window() { window=$(xdotool search --onlyvisible --pid "$program_pid" | head -n 1) && [[ -n $window ]]; }
 wait_for 30 find_window || fail "no window appeared"
 size=$(xwininfo -id "$window" | awk '/Width:/ {w=$2} /Height:/ {h=$2} END {print w "x" h}')
 [[ $size == "$((640 * scale))x$((480 * scale))" ]] || fail "client area $size"

@@ -9,11 +9,9 @@ exe=$1
 root=$(cd "$(dirname "$0")/../.." && pwd)
 fail() { echo "FAIL: $exe: $*" >&2; exit 1; }
 
-case $(x86_64-w64-mingw32-objdump -f "$exe" 2>/dev/null) in
-    *"file format pei-x86-64"*) tools=x86_64-w64-mingw32 ;;
-    *"file format pei-i386"*) tools=i686-w64-mingw32 ;;
-    *) fail "not a Windows program" ;;
-esac
+tools=$(x86_64-w64-mingw32-objdump -f "$exe" 2>/dev/null |
+    sed -n 's/.*file format pei-x86-64$/x86_64-w64-mingw32/p; s/.*file format pei-i386$/i686-w64-mingw32/p')
+[[ -n $tools ]] || fail "not a Windows program"
 resources=$("$tools-windres" -i "$exe" -O rc) || fail "windres cannot read its resources"
 has() { grep -qF -- "$1" <<<"$resources" || fail "no $2 in the resources"; }
 

@@ -39,7 +39,5 @@ echo "ok: a wrong password stops the package"
 
 unset TACTICO_SIGN_PKCS12 TACTICO_SIGN_PASSWORD
 package || failed_package "packaging without a certificate"
-if osslsigncode verify -in "$program" >/dev/null 2>&1; then
-    fail "the package is signed without a certificate"
-fi
+! osslsigncode verify -in "$program" >/dev/null 2>&1 || fail "the package is signed without a certificate"
 echo "ok: without a certificate the package is built unsigned"

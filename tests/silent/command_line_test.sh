@@ -28,19 +28,13 @@ grep -q "Unable to open the log" "$root/err" || fail "no word of the log"
 cmp -s "$root/registry.reg" "$root/before.reg" || fail "touched"
 echo "ok: /? exit code 0; a bad option or log exit code 4, the usage, nothing touched"
 
-# The readme of the chosen language is moved into the installation; its words
-# reach the terminal and the log as UTF-8.
+# The readme of the chosen language is moved into the installation. (The update's
+# result, its log and its output in that language are the GoogleTest suite's.)
 linux_sample system-language
 cp "$root/update/readme_esp.txt" "$root/expected.txt"
-LANG=es_ES.UTF-8 run 0 --silent "--log=$root/run.log"
+LANG=es_ES.UTF-8 run 0 --silent
 cmp -s "$root/installation/readme.txt" "$root/expected.txt" || fail "not the Spanish readme"
-grep -q 'Version 3.84' "$root/registry.reg" || fail "Version not recorded"
-grep -q "Result: updated; exit code 0" "$root/run.log" || fail "no result in the log"
-for file in out run.log; do
-    iconv -f UTF-8 -t UTF-8 "$root/$file" >/dev/null && grep -q "Actualización Tactico" "$root/$file" ||
-        fail "$file is not UTF-8 or lacks \"Actualización Tactico\""
-done
-echo "ok: LANG chooses the language; standard output and the log are UTF-8"
+echo "ok: LANG chooses the language"
 
 linux_sample pack
 mv "$root/update/update.dat" "$root/before.dat"
@@ -54,15 +48,12 @@ echo "ok: -pack --silent exit code 0, the same package; a source missing, exit c
 
 # No display: SDL would fall back to an invisible window and wait for ever.
 linux_sample no-display
-started=$SECONDS
-got=0
 (cd "$root/update" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER timeout 30 "$program" \
-    >"$root/out" 2>"$root/err") || got=$?
-[[ $got -ne 124 ]] || fail "the program waited without a display"
+    >"$root/out" 2>"$root/err") || [[ $? -ne 124 ]] || fail "the program waited without a display"
 grep -q "Unable to open graphics" "$root/err" && grep -q -- "--silent" "$root/err" ||
     { cat "$root/err" >&2; fail "no message on standard error"; }
 grep -q 'Version 3.69' "$root/registry.reg" || fail "the record changed"
-echo "ok: without a display it says so on standard error and ends ($((SECONDS - started)) s)"
+echo "ok: without a display it says so on standard error and ends"
 
 # Without a window, each screen is printed as assistive technology gets it.
 linux_sample described
@@ -70,4 +61,3 @@ linux_sample described
 grep -qx '  push button "Install in English" focused' "$root/out" ||
     { cat "$root/out" >&2; fail "the language screen was not described"; }
 echo "ok: the headless desktop prints the screen's description"
-echo "PASS"

@@ -1,11 +1,10 @@
 #!/usr/bin/env bash
-# The Windows program built with a publisher key, under Wine (BCrypt's verification,
-# no display needed):
+# The Windows program linked once more with a throwaway publisher key, under Wine
+# (BCrypt's verification, no display needed):
 #   tests/wine/publisher_keys.sh <native build dir> <windows build dir>
-# Makes a throwaway key with openssl (kept in the Windows build folder, so a rerun
-# links nothing new), links the program once more with it (tactico-update-keyed),
-# and runs: a signed update installs; unsigned, another key's signature and one
-# changed byte of the package are refused with exit code 2 and nothing changed.
+# The key stays in the Windows build folder, so a rerun links nothing new. The other
+# ways of spoiling a signed update are the same code on every system, and the
+# GoogleTest suites run them.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
@@ -16,7 +15,6 @@ if [[ ! -f $key/public.pem ]]; then
     openssl ecparam -name prime256v1 -genkey -noout -out "$key/private.pem"
     openssl pkey -in "$key/private.pem" -pubout -out "$key/public.pem"
 fi
-echo "== the Windows program with a publisher key ($build)"
 cmake "$build" -DTACTICO_TEST_PUBLISHER_KEY="$key/public.pem" >"$key/configure.log" 2>&1 ||
     { cat "$key/configure.log" >&2; fail "configure"; }
 cmake --build "$build" --target tactico-update-keyed -j2 >"$key/build.log" 2>&1 ||
@@ -36,10 +34,6 @@ sample_signed() {
     openssl dgst -sha256 -sign "${2:-$key/private.pem}" -out "$update/update.dat.sha256.sig" \
         "$update/update.dat.sha256"
 }
-unchanged() {
-    diff -r "$root/before" "$root/installation" >/dev/null || fail "the installation changed"
-    recorded "$installed" || fail "the record changed"
-}
 
 sample_signed signed
 exits 0 /silent /lang=eng /deletequickstart
@@ -47,20 +41,11 @@ exits 0 /silent /lang=eng /deletequickstart
 logged "$fingerprint"
 echo "ok: signed by the built-in key: updated, the log names the key"
 
-refused() {
-    exits 2 /silent /lang=eng
-    logged "$1"
-    unchanged
-    echo "ok: $2: exit code 2, nothing changed, logged: $1"
-}
-sample_signed unsigned
-rm "$update/update.dat.sha256.sig"
-refused "update.dat.sha256.sig is missing" "unsigned"
 sample_signed foreign "$work/other.pem"
-refused "no signature of update.dat.sha256 by a publisher key" "another key"
-sample_signed changed
-change_byte "$update/update.dat" 5000
-refused "update.dat has SHA-256" "one changed byte of update.dat"
+exits 2 /silent /lang=eng
+logged "no signature of update.dat.sha256 by a publisher key"
+unchanged "another key"
+echo "ok: another key: exit code 2, nothing changed"
 
 exits 0 /silent /help
 grep -qF "$fingerprint" "$root/output" || fail "the usage does not name the key"

@@ -10,7 +10,5 @@ program=$(realpath "$1")/bin/tactico-readonly-cases.exe
 need "$program"
 work_folder tactico-readonly
 wine_prefix given
-
-echo "== read-only files"
 mkdir "$work/case"
 wine "$program" "$(winepath -w "$work/case")"

@@ -1,19 +1,15 @@
 #!/usr/bin/env bash
 # The Windows program under Wine on a virtual X display, on tactico-demo's sample:
 #   tests/wine/run.sh <native build dir> <windows build dir>
-# Pack mode must pack what the Linux program packs; the update, clicked through,
-# must replace every file, record the new version and show the headless renderings;
-# a screen reader's means must read the screens and press a button.
+# Pack mode, the update clicked through against the headless renderings, a screen
+# reader's means, a code page without the title's letters; then the other scripts.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
-[[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
 builds "$@"
 
 # A folder name outside ASCII: players run the update from folders like
 # "C:\Users\José\Downloads", and the program must find its files there.
 work_folder tactico-wine-Košice
-
-echo "== Wine prefix and display"
 start_xvfb 90 1024x768
 wine_prefix
 # Message boxes and the shell are checked through the calls the program makes.
@@ -21,7 +17,6 @@ wine reg add 'HKCU\Software\Wine\Debug' /v RelayInclude /d 'user32.MessageBoxW;s
     /f >/dev/null
 "$(dirname "$0")/readonly.sh" "$2" || fail "the read-only cases"
 
-echo "== pack mode"
 sample
 mv "$update/update.dat" "$work/linux.dat"
 WINEDEBUG=+relay start pack.log -pack
@@ -29,9 +24,7 @@ wait_for 60 xdotool search --onlyvisible --name '^Setup$' || fail "no Setup mess
 grep -q 'MessageBoxW(.*L"Packed files successfully !".*L"Setup"' "$work/pack.log" ||
     fail "the Setup box does not say \"Packed files successfully !\""
 # A key sent while the box is still being laid out can go astray: press while it stays.
-box_gone() {
-    ! xdotool search --onlyvisible --name '^Setup$' windowfocus key --window %1 Return
-}
+box_gone() { ! xdotool search --onlyvisible --name '^Setup$' windowfocus key --window %1 Return; }
 wait_for 20 box_gone || fail "the Setup box stays after a key press"
 ended "the Setup box"
 [[ $(grep -c 'Call user32.MessageBoxW(' "$work/pack.log") -eq 1 ]] || fail "more than one message box"
@@ -39,7 +32,6 @@ cmp "$work/linux.dat" "$update/update.dat" || fail "update.dat differs from the 
 (cd "$update" && sha256sum --quiet --strict -c update.dat.sha256) || fail "sha256sum -c refuses the digest file"
 echo "ok: update.dat $(stat -c %s "$update/update.dat") bytes, same as the Linux build; sha256sum -c accepts its digest"
 
-echo "== the whole update"
 renderings
 WINEDEBUG=+relay start update.log "/log=$(winepath -w "$work/update-run.log")"
 # Finding the language screen on the display also gives the client area's origin.
@@ -64,22 +56,17 @@ route=$(grep -aE "(Opening|Not opening) " "$work/update-run.log") ||
 [[ $route == *"$readme"* ]] || fail "Finish was about another file: $route"
 echo "ok: Finish: ${route#* * }"
 
-echo "== a screen reader"
 # Another process asks the window for its accessible object, reads the language
 # screen, presses "Install in English", reads the version screen and closes it.
-need "$win/tactico-screen-reader-check.exe"
 sample reader
 start reader.log
 wine "$win/tactico-screen-reader-check.exe" || fail "the screen reader's check"
 ended "the screen reader's check"
 echo "ok: the language and version screens read through Active Accessibility"
 
-echo "== a title the ANSI code page cannot hold"
 # Russian Windows (code page 1251) has no "ó": the Spanish title must still reach
-# the desktop whole. Wine takes the code page from the Unix locale, made here.
-mkdir -p "$work/locale"
-localedef -i ru_RU -f UTF-8 "$work/locale/ru_RU.UTF-8" >/dev/null 2>&1 ||
-    [[ -f $work/locale/ru_RU.UTF-8/LC_CTYPE ]] || fail "localedef ru_RU"
+# the desktop whole.
+make_locale ru_RU
 # The sample's own path must fit that code page: paths are ANSI text, and
 # "Košice" has no "š" there.
 cyrillic=$(mktemp -d "${TMPDIR:-/tmp}/tactico-wine-cp1251.XXXXXX")
@@ -91,8 +78,7 @@ wineserver -k 2>/dev/null || true
 LOCPATH=$work/locale LC_ALL= LC_CTYPE= LANG=ru_RU.UTF-8 start russian.log 2>/dev/null
 find_client 60
 click "$LANGUAGE_X" "$LANGUAGE_Y"
-title() { xdotool search --onlyvisible --name '^Actualización Tactico$'; }
-wait_for 20 title || fail "the title is not \"Actualización Tactico\": $(xdotool search --onlyvisible --name Tactico getwindowname %@)"
+wait_for 20 xdotool search --onlyvisible --name '^Actualización Tactico$' || fail "the title is not \"Actualización Tactico\": $(xdotool search --onlyvisible --name Tactico getwindowname %@)"
 escaped() { ! xdotool search --onlyvisible --name '^Actualización Tactico$' windowfocus key --window %1 Escape; }
 wait_for 20 escaped || fail "Escape did not close the window"
 ended Escape
@@ -101,4 +87,3 @@ echo "ok: \"Actualización Tactico\" under code page 1251"
 "$(dirname "$0")/silent.sh" "$1" "$2" || fail "the unattended runs"
 "$(dirname "$0")/all_or_nothing.sh" "$1" "$2" || fail "the all-or-nothing update"
 "$(dirname "$0")/planted.sh" "$1" "$2" || fail "the planted files"
-echo "PASS"

@@ -4,36 +4,22 @@
 #   tests/wine/silent.sh <native build dir> <windows build dir>
 # The user-interface language chooses the update's language, its words and the
 # folder's name reach the log and standard output as UTF-8, a missing record ends
-# the run with exit code 1, and update.patch alone updates a 3.69 installation and
-# refuses another version with exit code 7.
+# the run with exit code 1, and update.patch alone updates a 3.69 installation.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
-[[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
 builds "$@"
 work_folder tactico-wine-silent
 unset DISPLAY WAYLAND_DISPLAY
-
-echo "== Wine prefix"
 wine_prefix
 
-echo "== languages"
-# Wine takes the user-interface language from the Unix locale, which must exist:
-# a French one is made for this run alone.
-mkdir -p "$work/locale"
-localedef -i fr_FR -f UTF-8 "$work/locale/fr_FR.UTF-8" >/dev/null 2>&1 ||
-    [[ -f $work/locale/fr_FR.UTF-8/LC_MESSAGES/SYS_LC_MESSAGES ]] || fail "localedef fr_FR"
-french() { LOCPATH=$work/locale LC_ALL= LC_MESSAGES= LANG=fr_FR.UTF-8 "$@"; }
+make_locale fr_FR
 wineserver -k 2>/dev/null || true
-# The update moves the readme of the language it chose into the installation.
 sample french
-cp "$update/readme_fra.txt" "$root/expected.txt"
-french exits 0 --silent
-cmp -s "$root/installation/readme.txt" "$root/expected.txt" || fail "not the French readme"
+LOCPATH=$work/locale LC_ALL= LC_MESSAGES= LANG=fr_FR.UTF-8 exits 0 --silent
 logged "Language: fra"
 echo "ok: the user-interface language without /lang"
 wineserver -k 2>/dev/null || true
 
-echo "== the words of another language"
 # The installation's folder name, ANSI text inside the program, must come out as
 # UTF-8 like the language's words, once and not twice encoded.
 sample español
@@ -52,28 +38,15 @@ grep -qF "Actualización Tactico" "$root/output" || fail "standard output lacks 
     fail "appending to the log added a byte-order mark, or nothing"
 echo "ok: the log (with one byte-order mark) and standard output are UTF-8"
 
-echo "== no record"
 sample missing
 wine reg delete "$record" /f /reg:32 >/dev/null
 exits 1 /silent
 logged "has no \"Version\""
 echo "ok: no record: exit code 1"
 
-echo "== patch updates"
 sample patch --patch
-exits 0 /silent /lang=eng
+exits 0 /silent /lang=eng /deletequickstart
 logged "Using update.patch: it was made for version 3.69"
+"$fixture" check "$root" || fail "update.patch alone: not updated"
 recorded "$expected" || fail "the record does not name the new version"
-for file in tactico.exe data/euro.cfg pictures/pics.cfg; do
-    cmp -s "$update/${file##*/}" "$root/installation/$file" || fail "$file is not the new one"
-done
 echo "ok: update.patch alone: exit code 0, the new files in place"
-sample other-version --patch
-wine reg add "$record" /v Version /d "Version 3.68 (ENG)" /f /reg:32 >/dev/null
-exits 7 /silent /lang=eng
-logged "Screen: incompatible update"
-diff -r "$root/before" "$root/installation" >/dev/null || fail "the installation changed"
-recorded "Version 3.68 (ENG)" || fail "the record changed"
-echo "ok: a patch for another version: exit code 7, nothing changed"
-
-echo "PASS"
