@@ -2,9 +2,9 @@
 # The Windows program linked once more with a throwaway publisher key, under Wine
 # (BCrypt's verification, no display needed):
 #   tests/wine/publisher_keys.sh <native build dir> <windows build dir>
-# The key stays in the Windows build folder, so a rerun links nothing new. The other
-# ways of spoiling a signed update are the same code on every system, and the
-# GoogleTest suites run them.
+# The key stays in the Windows build folder, so a rerun links nothing new. A signed
+# update installs; unsigned, another key's signature and one changed byte of the
+# package (BCrypt's SHA-256 and signature check) are refused with nothing changed.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 [[ $# -eq 2 ]] || usage "<native build dir> <windows build dir>"
@@ -41,11 +41,21 @@ exits 0 /silent /lang=eng /deletequickstart
 logged "$fingerprint"
 echo "ok: signed by the built-in key: updated, the log names the key"
 
+# refused <what> <logged>: the sample laid out and spoiled is refused, nothing changed.
+refused() {
+    exits 2 /silent /lang=eng
+    logged "$2"
+    unchanged "$1"
+    echo "ok: $1: exit code 2, nothing changed"
+}
+sample_signed unsigned
+rm "$update/update.dat.sha256.sig"
+refused unsigned "update.dat.sha256.sig is missing"
 sample_signed foreign "$work/other.pem"
-exits 2 /silent /lang=eng
-logged "no signature of update.dat.sha256 by a publisher key"
-unchanged "another key"
-echo "ok: another key: exit code 2, nothing changed"
+refused "another key" "no signature of update.dat.sha256 by a publisher key"
+sample_signed changed
+change_byte "$update/update.dat" 5000
+refused "one changed byte of update.dat" "update.dat has SHA-256"
 
 exits 0 /silent /help
 grep -qF "$fingerprint" "$root/output" || fail "the usage does not name the key"

@@ -4,7 +4,8 @@
 #   tests/wine/silent.sh <native build dir> <windows build dir>
 # The user-interface language chooses the update's language, its words and the
 # folder's name reach the log and standard output as UTF-8, a missing record ends
-# the run with exit code 1, and update.patch alone updates a 3.69 installation.
+# the run with exit code 1, and update.patch alone updates a 3.69 installation and
+# refuses another version with exit code 7.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 builds "$@"
@@ -50,3 +51,10 @@ logged "Using update.patch: it was made for version 3.69"
 "$fixture" check "$root" || fail "update.patch alone: not updated"
 recorded "$expected" || fail "the record does not name the new version"
 echo "ok: update.patch alone: exit code 0, the new files in place"
+sample other-version --patch
+installed="Version 3.68 (ENG)"
+wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null
+exits 7 /silent /lang=eng
+logged "Screen: incompatible update"
+unchanged "a patch for another version"
+echo "ok: a patch for another version: exit code 7, nothing changed"
