@@ -40,7 +40,7 @@ wait_for() {
 # work_folder <name>: a new folder in $work. On exit the script's on_exit runs, the
 # program it started, its own Wine server and X display end, and the folder goes,
 # unless the run failed and KEEP_WINE_WORK is set.
-own_prefix="" program_pid="" xvfb_pid=""
+own_prefix="" program_pid="" program_trace="" xvfb_pid=""
 work_folder() {
     work=$(mktemp -d "${TMPDIR:-/tmp}/$1.XXXXXX")
     trap cleanup EXIT
@@ -193,6 +193,7 @@ listing() { (cd "$1" && find . -printf '%P %y %s\n' -type f ! -perm -u=w -printf
 start() {
     (cd "$update" && exec wine ./tactico-update.exe "${@:2}" >"$root/output" 2>"$root/$1") &
     program_pid=$!
+    program_trace=$root/$1
 }
 gone() { ! kill -0 "$program_pid" 2>/dev/null; }
 # find_window: the program's visible window, in $window.
@@ -225,12 +226,29 @@ located() {
 }
 # find_client <seconds>: the language screen on the display; ox, oy its client origin.
 find_client() {
-    wait_for "$1" located || fail "the language screen is not the headless rendering at $scale x"
+    wait_for "$1" located || { program_state; fail "the language screen is not the headless rendering at $scale x"; }
     read -r ox oy <"$root/origin"
 }
 shows() { capture && "$fixture" compare "$root/capture.ppm" "$root/$1.ppm" "$ox" "$oy" "$scale"; }
 expect_screen() {
-    wait_for 20 shows "$1" || { shows "$1" || true; fail "$1 is not the headless rendering at $scale x"; }
+    wait_for 20 shows "$1" || { shows "$1" || true; program_state; fail "$1 is not the headless rendering at $scale x"; }
+}
+# program_state: what a screen that does not show may be down to: the program
+# ended, or its window gone, moved or resized; and the last of what Wine wrote.
+program_state() {
+    if [[ -n ${program_pid:-} ]] && gone; then
+        local got=0
+        wait "$program_pid" || got=$?
+        program_pid=""
+        echo "the program has ended, exit code $got" >&2
+    else
+        local id
+        for id in $(xdotool search --all --onlyvisible --name 'Tactico' 2>/dev/null); do
+            echo "window $id \"$(xdotool getwindowname "$id")\": $(xdotool getwindowgeometry "$id" | tr -s '\n ' ' ')" >&2
+        done
+    fi
+    [[ -n ${program_trace:-} && -s $program_trace ]] && { echo "the last of $program_trace:" >&2; tail -n 20 "$program_trace" >&2; }
+    return 0
 }
 # The program polls the button once a frame: hold it across a few frames.
 press() { xdotool mousemove $((ox + scale * $1)) $((oy + scale * $2)) sleep 0.1 mousedown 1; }
