@@ -196,10 +196,31 @@ start() {
     program_trace=$root/$1
 }
 gone() { ! kill -0 "$program_pid" 2>/dev/null; }
-# find_window: the program's visible window, in $window.
+# find_window: the program's visible window, in $window (each run has a display of its own).
 find_window() {
-    window=$(xdotool search --all --onlyvisible --pid "$program_pid" --name '^Tactico Update$' | head -n 1)
+    window=$(xdotool search --all --onlyvisible --name '^Tactico Update$' | head -n 1)
     [[ -n $window ]]
+}
+# shown_language: the started program's window, in $window, on the language screen.
+shown_language() {
+    wait_for 60 find_window || { program_state; fail "no window titled \"Tactico Update\""; }
+    wait_for 30 reached language || { program_state; fail "no language screen"; }
+}
+# reached <screen>: the log in $log (lines end CR LF on Windows) names that screen;
+# "the end": the program has ended.
+reached() { if [[ $1 == "the end" ]]; then gone; else grep -qE "Screen: $1"$'\r?$' "$log"; fi; }
+# Keys before a screen is built are discarded with the other input latched before
+# that paint, so each step is repeated until it lands.
+keys_until() {
+    local screen=$1 attempt
+    shift
+    for attempt in $(seq 10); do
+        xdotool windowfocus --sync "$window" 2>/dev/null || true
+        xdotool key --delay 100 "$@" 2>/dev/null || true
+        if wait_for 2 reached "$screen"; then return; fi
+    done
+    program_state
+    fail "the keys $* did not lead to $screen"
 }
 # ended <after what> [<exit code>]: the program started in the background ends, with
 # that exit code (0).

@@ -15,26 +15,12 @@ root=$work/sample
 patch=${3:-}
 "$(dirname "$1")/tactico-demo" prepare --root "$root" --bin "$2" $patch >/dev/null ||
     fail "tactico-demo prepare"
+log=$root/run.log
 launch() {
-    rm -f "$root/run.log"
-    (cd "$root/update" && TACTICO_REGISTRY="$root/registry.reg" exec "$1" "/log=$root/run.log") &
+    rm -f "$log"
+    (cd "$root/update" && TACTICO_REGISTRY="$root/registry.reg" exec "$1" "/log=$log") &
     program_pid=$!
-    wait_for 30 find_window || fail "no window titled \"Tactico Update\""
-    wait_for 30 reached language || fail "no language screen"
-}
-# reached <screen>: the log names that screen; "the end": the program has ended.
-reached() { if [[ $1 == "the end" ]]; then gone; else grep -q "Screen: $1\$" "$root/run.log"; fi; }
-# Keys before a screen is built are discarded with the other input latched before
-# that paint, so each step is repeated until it lands.
-keys_until() {
-    local screen=$1 attempt
-    shift
-    for attempt in $(seq 10); do
-        xdotool windowfocus --sync "$window" 2>/dev/null || true
-        xdotool key --delay 100 "$@" 2>/dev/null || true
-        if wait_for 2 reached "$screen"; then return; fi
-    done
-    fail "the keys $* did not lead to $screen"
+    shown_language
 }
 if [[ $patch == --patch ]]; then
     cp -a "$root/installation" "$root/before"
@@ -47,8 +33,7 @@ if [[ $patch == --patch ]]; then
     # whatever it showed; the log says why.
     keys_until "the end" Return
     ended Exit
-    grep -q "update.patch does not fit this installation" "$root/run.log" ||
-        fail "the log does not say why the patch does not fit"
+    logged "update.patch does not fit this installation"
     diff -r "$root/before" "$root/installation" >/dev/null || fail "the installation changed"
     cmp -s "$root/record-3.68" "$root/registry.reg" || fail "the record changed"
     echo "a patch for another version: the incompatible screen, nothing changed"
@@ -65,6 +50,5 @@ keys_until "the end" Return
 ended Finish
 "$(dirname "$1")/tactico-demo" check --root "$root" --language 0 --quick-start deleted ||
     fail "the keyboard run did not update the sample"
-[[ $patch != --patch ]] || grep -q "Using update.patch: it was made for version 3.69" "$root/run.log" ||
-    fail "the log does not say update.patch was used"
+[[ $patch != --patch ]] || logged "Using update.patch: it was made for version 3.69"
 echo "the update ran to its end by keyboard alone"

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The Windows program under Wine on a virtual X display, on tactico-demo's sample:
 #   tests/wine/run.sh <native build dir> <windows build dir>
-# Pack mode, the update clicked through against the headless renderings, a screen
-# reader's means, a code page without the title's letters; then the other scripts.
+# Pack mode, the update clicked through against the headless renderings, update.patch
+# by keyboard (the incompatible screen, then the update), a screen reader's means, a
+# code page without the title's letters; then the other scripts.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
 builds "$@"
@@ -55,6 +56,38 @@ route=$(grep -aE "(Opening|Not opening) " "$work/update-run.log") ||
     fail "the log does not say how Finish opened $readme"
 [[ $route == *"$readme"* ]] || fail "Finish was about another file: $route"
 echo "ok: Finish: ${route#* * }"
+
+# update.patch alone, by keyboard: a record of another version is told, on the
+# incompatible screen, to get the full update, and nothing changes; the 3.69
+# record is updated from the patch. A window's run ends with exit code 0 either way.
+sample patch --patch
+previous=$installed installed="Version 3.68 (ENG)"
+wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null
+log=$root/run.log
+start patch.log "/log=$(winepath -w "$log")"
+shown_language
+keys_until version space
+keys_until "incompatible update" Return
+keys_until "the end" Return
+ended Exit
+logged "update.patch does not fit this installation"
+unchanged "a patch for another version"
+echo "ok: a patch for another version: the incompatible screen, Exit, nothing changed"
+installed=$previous
+wine reg add "$record" /v Version /d "$installed" /f /reg:32 >/dev/null
+rm "$log"
+start patch.log "/log=$(winepath -w "$log")"
+shown_language
+keys_until version space
+keys_until progress Return
+wait_for 60 reached "quick start" || fail "the patch update did not reach the quick-start question"
+keys_until completed Return
+keys_until "the end" Return
+ended Finish
+"$fixture" check "$root" || fail "update.patch alone, by keyboard: not updated"
+recorded "$expected" || fail "the record does not name the new version"
+logged "Using update.patch: it was made for version 3.69"
+echo "ok: update.patch alone, by keyboard: 47 files, \"$expected\" recorded"
 
 # Another process asks the window for its accessible object, reads the language
 # screen, presses "Install in English", reads the version screen and closes it.
