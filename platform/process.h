@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-// Runs arguments[0], found the way the system's shell finds a program, with the
-// rest as its arguments, and waits for it. Its exit code; -1 when it could not be
-// started (typically: it is not installed).
+// Runs arguments[0], found on the PATH alone (never in the current folder), with
+// the rest as its arguments, and waits for it. Its exit code; -1 when it could not
+// be started (typically: it is not installed).
 int runProgram(const std::vector<std::string>& arguments);
 
 // A new, empty folder in the system's temporary folder that only this account

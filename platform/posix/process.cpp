@@ -1,15 +1,47 @@
 #include "platform/process.h"
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <spawn.h>
 #include <stdlib.h>
+#include <string_view>
 #include <sys/wait.h>
+#include <unistd.h>
 
 extern char** environ;
 
+namespace {
+
+// The program's file in the PATH's absolute folders: an empty or relative entry
+// would run whatever sits in the current folder.
+std::string onPath(const std::string& name) {
+    const char* path = std::getenv("PATH");
+    std::string_view rest = path != nullptr ? path : "/usr/bin:/bin";
+    while (true) {
+        const std::size_t end = rest.find(':');
+        const std::string_view folder = rest.substr(0, end);
+        if (folder.starts_with('/')) {
+            const std::string candidate = std::string(folder) + "/" + name;
+            if (access(candidate.c_str(), X_OK) == 0) {
+                return candidate;
+            }
+        }
+        if (end == std::string_view::npos) {
+            return {};
+        }
+        rest.remove_prefix(end + 1);
+    }
+}
+
+} // namespace
+
 int runProgram(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
+        return -1;
+    }
+    const std::string program = onPath(arguments.front());
+    if (program.empty()) {
         return -1;
     }
     std::vector<char*> argv;
@@ -18,7 +50,7 @@ int runProgram(const std::vector<std::string>& arguments) {
     }
     argv.push_back(nullptr);
     pid_t child = 0;
-    if (posix_spawnp(&child, argv[0], nullptr, nullptr, argv.data(), environ) != 0) {
+    if (posix_spawn(&child, program.c_str(), nullptr, nullptr, argv.data(), environ) != 0) {
         return -1;
     }
     int status = 0;

@@ -22,6 +22,48 @@ std::string quoted(const std::string& argument) {
     return out + "\"";
 }
 
+bool isAbsolute(const std::string& path) {
+    return (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
+           path.starts_with("\\\\");
+}
+
+// The program's file on the PATH's absolute folders. CreateProcess on a bare name
+// would look first in this program's folder and the current one, which for an
+// administrator's run may be a download folder another account can write to.
+std::string onPath(const std::string& name) {
+    const DWORD length = GetEnvironmentVariableA("PATH", nullptr, 0);
+    std::string path(length, '\0');
+    if (length == 0 || GetEnvironmentVariableA("PATH", path.data(), length) + 1 != length) {
+        return {};
+    }
+    path.resize(length - 1);
+    const bool hasExtension = name.find('.') != std::string::npos;
+    std::size_t start = 0;
+    while (start <= path.size()) {
+        std::size_t end = path.find(';', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        std::string folder = path.substr(start, end - start);
+        start = end + 1;
+        if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') {
+            folder = folder.substr(1, folder.size() - 2);
+        }
+        if (!isAbsolute(folder)) {
+            continue;
+        }
+        if (folder.back() != '\\' && folder.back() != '/') {
+            folder += '\\';
+        }
+        const std::string candidate = folder + name + (hasExtension ? "" : ".exe");
+        const DWORD attributes = GetFileAttributesA(candidate.c_str());
+        if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            return candidate;
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 int runProgram(const std::vector<std::string>& arguments) {
@@ -35,11 +77,15 @@ int runProgram(const std::vector<std::string>& arguments) {
         }
         commandLine += quoted(argument);
     }
+    const std::string program = onPath(arguments.front());
+    if (program.empty()) {
+        return -1;
+    }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
-                        nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
         return -1;
     }
     CloseHandle(process.hThread);

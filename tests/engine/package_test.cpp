@@ -2,6 +2,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
@@ -415,18 +416,26 @@ TEST_F(PatchPackage, AChangedStoredByteOrBaseFailsTheEntry) {
     EXPECT_EQ(apply(patchBytes, entry, changedBase, result).status, PatchApplyStatus::PatchBad);
 }
 
-TEST_F(PatchPackage, PackingWithoutXdelta3FailsAndSaysSo) {
+// One planted in the current folder is not run, though the PATH's empty and
+// relative entries name that folder.
+TEST_F(PatchPackage, PackingWithoutXdelta3OnThePathFailsAndSaysSo) {
     const std::string before = readFile(PackageFileName);
     const char* path = std::getenv("PATH");
     const std::string saved = path != nullptr ? path : "";
     fs::create_directories("empty-path");
-    setenv("PATH", (folder / "empty-path").c_str(), 1);
+    {
+        std::ofstream planted("xdelta3");
+        planted << "#!/bin/sh\ntouch planted-ran\nexit 1\n";
+    }
+    fs::permissions("xdelta3", fs::perms::owner_all);
+    setenv("PATH", (folder / "empty-path" + "::.").c_str(), 1);
     ASSERT_TRUE(openRunLog("pack.log"));
     const bool packed = packUpdate({"base.dat", {"3.69"}});
     closeRunLog();
     setenv("PATH", saved.c_str(), 1);
     EXPECT_FALSE(packed);
     EXPECT_NE(readFile("pack.log").find("needs xdelta3"), std::string::npos);
+    EXPECT_FALSE(fs::exists("planted-ran"));
     EXPECT_TRUE(readFile(PackageFileName) == before);
     EXPECT_TRUE(readFile(PatchFileName) == patchBytes);
     EXPECT_TRUE(noTemporaryLeft());

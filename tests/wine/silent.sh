@@ -58,3 +58,13 @@ exits 7 /silent /lang=eng
 logged "Screen: incompatible update"
 unchanged "a patch for another version"
 echo "ok: a patch for another version: exit code 7, nothing changed"
+
+# Packing a patch runs xdelta3 from the PATH alone: one planted where the packing
+# runs (the program's folder, the current one) is not started. Wine's PATH has none.
+sample planted-xdelta3
+cp "$update/update.dat" "$root/base.dat"
+change_byte "$update/club.dat" 100
+cp "$win/tactico-hold-open.exe" "$update/xdelta3.exe"
+exits 5 -pack /silent "/base=$(winepath -w "$root/base.dat")" /baseversion=3.69
+logged "needs xdelta3"
+echo "ok: -pack /base: an xdelta3.exe beside the program is not started (exit code 5, the log says why)"
