@@ -1,6 +1,8 @@
 // The command line an administrator types, word by word.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "app/command_line.h"
 #include "app/language_codes.h"
 #include "wizard/texts.h"
@@ -10,18 +12,13 @@ namespace {
 TEST(CommandLine, OptionsInBothFormsAndAnyCase) {
     const RunOptions all = parseCommandLine(
         "/SILENT --Lang=FRA \"/dir=C:\\Program Files\\Tactico\\\" --log=x.log /DeleteQuickStart");
-    EXPECT_TRUE(all.silent);
-    EXPECT_EQ(all.language, French);
-    EXPECT_EQ(all.installFolder, "C:\\Program Files\\Tactico");
-    EXPECT_EQ(all.logPath, "x.log");
-    EXPECT_TRUE(all.deleteQuickStart);
-    EXPECT_FALSE(all.pack);
-    EXPECT_EQ(all.error, "");
+    EXPECT_EQ(std::tie(all.silent, all.language, all.installFolder, all.logPath,
+                       all.deleteQuickStart, all.pack, all.error),
+              std::tuple(true, French, "C:\\Program Files\\Tactico", "x.log", true, false, ""));
     EXPECT_TRUE(parseCommandLine("/?").help);
     EXPECT_TRUE(parseCommandLine("--HELP").help);
-    for (const char* bad : {"/silnt", "/lang=deu", "/lang", "/silent=yes", "--dir=", "/log"}) {
+    for (const char* bad : {"/silnt", "/lang=deu", "/lang", "/silent=yes", "--dir=", "/log"})
         EXPECT_NE(parseCommandLine(bad).error, "") << bad;
-    }
     EXPECT_EQ(languageFromLocaleName("sv_SE.UTF-8"), Swedish);
     EXPECT_EQ(languageFromLocaleName("nb_NO"), Norwegian);
     EXPECT_EQ(languageFromLocaleName("de_DE.UTF-8"), -1);
@@ -30,9 +27,8 @@ TEST(CommandLine, OptionsInBothFormsAndAnyCase) {
 // Only a word holding "-pack" as typed asks for pack mode; an option's value never
 // does, and the switch in other capitals is an unknown option, not a request.
 TEST(CommandLine, PackIsAWordHoldingTheSwitchAsTyped) {
-    for (const char* line : {"-pack", "x -packall y", "-pack /silent", "--pack", "/x-pack"}) {
+    for (const char* line : {"-pack", "x -packall y", "-pack /silent", "--pack", "/x-pack"})
         EXPECT_TRUE(parseCommandLine(line).pack) << line;
-    }
     for (const char* line :
          {"-PACK", "/dir=C:\\games\\old-packs", "\"--log=C:\\my -pack\\a.log\""}) {
         const RunOptions options = parseCommandLine(line);

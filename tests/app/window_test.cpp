@@ -36,16 +36,16 @@ std::pair<int, int> xy(int x, int y) {
 }
 
 void expectSurfaceMatchesBuffer() {
-    const auto& surface = headless::surface();
-    ASSERT_EQ(surface.size(), static_cast<std::size_t>(screen.width) * screen.height);
+    std::vector<std::uint16_t> expected;
     for (std::int16_t y = 0; y < screen.height; ++y)
         for (std::int16_t x = 0; x < screen.width; ++x)
-            ASSERT_EQ(surface[static_cast<std::size_t>(y) * screen.width + x],
-                      pixelRow(y)[x] & 0x7FFF)
-                << "at " << x << "," << y;
+            expected.push_back(pixelRow(y)[x] & 0x7FFF);
+    EXPECT_TRUE(headless::surface() == expected);
 }
 
-TEST_F(OpenApp, FixedWindowIsCentredAndItsLimitsPinTheOuterSize) {
+TEST_F(WindowTest, FixedWindowIsCentredItsLimitsPinTheOuterSizeAndASmallDeskShrinksIt) {
+    writeFonts();
+    ASSERT_EQ(open(), 0);
     const auto& window = headless::window();
     EXPECT_EQ(window.style & (win::kWsThickFrame | win::kWsMaximizeBox), 0u);
     EXPECT_NE(window.style & win::kWsMinimizeBox, 0u);
@@ -59,13 +59,11 @@ TEST_F(OpenApp, FixedWindowIsCentredAndItsLimitsPinTheOuterSize) {
     for (const win::Point& size : {info.ptMaxSize, info.ptMinTrackSize, info.ptMaxTrackSize})
         EXPECT_EQ(xy(size.x, size.y), xy(646, 505));
     EXPECT_EQ(xy(info.ptMaxPosition.x, info.ptMaxPosition.y), xy(window.x, window.y));
-}
 
-TEST_F(WindowTest, SmallWorkAreaShrinksTheClientAndTheBuffer) {
-    writeFonts();
-    headless::DesktopConfig config;
-    config.workArea = {0, 0, 499, 399};
-    headless::install(config);
+    app.closeGraphics();
+    headless::DesktopConfig small;
+    small.workArea = {0, 0, 499, 399};
+    headless::install(small);
     ASSERT_EQ(open(), 0);
     EXPECT_EQ(xy(screen.width, screen.height), xy(500 - 6, 400 - 19 - 6));
     EXPECT_EQ(xy(headless::window().clientWidth, headless::window().clientHeight),
@@ -90,7 +88,7 @@ TEST_F(WindowTest, FailedFontKeepsEarlierSlotsAndCloseReleasesTwiceSafely) {
     app.closeGraphics();
 }
 
-TEST_F(OpenApp, PaintBeforeTheLoopOnlyValidatesAndCloseTakesOneMoreFrame) {
+TEST_F(OpenApp, PaintBeforeTheLoopOnlyValidatesMinimiseIsIgnoredRestoreRebuilds) {
     ASSERT_TRUE(headless::paintPending());
     app.pumpMessages();
     EXPECT_FALSE(headless::paintPending());
@@ -98,14 +96,24 @@ TEST_F(OpenApp, PaintBeforeTheLoopOnlyValidatesAndCloseTakesOneMoreFrame) {
 
     int drains = 0;
     headless::setPumpHook([&] {
-        if (++drains == 3)
+        if (++drains == 2) {
+            headless::resizeClient(0, 0, win::kSizeMinimized);
+        } else if (drains == 3) {
+            // Minimised: nothing is reallocated, nothing repainted.
+            EXPECT_EQ(app.builds, 0);
+            EXPECT_EQ(screen.width, 640);
+            headless::resizeClient(600, 400, win::kSizeRestored);
+        } else if (drains == 4) {
             headless::post(win::kWmClose);
+        }
     });
     runMainLoop();
-    // The first step, then one step after each of the three pumps.
-    EXPECT_EQ(app.steps, 4);
-    EXPECT_EQ(drains, 3);
-    EXPECT_EQ(app.builds, 0);
+    // The first step, then one step after each of the four pumps.
+    EXPECT_EQ(app.steps, 5);
+    EXPECT_EQ(drains, 4);
+    EXPECT_EQ(app.builds, 1);
+    EXPECT_EQ(xy(screen.width, screen.height), xy(600, 400));
+    expectSurfaceMatchesBuffer();
     EXPECT_FALSE(shell::running);
     // Closing is the main loop's decision, not the window's.
     EXPECT_TRUE(headless::window().visible);
@@ -136,25 +144,6 @@ TEST_F(OpenApp, FirstPaintInTheLoopDiscardsLatchedInputAndPresentsTheDirtyRectan
     app.pumpMessages();
     EXPECT_EQ(headless::presentCount(), presents + 1);
     EXPECT_EQ(headless::surface()[100 * 640 + 200], 0x7C00);
-}
-
-TEST_F(OpenApp, MinimiseIgnoredRestoreReallocatesAndRebuilds) {
-    headless::setPumpHook([&, drain = 0]() mutable {
-        if (++drain == 2) {
-            headless::resizeClient(0, 0, win::kSizeMinimized);
-        } else if (drain == 3) {
-            // Minimised: nothing is reallocated, nothing repainted.
-            EXPECT_EQ(app.builds, 1);
-            EXPECT_EQ(screen.width, 640);
-            headless::resizeClient(600, 400, win::kSizeRestored);
-        } else if (drain == 4) {
-            headless::post(win::kWmClose);
-        }
-    });
-    runMainLoop();
-    EXPECT_EQ(app.builds, 2);
-    EXPECT_EQ(xy(screen.width, screen.height), xy(600, 400));
-    expectSurfaceMatchesBuffer();
 }
 
 // Between two frames only the newest key and character survive; mouse messages

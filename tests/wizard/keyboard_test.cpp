@@ -10,25 +10,25 @@ namespace {
 
 constexpr Colour555 FocusColour = 0;
 
-Script& shiftTab(Script& s) {
-    return s.then([](UpdateWizard&) {
-        headless::post(win::kWmKeyDown, win::kVkShift);
-        headless::post(win::kWmKeyDown, win::kVkTab);
-        headless::post(win::kWmKeyUp, win::kVkShift);
-        return true;
-    });
-}
-
-// The focus on slot, and its dotted rectangle three pixels inside the button's
-// edge drawn or not.
+// The focus on slot, its dotted rectangle three pixels inside the button's edge
+// drawn or not, and no other button left with one.
 void expectFocusOn(Script& s, int slot, bool drawn = true) {
     s.check([slot, drawn](UpdateWizard& w) {
         EXPECT_EQ(w.focusSlot, slot);
-        const Button& b = *w.buttons[slot];
-        const Colour555* row = pixelRow(static_cast<std::int16_t>(b.y + 3));
-        EXPECT_EQ(row[b.x + 3] == FocusColour, drawn);
-        EXPECT_NE(row[b.x + 4], FocusColour);
+        for (int i = 0; i < ButtonSlotCount; ++i) {
+            if (const Button* b = w.buttons[i]; b != nullptr && b->action != Label) {
+                const Colour555* row = pixelRow(static_cast<std::int16_t>(b->y + 3));
+                EXPECT_EQ(row[b->x + 3] == FocusColour, drawn && i == slot) << "slot " << i;
+                EXPECT_NE(row[b->x + 4], FocusColour);
+            }
+        }
     });
+}
+
+Script& shiftTab(Script& s) {
+    return s.post(win::kWmKeyDown, win::kVkShift)
+        .key(win::kVkTab)
+        .post(win::kWmKeyUp, win::kVkShift);
 }
 
 // Also: the window's title is the language's, handed to the desktop as UTF-8.
@@ -67,25 +67,14 @@ TEST(Keyboard, UpdateInEachLanguageWithoutTheMouse) {
     }
 }
 
+// Space chooses without moving the focus, so the next screen shows none until Tab.
 TEST(Keyboard, FocusIsDrawnOnlyOnceTheKeyboardMovesIt) {
-    std::vector<Colour555> before;
     const SampleSetup setup("nofocus");
     Script s;
     s.waitState(LanguageScreen).key(win::kVkSpace).waitState(VersionScreen);
     expectFocusOn(s, 4, false);
-    s.check([&](UpdateWizard&) { before = screenPixels(); }).key(win::kVkTab);
+    s.key(win::kVkTab);
     expectFocusOn(s, 0);
-    // The Tab changed only the corner Exit button, where the focus now is.
-    s.check([&](UpdateWizard&) {
-        const std::vector<Colour555> after = screenPixels();
-        ASSERT_EQ(before.size(), after.size());
-        for (std::size_t i = 0; i < after.size(); ++i) {
-            const int x = static_cast<int>(i % 640), y = static_cast<int>(i / 640);
-            if (before[i] != after[i]) {
-                ASSERT_TRUE(x >= 540 && x <= 620 && y >= 440 && y <= 460) << x << "," << y;
-            }
-        }
-    });
     ASSERT_TRUE(s.key(win::kVkEscape).run(setup));
 }
 
@@ -95,15 +84,11 @@ std::string flatten(const ScreenDescription& d) {
     bool inText = false;
     for (const ScreenElement& e : d.elements) {
         const bool text = e.role == ElementRole::StaticText;
-        if (text && inText) {
-            out += " " + e.name;
-            continue;
+        if (!text || !inText) {
+            out += out.empty() ? "" : "\n";
+            out += text ? "text:" : e.role == ElementRole::PushButton ? "button:" : "other:";
         }
-        out += std::string(out.empty() ? "" : "\n") +
-               (text                                ? "text: "
-                : e.role == ElementRole::PushButton ? "button: "
-                                                    : "other: ") +
-               e.name + (e.unavailable ? " (greyed)" : "") + (e.focused ? " (focus)" : "");
+        out += " " + e.name + (e.unavailable ? " (greyed)" : "") + (e.focused ? " (focus)" : "");
         inText = text;
     }
     return out;
@@ -117,18 +102,16 @@ TEST(Keyboard, EachScreenIsDescribedInReadingOrder) {
             const auto text = [l](std::initializer_list<const char*> lines) {
                 std::string out =
                     std::string("text: ") + WindowTitles[l] + " " + UpdaterVersionText;
-                for (const char* line : lines) {
+                for (const char* line : lines)
                     out += std::string(*line ? " " : "") + line;
-                }
                 return out;
             };
             const std::string exit = std::string("\nbutton: ") + ExitLabels[l];
             const std::string back = std::string("\nbutton: ") + BackLabels[l];
             std::string languages;
-            for (int i = 0; i < LanguageCount; ++i) {
+            for (int i = 0; i < LanguageCount; ++i)
                 languages += std::string("\nbutton: ") + LanguageButtonLabels[i] +
                              (i == 0 ? " (focus)" : "");
-            }
             const std::pair<std::int16_t, std::string> screens[] = {
                 {LanguageScreen, text({}) + languages + exit},
                 {NotInstalledScreen, text({InstallNotFoundMessages[l], ReinstallAdvice[l]}) + back +
