@@ -1,8 +1,6 @@
-// The demo's verdict is only worth something if its check notices a bad update,
-// and its headless player if it reports an update that goes wrong, and ends,
-// rather than wait for a screen that never comes.
+// The demo's verdict is only worth something if its check notices a bad update, and
+// its player reports an update that goes wrong and ends rather than wait for ever.
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -21,9 +19,9 @@
 
 namespace {
 
-bool mentions(const demo::CheckResult& result, const std::string& what) {
+bool mentions(const std::vector<std::string>& problems, const std::string& what) {
     return std::ranges::any_of(
-        result.problems, [&](const std::string& p) { return p.find(what) != std::string::npos; });
+        problems, [&](const std::string& p) { return p.find(what) != std::string::npos; });
 }
 
 class CheckTest : public ::testing::Test {
@@ -58,9 +56,8 @@ class CheckTest : public ::testing::Test {
 TEST_F(CheckTest, CorrectUpdatePassesAndEachFaultIsCaught) {
     demo::CheckResult old =
         demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Kept);
-    EXPECT_EQ(old.filesReplaced, 0);
-    EXPECT_TRUE(mentions(old, "\"Version\" is \"Version 3.69"));
-    EXPECT_TRUE(mentions(old, "readme_esp.txt is still in the update folder"));
+    EXPECT_TRUE(mentions(old.problems, "\"Version\" is \"Version 3.69"));
+    EXPECT_TRUE(mentions(old.problems, "readme_esp.txt is still in the update folder"));
 
     applyUpdateByHand();
     demo::CheckResult good =
@@ -72,9 +69,9 @@ TEST_F(CheckTest, CorrectUpdatePassesAndEachFaultIsCaught) {
     EXPECT_FALSE(
         demo::checkUpdatedInstallation(folders, French, demo::QuickStartOutcome::Kept).ok());
     // Quick-start games kept where the user asked to delete them.
-    EXPECT_TRUE(
-        mentions(demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Deleted),
-                 "premier.qst was not deleted"));
+    EXPECT_TRUE(mentions(
+        demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Deleted).problems,
+        "premier.qst was not deleted"));
 
     const fs::path club = folders.installation / "data" / "club.dat";
     std::string changed = readFile(club);
@@ -84,23 +81,18 @@ TEST_F(CheckTest, CorrectUpdatePassesAndEachFaultIsCaught) {
     fs::remove(folders.installation / "qstart" / "notes.txt");
     demo::CheckResult bad =
         demo::checkUpdatedInstallation(folders, Spanish, demo::QuickStartOutcome::Either);
-    EXPECT_TRUE(mentions(bad, "club.dat is not the new version"));
-    EXPECT_TRUE(mentions(bad, "unexpected file"));
-    EXPECT_TRUE(mentions(bad, "notes.txt was touched"));
+    EXPECT_TRUE(mentions(bad.problems, "club.dat is not the new version"));
+    EXPECT_TRUE(mentions(bad.problems, "unexpected file"));
+    EXPECT_TRUE(mentions(bad.problems, "notes.txt was touched"));
     EXPECT_EQ(bad.filesReplaced, UpdateFileCount - 1);
 }
 
 // The sample has no package until the program's pack mode makes one.
 TEST_F(CheckTest, PlaythroughStopsAndReportsWhenThePackageIsMissing) {
-    fs::path here = fs::current_path();
-    ASSERT_EQ(chdir(folders.update.c_str()), 0);
+    fs::current_path(folders.update);
     demo::PlayResult played = demo::playUpdate(English, folders.screens);
-    ASSERT_EQ(chdir(here.c_str()), 0);
-
     EXPECT_FALSE(played.reachedCompletion);
-    ASSERT_FALSE(played.problems.empty());
-    EXPECT_NE(played.problems.front().find("source_error"), std::string::npos)
-        << played.problems.front();
+    EXPECT_TRUE(mentions(played.problems, "source_error"));
     ASSERT_FALSE(played.screens.empty());
     EXPECT_EQ(played.screens.back().state, SourceErrorScreen);
     EXPECT_TRUE(fs::exists(played.screens.back().png));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -18,10 +19,9 @@
 namespace {
 
 bool anyMentions(const std::vector<screens::Finding>& findings, int slot, const char* what) {
-    for (const screens::Finding& f : findings)
-        if (f.slot == slot && f.problem.find(what) != std::string::npos)
-            return true;
-    return false;
+    return std::ranges::any_of(findings, [&](const screens::Finding& f) {
+        return f.slot == slot && f.problem.find(what) != std::string::npos;
+    });
 }
 
 // Runs the wizard headless with the built fonts and hands it to body once its

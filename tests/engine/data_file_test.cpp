@@ -16,11 +16,21 @@ class DataFileTest : public ::testing::Test {
     Directory directory; // the scratch folder, captured as it is made current
     DataFile file;
     std::int32_t value = 0;
+
+    std::string runOutput(const std::vector<std::uint8_t>& bytes) {
+        EXPECT_TRUE(file.open(directory, "run.bin", LittleEndian, BinaryWrite));
+        for (std::uint8_t b : bytes) {
+            EXPECT_TRUE(file.queueByte(b));
+        }
+        file.close();
+        return readFile("run.bin");
+    }
 };
 
+// Short bitmaps are refused by the font tests; a short number at the very end is not
+// met there.
 TEST_F(DataFileTest, ReadsValuesInEitherByteOrderAndReportsShortReads) {
-    const std::string bytes("\x00\x00\x01\x02\xAA\xBB", 6);
-    writeFile("arial_14.fnt", bytes);
+    writeFile("arial_14.fnt", std::string("\x00\x00\x01\x02\xAA\xBB", 6));
     // Files are opened in the folder captured at start, wherever the program is now.
     fs::current_path("/");
     for (std::uint8_t order : {LittleEndian, BigEndian}) {
@@ -28,13 +38,9 @@ TEST_F(DataFileTest, ReadsValuesInEitherByteOrderAndReportsShortReads) {
         ASSERT_TRUE(file.readInt32(value));
         EXPECT_EQ(value, order == LittleEndian ? 0x02010000 : 258);
         EXPECT_FALSE(file.readInt32(value));
+        EXPECT_TRUE(file.readBytes(&value, 0)) << "a glyph of no rows reads nothing";
         file.close();
     }
-    ASSERT_TRUE(file.open(directory, "arial_14.fnt", LittleEndian, BinaryRead));
-    char buffer[10] = {};
-    EXPECT_TRUE(file.readBytes(buffer, 0));
-    EXPECT_FALSE(file.readBytes(buffer, 10));
-    EXPECT_EQ(std::string(buffer, 6), bytes);
 }
 
 TEST_F(DataFileTest, RefusesModesOperationsAndNamesThatDoNotFit) {
@@ -74,17 +80,6 @@ TEST_F(DataFileTest, RefusesModesOperationsAndNamesThatDoNotFit) {
     EXPECT_TRUE(file.open(there, name.substr(1).c_str(), LittleEndian, BinaryWrite));
 }
 
-std::string runOutput(const std::vector<std::uint8_t>& bytes) {
-    Directory directory;
-    DataFile file;
-    EXPECT_TRUE(file.open(directory, "run.bin", LittleEndian, BinaryWrite));
-    for (std::uint8_t b : bytes) {
-        EXPECT_TRUE(file.queueByte(b));
-    }
-    file.close();
-    return readFile("run.bin");
-}
-
 TEST_F(DataFileTest, PendingRunIsWrittenInRunLengthCodeInItsPlaceAndItsFile) {
     EXPECT_EQ(runOutput({}), "");
     EXPECT_EQ(runOutput(std::vector<std::uint8_t>(63, 0x00)), std::string("\xFF\x00", 2));
@@ -104,9 +99,7 @@ TEST_F(DataFileTest, PendingRunIsWrittenInRunLengthCodeInItsPlaceAndItsFile) {
     // first file and must not be lost or carried over.
     writeFile("append.bin", "xy");
     ASSERT_TRUE(file.open(directory, "append.bin", LittleEndian, BinaryAppend));
-    EXPECT_EQ(readFile("mixed.bin"), "\xC2"
-                                     "AB\xC3"
-                                     "C");
+    EXPECT_EQ(readFile("mixed.bin"), "\xC2\x41\x42\xC3\x43");
     EXPECT_TRUE(file.writeByte('z'));
     file.close();
     EXPECT_EQ(readFile("append.bin"), "xyz");

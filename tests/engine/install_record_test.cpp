@@ -33,9 +33,9 @@ class InstallRecord : public ::testing::Test {
         selectPlatform(nullptr);
     }
 
-    std::string read(const char* valueName, std::uint32_t size = 200) {
+    std::string read(const char* valueName, std::uint32_t size = 200, const char* key = "Tactico") {
         char buffer[200] = {};
-        return readInstallValue("Tactico", valueName, buffer, size) ? buffer : "<failed>";
+        return readInstallValue(key, valueName, buffer, size) ? buffer : "<failed>";
     }
 
     TempFolder folder;
@@ -46,8 +46,6 @@ class InstallRecord : public ::testing::Test {
 
 // A write changes its own value alone, creating the file and the key if missing.
 TEST_F(InstallRecord, AWriteChangesOnlyItsValueAndKeepsTheFormat) {
-    EXPECT_EQ(read("Version"), "<failed>");
-    ASSERT_TRUE(writeInstallValue("Tactico", "Version", "a\\b\"c"));
     ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
     EXPECT_EQ(read("Version", 47), VersionText);
     EXPECT_EQ(read("Version", 46), "<failed>");
@@ -63,9 +61,7 @@ TEST_F(InstallRecord, AWriteChangesOnlyItsValueAndKeepsTheFormat) {
     EXPECT_EQ(read("Version"), "Version 3.69");
     EXPECT_EQ(read("location"), "/opt/tactico");
     EXPECT_EQ(read("Blob"), "<failed>");
-    EXPECT_EQ(read("Missing"), "<failed>");
-    char buffer[200];
-    EXPECT_FALSE(readInstallValue("Tacticx", "Version", buffer, sizeof buffer));
+    EXPECT_EQ(read("Version", 200, "Tacticx"), "<failed>");
 
     ASSERT_TRUE(writeInstallValue("Tactico", "Version", VersionText));
     std::string expected = Existing;
@@ -92,8 +88,7 @@ TEST_F(InstallRecord, UnusableFileIsNeitherReadNorOverwritten) {
     EXPECT_FALSE(writeInstallValue("Tactico", "Version", "two\nlines"));
     EXPECT_EQ(readFile(store), Existing);
 
-    // A record that may be read but not written is found; only the write fails (as
-    // any user but root).
+    // Read but not written: only the write fails (root may write it anyway).
     if (::geteuid() != 0) {
         fs::permissions(store, fs::perms::owner_read);
         EXPECT_EQ(read("Version"), "Version 3.69");

@@ -48,7 +48,6 @@ TEST(WinRes, CursorKeepsItsHotspotAndMasksTransparentPixelsWithBlack) {
     const auto file = encodeIconFile({image}, true);
     ASSERT_FALSE(file.empty());
     EXPECT_EQ(le(file, 2, 2), 2u); // cursor
-    EXPECT_EQ(le(file, 4, 2), 1u);
     EXPECT_EQ(file[6], 4);
     EXPECT_EQ(file[7], 2);
     EXPECT_EQ(le(file, 6 + 4, 2), 1u); // hotspot x
@@ -65,8 +64,9 @@ TEST(WinRes, CursorKeepsItsHotspotAndMasksTransparentPixelsWithBlack) {
     EXPECT_EQ(file[d.mask] & 0xF0, 0x00);
 }
 
-TEST(WinRes, DepthFollowsTheNumberOfColours) {
-    // Fifteen colours beside black fit four bits; sixteen need the full depth.
+// Fifteen colours beside black fit four bits; sixteen need the full depth. In a file
+// of two sizes each entry points at its own bitmap.
+TEST(WinRes, DepthFollowsTheNumberOfColoursAndEachSizeHasItsOwnBitmap) {
     std::map<char, std::uint32_t> colours{{'z', 0}};
     const std::string row = "abcdefghijklmnop";
     for (char c : row)
@@ -74,22 +74,16 @@ TEST(WinRes, DepthFollowsTheNumberOfColours) {
     const IconImage fits = picture({row.substr(1) + "z"}, colours);
     EXPECT_EQ(decode(encodeIconFile({fits}, false), 16, 1).bits, 4u);
     const IconImage tooMany = picture({row}, colours);
-    const auto file = encodeIconFile({tooMany}, false);
+    const IconImage small = picture(std::vector<std::string>(8, std::string(8, '.')), {});
+    const auto file = encodeIconFile({tooMany, small}, false);
+    ASSERT_EQ(le(file, 4, 2), 2u);
     const Decoded d = decode(file, 16, 1);
     ASSERT_EQ(d.bits, 32u);
     EXPECT_EQ(le(file, d.colours), 0xFF0F0000u); // opaque, red 0x0F
-}
-
-TEST(WinRes, IconOfTwoSizesPointsEachEntryAtItsOwnBitmap) {
-    const IconImage large =
-        picture(std::vector<std::string>(32, std::string(32, 'b')), {{'b', 0x0000FF}});
-    const IconImage small = picture(std::vector<std::string>(16, std::string(16, '.')), {});
-    const auto file = encodeIconFile({large, small}, false);
-    ASSERT_EQ(le(file, 4, 2), 2u);
-    EXPECT_EQ(file[6 + 16], 16);
+    EXPECT_EQ(file[6 + 16], 8);
     const std::uint32_t second = le(file, 6 + 16 + 12);
     EXPECT_EQ(le(file, 6 + 12) + le(file, 6 + 8), second);
-    EXPECT_EQ(le(file, second + 4), 16u);
+    EXPECT_EQ(le(file, second + 4), 8u);
     EXPECT_EQ(second + le(file, 6 + 16 + 8), file.size());
 }
 
