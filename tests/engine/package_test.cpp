@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "tests/temp_folder.h"
 #include "update/digest.h"
@@ -32,19 +33,20 @@ std::string littleEndian(std::uint32_t value) {
             static_cast<char>(value >> 24)};
 }
 
-// The checks of an update's first step, then every body read as staging reads it
-// and compared with the digest file.
+// The checks of an update's first step, then every body read as staging reads it,
+// started over and retried on the way (each byte must still be hashed once), and
+// compared with the digest file; an entry out of order is refused.
 bool sourcesSound() {
     UpdateSource sources;
-    if (!sources.open("readme.txt", {})) {
-        return false;
-    }
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        if (!isReadmeEntry(e) && sources.stageEntry(e, nullptr) != CopyResult::Done) {
-            return false;
+    bool sound = sources.open("readme.txt", {});
+    for (const auto& [from, to] :
+         {std::pair{0, 20}, std::pair{0, 6}, std::pair{5, UpdateFileCount}}) {
+        for (int e = from; sound && e < to; ++e) {
+            sound = isReadmeEntry(e) || sources.stageEntry(e, nullptr) == CopyResult::Done;
         }
     }
-    return sources.matchesDigests();
+    return sound && sources.matchesDigests() &&
+           sources.stageEntry(3, nullptr) == CopyResult::SourceShort;
 }
 
 class Package : public ::testing::Test {
@@ -100,14 +102,12 @@ TEST_F(Package, RoundTripReproducesEverySourceAndTheReadmeShiftsNothing) {
     std::string table, bodies;
     for (int i = 0; i < UpdateFileCount; ++i) {
         table += littleEndian(isReadmeEntry(i) ? 0 : sizeOfEntry(i));
-        bodies += isReadmeEntry(i) ? "" : sourceOf(i);
-    }
-    EXPECT_TRUE(package == table + bodies);
-    for (int i = 0; i < UpdateFileCount; ++i) {
         if (!isReadmeEntry(i)) {
+            bodies += sourceOf(i);
             expectExtracted(i); // entry 0 replaces a longer old file
         }
     }
+    EXPECT_TRUE(package == table + bodies);
 
     // An empty source fails the pack as a missing one does, and neither touches
     // the earlier package.
@@ -132,27 +132,17 @@ TEST_F(Package, RoundTripReproducesEverySourceAndTheReadmeShiftsNothing) {
 TEST_F(Package, FaultsBlameTheRightSideAndLeaveTheOldTarget) {
     fs::remove(PackageFileName);
     expectFault(1, true, target(1));
-    expectFault(46, true, target(46));
     writeFile(PackageFileName, package.substr(0, 100));
     expectFault(0, true, target(0));
 
-    // A count reaching past the end is found before the target is touched.
+    // A count reaching past the end fails the entries it puts out of reach, and only
+    // them, before their targets are touched.
     std::string overrun = package;
     overrun.replace(4 * 3, 4, littleEndian(0xFFFFFFFFu));
     writeFile(PackageFileName, overrun);
     expectFault(3, true, target(3));
-    expectFault(4, true, target(4));
-    expectExtracted(2);
-
-    // Cut inside the 3 MiB entry 5 (which starts 3 * 65536 + 4 bytes into the bodies),
-    // past its first copy chunk: only what lies beyond the cut fails.
-    writeFile(PackageFileName,
-              package.substr(0, PackageTableBytes + 3 * 65536 + 4 + 2 * 1048576 + 3));
-    expectFault(5, true, target(5));
     expectFault(46, true, target(46));
-    for (int i = 0; i < 5; ++i) {
-        expectExtracted(i);
-    }
+    expectExtracted(2);
 
     // With a sound package, faults on the target's side are not the package's.
     writeFile(PackageFileName, package);
@@ -163,21 +153,13 @@ TEST_F(Package, FaultsBlameTheRightSideAndLeaveTheOldTarget) {
     expectFault(13, false, target(13));
     EXPECT_TRUE(fs::is_directory(target(13) + "/inside"));
     EXPECT_TRUE(noTemporaryLeft());
-
-    if (::geteuid() != 0) { // permissions do not bind root
-        fs::permissions(folder / "game/data", fs::perms::owner_read | fs::perms::owner_exec);
-        expectFault(14, false, target(14));
-        fs::permissions(folder / "game/data", fs::perms::owner_all);
-    }
 }
 
 TEST_F(Package, OffsetsBeyondFourGibibytesAreReached) {
     // Two maximal entries put entry 2 past 8 GiB; a 32-bit sum would wrap to the
     // start of the package. The file is sparse, so this costs no disk space.
     std::string table(PackageTableBytes, '\0');
-    table.replace(0, 12,
-                  littleEndian(0xFFFFFFFFu) + littleEndian(0xFFFFFFFFu) +
-                      littleEndian(sizeOfEntry(2)));
+    table.replace(0, 12, std::string(8, '\xff') + littleEndian(sizeOfEntry(2)));
     writeFile(PackageFileName, table);
     std::error_code error;
     fs::resize_file(PackageFileName, PackageTableBytes + 2 * std::uintmax_t{0xFFFFFFFFu}, error);
@@ -196,15 +178,12 @@ TEST_F(Package, SourcesAreSoundOnlyAsPackedAndSha256sumAgrees) {
     writeFile("README_SPA.TXT", "spanish");
     writeFile(SignatureFileName, "stale");
     ASSERT_TRUE(packUpdate());
-    const auto listed = parseDigestFile(readFile(DigestFileName));
-    ASSERT_TRUE(listed.has_value());
-    EXPECT_EQ(listed->size(), 3u);
-    EXPECT_EQ(listed->count("README_SPA.TXT"), 1u);
+    const auto listed = parseDigestFile(readFile(DigestFileName)).value_or(DigestList{});
+    EXPECT_EQ(listed.size(), 3u);
+    EXPECT_EQ(listed.count("README_SPA.TXT"), 1u);
     EXPECT_FALSE(fs::exists(SignatureFileName));
     EXPECT_TRUE(sourcesSound());
-    if (std::system("command -v sha256sum >/dev/null") == 0) {
-        EXPECT_EQ(std::system("sha256sum --status -c update.dat.sha256"), 0);
-    }
+    EXPECT_EQ(std::system("sha256sum --status -c update.dat.sha256"), 0);
     // A digest for another file is not one for the package.
     const std::string digests = readFile(DigestFileName);
     writeFile(DigestFileName, digests.substr(0, 66) + "other.dat\n");
@@ -231,35 +210,14 @@ TEST_F(Package, SourcesAreSoundOnlyAsPackedAndSha256sumAgrees) {
     }
 }
 
-// A retry of the entry that failed, and staging started over, hash each byte once.
-TEST_F(Package, RetriedEntriesAndAStartOverAreHashedOnce) {
-    UpdateSource sources;
-    ASSERT_TRUE(sources.open("readme.txt", {}));
-    const auto stage = [&](int from, int to) {
-        for (int e = from; e < to; ++e) {
-            if (!isReadmeEntry(e)) {
-                EXPECT_EQ(sources.stageEntry(e, nullptr), CopyResult::Done) << "entry " << e;
-            }
-        }
-    };
-    stage(0, 20);
-    stage(0, 6);
-    stage(5, UpdateFileCount);
-    EXPECT_TRUE(sources.matchesDigests());
-    EXPECT_EQ(sources.stageEntry(3, nullptr), CopyResult::SourceShort); // out of order
-}
-
 // The next version's sources: a third as they were, most with records changed and
 // some appended, and entry 5 (3 MiB) replaced by unrelated bytes, which no delta
 // makes smaller.
 std::string nextSourceOf(int index) {
+    if (index % 3 == 0 || index == 5) {
+        return index == 5 ? patternBytes(sizeOfEntry(5), 1000) : sourceOf(index);
+    }
     std::string source = sourceOf(index);
-    if (index % 3 == 0) {
-        return source;
-    }
-    if (index == 5) {
-        return patternBytes(source.size(), 1000);
-    }
     for (std::size_t at = 7; at + 8 < source.size(); at += 4099) {
         source.replace(at, 8, "changed!");
     }
@@ -272,9 +230,7 @@ class PatchPackage : public Package {
         Package::SetUp();
         fs::rename(PackageFileName, "base.dat");
         for (int i = 0; i < UpdateFileCount; ++i) {
-            if (!isReadmeEntry(i)) {
-                writeFile(UpdateFileList[i].name, nextSourceOf(i));
-            }
+            writeFile(UpdateFileList[i].name, isReadmeEntry(i) ? "never packed" : nextSourceOf(i));
         }
         ASSERT_TRUE(packUpdate({"base.dat", {"3.69", "3.70"}}));
         patchBytes = readFile(PatchFileName);
@@ -282,7 +238,6 @@ class PatchPackage : public Package {
         ASSERT_TRUE(table.has_value()) << why;
     }
 
-    // bytes, written to name and opened for reading.
     static std::FILE* opened(const char* name, const std::string& bytes) {
         writeFile(name, bytes);
         return std::fopen(name, "rb");
@@ -295,16 +250,15 @@ class PatchPackage : public Package {
         return parsed;
     }
 
-    // The entry of patch applied to base; what it wrote.
+    // The entry of patch applied to base, written to "result-file".
     PatchApplyResult apply(const std::string& patch, const PatchEntry& entry,
-                           const std::string& base, std::string& result) {
+                           const std::string& base) {
         std::FILE* files[] = {opened("applied.patch", patch), opened("base-file", base),
                               std::fopen("result-file", "wb")};
         const PatchApplyResult applied = applyPatchEntry(files[0], entry, files[1], files[2]);
         for (std::FILE* f : files) {
             std::fclose(f);
         }
-        result = readFile("result-file");
         return applied;
     }
 
@@ -326,7 +280,6 @@ TEST_F(PatchPackage, EveryEntryIsRebuiltFromTheEarlierVersion) {
     EXPECT_TRUE(table->fits("Version 3.69 (ENG)"));
     EXPECT_TRUE(table->fits("Version 3.70 (ENG,ESP)"));
     EXPECT_FALSE(table->fits("Version 3.7 (ENG)"));
-    EXPECT_FALSE(table->fits("Version 3.84 (ENG)"));
     int kinds[3] = {};
     for (int i = 0; i < UpdateFileCount; ++i) {
         if (isReadmeEntry(i)) {
@@ -335,12 +288,11 @@ TEST_F(PatchPackage, EveryEntryIsRebuiltFromTheEarlierVersion) {
         const PatchEntry& entry = table->entries[i];
         ++kinds[static_cast<int>(entry.kind)];
         EXPECT_TRUE(fitsBase(entry, sourceOf(i))) << "entry " << i;
-        std::string result;
-        const PatchApplyResult applied = apply(patchBytes, entry, sourceOf(i), result);
+        const PatchApplyResult applied = apply(patchBytes, entry, sourceOf(i));
         EXPECT_EQ(applied.status, PatchApplyStatus::Done)
             << "entry " << i << ": " << applied.message;
         const std::string wanted = entry.kind == PatchKind::Unchanged ? "" : nextSourceOf(i);
-        EXPECT_TRUE(result == wanted) << "entry " << i;
+        EXPECT_TRUE(readFile("result-file") == wanted) << "entry " << i;
     }
     EXPECT_EQ(table->entries[5].kind, PatchKind::Whole);
     EXPECT_GT(kinds[static_cast<int>(PatchKind::Unchanged)], 10);
@@ -348,12 +300,27 @@ TEST_F(PatchPackage, EveryEntryIsRebuiltFromTheEarlierVersion) {
     // Only entry 5 is carried whole, so the patch is little more than it.
     EXPECT_LT(patchBytes.size(), sourceOf(5).size() + 64 * 1024);
 
+    // A changed stored byte fails its entry; so does a base changed since it was
+    // checked, which would make a file the patch does not list.
+    for (const int index : {13, 5}) { // a delta, and an entry stored whole
+        const PatchEntry& entry = table->entries[index];
+        for (std::uint64_t at = 0; at < entry.storedBytes; at += entry.storedBytes / 5 + 1) {
+            std::string changed = patchBytes;
+            changed[entry.offset + at] ^= 0x10;
+            EXPECT_EQ(apply(changed, entry, sourceOf(index)).status, PatchApplyStatus::PatchBad)
+                << "entry " << index << " byte " << at;
+        }
+    }
+    EXPECT_FALSE(fitsBase(table->entries[13], sourceOf(13) + "x"));
+    std::string changedBase = sourceOf(13);
+    changedBase[300] ^= 1;
+    EXPECT_EQ(apply(patchBytes, table->entries[13], changedBase).status,
+              PatchApplyStatus::PatchBad);
+
     // The digest file covers the patch too, and a full update is not bothered by
     // a listed patch it does not use.
-    const auto listed = parseDigestFile(readFile(DigestFileName));
-    ASSERT_TRUE(listed.has_value());
-    EXPECT_EQ(listed->count(PatchFileName), 1u);
-    EXPECT_TRUE(sourcesSound());
+    EXPECT_EQ(parseDigestFile(readFile(DigestFileName)).value_or(DigestList{}).count(PatchFileName),
+              1u);
     fs::remove(PatchFileName);
     EXPECT_TRUE(sourcesSound());
 
@@ -365,70 +332,42 @@ TEST_F(PatchPackage, EveryEntryIsRebuiltFromTheEarlierVersion) {
 TEST_F(PatchPackage, AMalformedPatchIsRefusedBeforeAnythingIsWritten) {
     const std::size_t tableEnd = table->entries[0].offset;
     // Every cut inside the table, one byte more or less, and any changed byte in it.
-    for (std::size_t cut = 0; cut < tableEnd; cut += 7) {
-        EXPECT_FALSE(readTable(patchBytes.substr(0, cut))) << cut;
+    for (std::size_t at = 0; at < tableEnd; at += 7) {
+        std::string changed = patchBytes;
+        changed[at] ^= 0x01;
+        EXPECT_FALSE(readTable(patchBytes.substr(0, at))) << at;
+        EXPECT_FALSE(readTable(changed)) << at;
     }
     EXPECT_FALSE(readTable(patchBytes.substr(0, patchBytes.size() - 1)));
     EXPECT_FALSE(readTable(patchBytes + "x"));
-    for (std::size_t at = 0; at < tableEnd; at += 13) {
-        std::string changed = patchBytes;
-        changed[at] = static_cast<char>(changed[at] ^ 0x01);
-        EXPECT_FALSE(readTable(changed)) << at;
-    }
     // Tables whose own digest is right but whose counts are not.
     const std::string payloads = patchBytes.substr(tableEnd);
-    const auto refused = [&](std::vector<std::string> versions, auto change) {
+    const auto same = [](auto&) {};
+    const auto refused = [&](auto change, std::vector<std::string> versions = {"3.69"}) {
         auto entries = table->entries;
         change(entries);
         return !readTable(patchTableBytes(versions, entries) + payloads).has_value();
     };
-    const auto same = [](auto&) {};
-    EXPECT_FALSE(refused({"3.69"}, same)) << why;
-    EXPECT_TRUE(refused({}, same));
-    EXPECT_TRUE(refused({"3.x"}, same));
-    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[13].kind = static_cast<PatchKind>(3); }));
-    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[13].storedBytes += 1u << 30; }));
-    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[0].resultSize = 1; })); // unchanged, yet not
-    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[5].rawBytes += 1; }));  // whole of another size
-    EXPECT_TRUE(refused({"3.69"}, [](auto& e) {
-        e[13].rawBytes = PatchMaxDeltaBytes + 1; // a delta beyond what the decoder holds
-    }));
-    EXPECT_TRUE(refused({"3.69"}, [](auto& e) { e[13].resultSize = std::uint64_t{1} << 32; }));
-}
-
-TEST_F(PatchPackage, AChangedStoredByteOrBaseFailsTheEntry) {
-    std::string result;
-    for (const int index : {13, 5}) { // a delta, and an entry stored whole
-        const PatchEntry& entry = table->entries[index];
-        for (std::uint64_t at = 0; at < entry.storedBytes; at += entry.storedBytes / 5 + 1) {
-            std::string changed = patchBytes;
-            changed[entry.offset + at] = static_cast<char>(changed[entry.offset + at] ^ 0x10);
-            EXPECT_EQ(apply(changed, entry, sourceOf(index), result).status,
-                      PatchApplyStatus::PatchBad)
-                << "entry " << index << " byte " << at;
-        }
-    }
-    // A base changed since it was checked makes a file the patch does not list.
-    const PatchEntry& entry = table->entries[13];
-    EXPECT_FALSE(fitsBase(entry, sourceOf(13) + "x"));
-    std::string changedBase = sourceOf(13);
-    changedBase[300] ^= 1;
-    EXPECT_EQ(apply(patchBytes, entry, changedBase, result).status, PatchApplyStatus::PatchBad);
+    EXPECT_FALSE(refused(same)) << why;
+    EXPECT_TRUE(refused(same, {}));
+    EXPECT_TRUE(refused(same, {"3.x"}));
+    EXPECT_TRUE(refused([](auto& e) { e[13].kind = static_cast<PatchKind>(3); }));
+    EXPECT_TRUE(refused([](auto& e) { e[13].storedBytes += 1u << 30; }));
+    EXPECT_TRUE(refused([](auto& e) { e[0].resultSize = 1; })); // unchanged, yet not
+    EXPECT_TRUE(refused([](auto& e) { e[5].rawBytes += 1; }));  // whole of another size
+    // A delta beyond what the decoder holds.
+    EXPECT_TRUE(refused([](auto& e) { e[13].rawBytes = PatchMaxDeltaBytes + 1; }));
+    EXPECT_TRUE(refused([](auto& e) { e[13].resultSize = std::uint64_t{1} << 32; }));
 }
 
 // One planted in the current folder is not run, though the PATH's empty and
 // relative entries name that folder.
 TEST_F(PatchPackage, PackingWithoutXdelta3OnThePathFailsAndSaysSo) {
     const std::string before = readFile(PackageFileName);
-    const char* path = std::getenv("PATH");
-    const std::string saved = path != nullptr ? path : "";
-    fs::create_directories("empty-path");
-    {
-        std::ofstream planted("xdelta3");
-        planted << "#!/bin/sh\ntouch planted-ran\nexit 1\n";
-    }
+    const std::string saved = std::getenv("PATH"); // set: the fixture found xdelta3 on it
+    writeFile("xdelta3", "#!/bin/sh\ntouch planted-ran\nexit 1\n");
     fs::permissions("xdelta3", fs::perms::owner_all);
-    setenv("PATH", (folder / "empty-path" + "::.").c_str(), 1);
+    setenv("PATH", (folder / "game" + "::.").c_str(), 1); // no xdelta3 in the game
     ASSERT_TRUE(openRunLog("pack.log"));
     const bool packed = packUpdate({"base.dat", {"3.69"}});
     closeRunLog();

@@ -11,12 +11,11 @@ namespace {
 using Bytes = std::vector<unsigned char>;
 
 Bytes sequence(const Bytes& r, const Bytes& s) {
-    Bytes der = {0x30, static_cast<unsigned char>(4 + r.size() + s.size()), 0x02,
-                 static_cast<unsigned char>(r.size())};
-    der.insert(der.end(), r.begin(), r.end());
-    der.push_back(0x02);
-    der.push_back(static_cast<unsigned char>(s.size()));
-    der.insert(der.end(), s.begin(), s.end());
+    Bytes der = {0x30, static_cast<unsigned char>(4 + r.size() + s.size())};
+    for (const Bytes* number : {&r, &s}) {
+        der.insert(der.end(), {0x02, static_cast<unsigned char>(number->size())});
+        der.insert(der.end(), number->begin(), number->end());
+    }
     return der;
 }
 
@@ -33,16 +32,13 @@ TEST(Signature, DerFormBecomesTwoRightAlignedNumbers) {
     EXPECT_EQ(raw[62], 0x00);
     EXPECT_EQ(raw[63], 0x05);
 
-    Bytes trailing = sequence(full, full);
-    trailing.push_back(0);
-    trailing[1] += 1;
     const std::vector<std::pair<const char*, Bytes>> refused = {
         {"negative", sequence({0x80}, full)},
         {"needless zero", sequence({0x00, 0x7f}, full)},
         {"too long", sequence(Bytes(33, 0x01), full)},
         {"empty number", sequence({}, full)},
         {"one number", Bytes{0x30, 0x03, 0x02, 0x01, 0x01}},
-        {"bytes after the numbers", trailing},
+        {"bytes after the numbers", Bytes{0x30, 0x07, 0x02, 0x01, 0x01, 0x02, 0x01, 0x01, 0x00}},
         {"length beyond the end", Bytes{0x30, 0x06, 0x02, 0x01, 0x01, 0x02, 0x09, 0x01}},
         {"not a sequence", Bytes{0x31, 0x06, 0x02, 0x01, 0x01, 0x02, 0x01, 0x01}},
     };

@@ -2,46 +2,36 @@
 #include <cstdlib>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
 
 #include "tests/temp_folder.h"
 #include "update/vcdiff.h"
 
 namespace {
 
-class MemorySource final : public VcdiffSource {
-  public:
-    explicit MemorySource(std::string contents) : bytes(std::move(contents)) {}
-    std::uint64_t size() const override { return bytes.size(); }
+// A decode against a base held in memory, which it must never read outside of; an
+// empty base is none. What it wrote, and what the decoder said of it.
+struct Decoded final : VcdiffSource, VcdiffSink {
+    std::uint64_t size() const override { return base.size(); }
     bool read(std::uint64_t offset, unsigned char* data, std::size_t count) override {
-        if (offset > bytes.size() || count > bytes.size() - offset) {
-            ADD_FAILURE() << "read outside the base: " << offset << "+" << count;
-            return false;
-        }
-        bytes.copy(reinterpret_cast<char*>(data), count, offset);
+        const bool inside = offset <= base.size() && count <= base.size() - offset;
+        EXPECT_TRUE(inside) << "read outside the base: " << offset << "+" << count;
+        return inside && base.copy(reinterpret_cast<char*>(data), count, offset) == count;
+    }
+    bool write(const unsigned char* data, std::size_t count) override {
+        bytes.append(reinterpret_cast<const char*>(data), count);
         return true;
     }
-
-  private:
-    std::string bytes;
-};
-
-// The sink of a decode, and what the decoder said of it.
-struct Decoded final : VcdiffSink {
-    bool write(const unsigned char* data, std::size_t size) override {
-        bytes.append(reinterpret_cast<const char*>(data), size);
-        return true;
-    }
+    std::string base, bytes;
     VcdiffResult result;
-    std::string bytes;
 };
 
-Decoded decode(const std::string& delta, const std::string* base,
+Decoded decode(const std::string& delta, const std::string& base,
                std::uint64_t limit = std::uint64_t{1} << 40) {
-    MemorySource source(base != nullptr ? *base : "");
     Decoded decoded;
-    decoded.result =
-        decodeVcdiff(reinterpret_cast<const unsigned char*>(delta.data()), delta.size(),
-                     base != nullptr ? &source : nullptr, decoded, limit);
+    decoded.base = base;
+    decoded.result = decodeVcdiff(reinterpret_cast<const unsigned char*>(delta.data()),
+                                  delta.size(), base.empty() ? nullptr : &decoded, decoded, limit);
     EXPECT_EQ(decoded.result.written, decoded.bytes.size());
     return decoded;
 }
@@ -68,8 +58,7 @@ std::string edited(const std::string& base, unsigned seed) {
     return result + noise.substr(0, noise.size() / 3);
 }
 
-class VcdiffTest : public ::testing::Test {
-  protected:
+struct VcdiffTest : ::testing::Test {
     TempFolder folder;
 };
 
@@ -82,7 +71,7 @@ TEST_F(VcdiffTest, DecodesTheWorkedExample) {
                               std::string("\x01\x10\x00\x12\x1c\x00\x05\x05\x03", 9) + "wxyzz" +
                               std::string("\x14\xc4\x2c\x00\x04", 5) +
                               std::string("\x00\x04\x04", 3);
-    const Decoded decoded = decode(delta, &base);
+    const Decoded decoded = decode(delta, base);
     EXPECT_EQ(decoded.result.status, VcdiffStatus::Done) << decoded.result.message;
     EXPECT_EQ(decoded.bytes, "abcdwxyzefghefghefghefghzzzz");
 }
@@ -101,8 +90,7 @@ TEST_F(VcdiffTest, DecodesWhatXdelta3Writes) {
         {"an empty result", base, "", ""},
     };
     for (const auto& c : cases) {
-        const Decoded decoded =
-            decode(xdelta(c.base, c.target, c.options), c.base.empty() ? nullptr : &c.base);
+        const Decoded decoded = decode(xdelta(c.base, c.target, c.options), c.base);
         EXPECT_EQ(decoded.result.status, VcdiffStatus::Done)
             << c.name << ": " << decoded.result.message;
         EXPECT_TRUE(decoded.bytes == c.target) << c.name;
@@ -112,21 +100,18 @@ TEST_F(VcdiffTest, DecodesWhatXdelta3Writes) {
 TEST_F(VcdiffTest, RefusesWhatItDoesNotDecode) {
     const std::string base = patternBytes(200000, 3);
     const std::string target = edited(base, 4);
-    const Decoded secondary = decode(xdelta(base, target, "-S djw"), &base);
-    // xdelta3 -S djw marks the header even where it compresses no section.
-    EXPECT_EQ(secondary.result.status, VcdiffStatus::Unsupported);
-    EXPECT_NE(secondary.result.message.find("VCD_DECOMPRESS"), std::string::npos);
-
-    std::string codeTable = xdelta(base, target);
+    std::string codeTable = xdelta(base, target), fromTarget = codeTable;
     codeTable[4] = 0x02;
-    const Decoded table = decode(codeTable, &base);
-    EXPECT_EQ(table.result.status, VcdiffStatus::Unsupported);
-    EXPECT_NE(table.result.message.find("VCD_CODETABLE"), std::string::npos);
-    EXPECT_TRUE(table.bytes.empty());
-
-    std::string fromTarget = xdelta(base, target);
     fromTarget[5] = 0x02 | 0x04;
-    EXPECT_EQ(decode(fromTarget, &base).result.status, VcdiffStatus::Unsupported);
+    // xdelta3 -S djw marks the header even where it compresses no section.
+    for (const auto& [delta, flag] :
+         {std::pair{xdelta(base, target, "-S djw"), "VCD_DECOMPRESS"},
+          std::pair{codeTable, "VCD_CODETABLE"}, std::pair{fromTarget, "VCD_TARGET"}}) {
+        const Decoded decoded = decode(delta, base);
+        EXPECT_EQ(decoded.result.status, VcdiffStatus::Unsupported) << flag;
+        EXPECT_NE(decoded.result.message.find(flag), std::string::npos) << decoded.result.message;
+        EXPECT_TRUE(decoded.bytes.empty()) << flag;
+    }
 }
 
 // Every cut and every changed byte of a delta ends in an error or a result that
@@ -137,7 +122,7 @@ TEST_F(VcdiffTest, DamagedDeltasFailWithinBounds) {
     const std::string target = edited(base, 6);
     const std::string delta = xdelta(base, target, "-W 16384");
     for (std::size_t cut = 0; cut < delta.size(); ++cut) {
-        const Decoded decoded = decode(delta.substr(0, cut), &base);
+        const Decoded decoded = decode(delta.substr(0, cut), base);
         EXPECT_TRUE(decoded.result.status != VcdiffStatus::Done ||
                     decoded.bytes.size() < target.size())
             << cut;
@@ -148,9 +133,9 @@ TEST_F(VcdiffTest, DamagedDeltasFailWithinBounds) {
     for (std::size_t at = 5; at < delta.size(); ++at) {
         std::string changed = delta;
         changed[at] = static_cast<char>(changed[at] ^ 0x5a);
-        EXPECT_LE(decode(changed, &base, target.size()).bytes.size(), target.size()) << at;
+        EXPECT_LE(decode(changed, base, target.size()).bytes.size(), target.size()) << at;
     }
-    const Decoded limited = decode(delta, &base, target.size() - 1);
+    const Decoded limited = decode(delta, base, target.size() - 1);
     EXPECT_EQ(limited.result.status, VcdiffStatus::Malformed);
     EXPECT_LT(limited.bytes.size(), target.size());
 
@@ -160,7 +145,7 @@ TEST_F(VcdiffTest, DamagedDeltasFailWithinBounds) {
     std::string added = xdelta(small, "abcdwxyzefghefghefghefghzzzz");
     ASSERT_NE(added.find("wxyz"), std::string::npos);
     added[added.find("wxyz")] = 'W';
-    const Decoded summed = decode(added, &small);
+    const Decoded summed = decode(added, small);
     EXPECT_EQ(summed.result.status, VcdiffStatus::Malformed);
     EXPECT_NE(summed.result.message.find("checksum"), std::string::npos);
     EXPECT_TRUE(summed.bytes.empty());
