@@ -2,6 +2,7 @@
 // them: the exit code, the log, and the installation afterwards.
 #include <algorithm>
 #include <map>
+#include <numeric>
 #include <span>
 
 #include "tests/publisher_key.h"
@@ -62,11 +63,9 @@ bool logHas(const RunResult& r, const std::string& text) {
 }
 
 std::string joined(const std::vector<std::string>& lines) {
-    std::string text;
-    for (const std::string& line : lines) {
-        text += line + "\n";
-    }
-    return text;
+    return std::accumulate(
+        lines.begin(), lines.end(), std::string(),
+        [](const std::string& text, const std::string& line) { return text + line + "\n"; });
 }
 
 // Every file of the installation with its contents.
@@ -135,7 +134,7 @@ void expectRuns(std::span<const Case> cases, const Step& prepare = nullptr) {
     }
 }
 
-TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
+TEST(SilentRun, EachRunHasItsExitCodeAndItsReasonInTheLog) {
     const Case cases[] = {
         Case("no record", {[](SampleSetup& s) { s.writeRecord(nullptr, nullptr); }}, 1,
              {"has no \"Version\"", "Result: installation not found; exit code 1"}),
@@ -156,11 +155,6 @@ TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
              2, {"Cannot open update.dat"}),
         Case("no readme", {[](SampleSetup& s) { fs::remove(s.updateFolder / "readme_eng.txt"); }},
              2, {"Cannot open readme_eng.txt"}),
-        Case("unlike its digest", {[](SampleSetup& s) {
-                 writeFile(s.updateFolder / DigestFileName,
-                           digestLine(PackageFileName, Sha256Digest{}));
-             }},
-             2, {"update.dat.sha256 lists 0000"}),
         Case("unreadable digest",
              {[](SampleSetup& s) { writeFile(s.updateFolder / DigestFileName, "not a digest\n"); }},
              2, {"update.dat.sha256 is not a list of SHA-256 lines"}),
@@ -175,12 +169,24 @@ TEST(SilentRun, EachFailureHasItsExitCodeAndItsReasonInTheLog) {
                  writeFile(s.game / "data", "not a folder");
              }},
              3, {"euro.cfg", "Not a directory", "exit code 3"}),
+        // pics.cfg alone may be left out: one never written through a link, or none
+        // where the installation has no pictures folder.
+        Case("linked pics.cfg", {[](SampleSetup& s) {
+                 fs::rename(s.target(PicsCfg), s.game / "pics.real");
+                 fs::create_symlink(s.game / "pics.real", s.target(PicsCfg));
+             }},
+             0, {"pics.cfg", "the update goes on without it"}, nullptr, PicsCfg),
+        Case("no pictures folder",
+             {[](SampleSetup& s) { fs::remove_all(s.target(PicsCfg).parent_path()); }}, 0, {},
+             nullptr, PicsCfg),
     };
     expectRuns(cases);
 }
 
 // Also: the quick-start games stay unless otherwise told; the words of the
 // language, and the folder's name, read right in the log and on standard output.
+// What a killed update left in the folder named is cleared at start, even when the
+// run ends before it reaches the update.
 TEST(SilentRun, LanguageAndFolderFromTheCommandLine) {
     SampleSetup setup("silent-options-espa\xC3\xB1ol", true);
     setup.writeRecord(OldVersion, (setup.root / "elsewhere").c_str());
@@ -192,12 +198,7 @@ TEST(SilentRun, LanguageAndFolderFromTheCommandLine) {
     EXPECT_TRUE(logHas(r, "Installation folder: \"" + setup.game.string() + "\""));
     EXPECT_TRUE(logHas(r, "Screen text: Actualización Tactico | "));
     EXPECT_EQ(r.output, joined(r.log));
-}
 
-// What a killed update left in the folder an administrator names is cleared at
-// start, even when the run ends before it reaches the update.
-TEST(SilentRun, LeftoversInTheGivenFolderAreClearedAtStart) {
-    SampleSetup setup("silent-leftover");
     setup.writeRecord(nullptr, nullptr);
     const fs::path staging = setup.game / StagingFolderName;
     fs::create_directory(staging);
@@ -207,22 +208,18 @@ TEST(SilentRun, LeftoversInTheGivenFolderAreClearedAtStart) {
     EXPECT_FALSE(fs::exists(staging));
 }
 
-std::string withoutRoot(std::string text, const SampleSetup& setup) {
-    const std::string root = setup.root.string();
-    for (std::size_t at; (at = text.find(root)) != std::string::npos;) {
-        text.replace(at, root.size(), "<root>");
-    }
-    return text;
-}
-
 // The log lines of a run, with its folder's name taken out and without the two
 // lines that tell how it was started.
 std::string comparable(const std::vector<std::string>& log, const SampleSetup& setup) {
     std::string lines;
     for (const std::string& line : log) {
         if (!line.starts_with("Command line:") && !line.starts_with("Mode:")) {
-            lines += withoutRoot(line, setup) + "\n";
+            lines += line + "\n";
         }
+    }
+    const std::string root = setup.root.string();
+    for (std::size_t at; (at = lines.find(root)) != std::string::npos;) {
+        lines.replace(at, root.size(), "<root>");
     }
     return lines;
 }
@@ -242,15 +239,13 @@ TEST(SilentRun, DoesWhatTheClickedWizardDoes) {
     const RunResult unattended = run(silent, "/silent /deletequickstart");
 
     EXPECT_EQ(unattended.exitCode, 0);
-    EXPECT_EQ(withoutRoot(readFile(silent.root / "registry.reg"), silent),
-              withoutRoot(readFile(clicked.root / "registry.reg"), clicked));
+    EXPECT_EQ(comparable({readFile(silent.root / "registry.reg")}, silent),
+              comparable({readFile(clicked.root / "registry.reg")}, clicked));
     for (const SampleSetup* s : {&clicked, &silent}) {
         s->expectFiles(s->game, 0, UpdateFileCount);
         EXPECT_FALSE(fs::exists(s->game / "qstart" / "premier.qst"));
     }
     EXPECT_EQ(comparable(unattended.log, silent), comparable(byHand, clicked));
-    EXPECT_TRUE(logHas({0, "", byHand}, "Screen: quick start"));
-    EXPECT_EQ(unattended.log.front().rfind("Tactico Update started: Version 3.84", 0), 0u);
     EXPECT_TRUE(
         logHas(unattended, "Installation record: \"Location\" = \"" + silent.game.string()));
     EXPECT_EQ(unattended.log.back(), "Result: updated; exit code 0");
@@ -290,9 +285,7 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
     const TestPublisherKey publisher("publisher"), other("other");
     const PublisherKey keys[] = {publisher.key};
     const auto package = [](const SampleSetup& s) { return s.updateFolder / PackageFileName; };
-    const auto readme = [](const SampleSetup& s) { return s.updateFolder / "readme_eng.txt"; };
     const Case cases[] = {
-        Case("signed", {}, 0, {"signed by publisher key test.pem"}),
         Case("unsigned", {[](SampleSetup& s) { fs::remove(s.updateFolder / SignatureFileName); }},
              2, {"update.dat.sha256.sig is missing"}),
         Case("another key", {[&](SampleSetup& s) { writeSignedDigest(s, other); }}, 2,
@@ -307,7 +300,7 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
         Case("no digest file",
              {[](SampleSetup& s) { fs::remove(s.updateFolder / DigestFileName); }}, 2,
              {"update.dat.sha256 is missing"}),
-        // The package renamed away: the handle held since the check reads on.
+        // The package renamed away after the check: the handle held since reads on.
         Case("package swapped", {}, 0, {"signed by publisher key test.pem"},
              [&](SampleSetup& s) {
                  writeFile(s.root / "other.dat", otherPackage(package(s)));
@@ -317,7 +310,9 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
         Case("package rewritten, no key", {[](SampleSetup&) { usePublisherKeysForTest({}); }}, 2,
              {"update.dat has SHA-256"}, [&](SampleSetup& s) { changeByte(package(s), 5000); }),
         Case("readme swapped", {}, 2, {"readme_eng.txt has SHA-256"},
-             [&](SampleSetup& s) { writeFile(readme(s), "another readme\n"); }),
+             [](SampleSetup& s) {
+                 writeFile(s.updateFolder / "readme_eng.txt", "another readme\n");
+             }),
     };
     expectRuns(cases, [&](SampleSetup& s) {
         writeSignedDigest(s, publisher);

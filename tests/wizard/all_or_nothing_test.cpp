@@ -100,10 +100,6 @@ class FullDisk : public ::testing::Test {
         fs::remove(folder / "filler");
         writeFile(folder / "filler", std::string(free > left ? free - left : 0, 'f'));
     }
-    void expectOld() const {
-        setup.expectFiles(disk, 0, 0);
-        EXPECT_EQ(recordedVersion(), OldVersion);
-    }
 
     SampleSetup setup{"disk"};
     fs::path disk;
@@ -111,56 +107,46 @@ class FullDisk : public ::testing::Test {
 };
 
 // Too little space is found before anything is written; a disk filling up while
-// staging changes nothing, and the resume goes on where it failed.
+// staging changes nothing, and the resume goes on where it failed. The record's own
+// store full when the new version is to be written undoes the update, which goes
+// through once there is room.
 TEST_F(FullDisk, ADiskWithoutRoomChangesNothingAndTheResumeContinues) {
-    fill(64 * 1024);
-    int failedAt = 0;
-    Script script = toProgress();
-    script.waitState(WriteFailureScreen).check([&](UpdateWizard& w) {
-        EXPECT_EQ(w.progressCount, 0);
-        expectOld();
-        fs::remove(disk / "filler");
-    });
-    script.retry().then([&](UpdateWizard& w) { return w.progressCount == 20 && (fill(0), true); });
-    script.waitState(WriteFailureScreen).check([&](UpdateWizard& w) {
-        failedAt = w.progressCount;
-        expectOld();
-        fs::remove(disk / "filler");
-    });
-    script.retry().waitState(ProgressScreen).check([&](UpdateWizard& w) {
-        EXPECT_GE(failedAt, 20);
-        EXPECT_EQ(w.progressCount, failedAt + 1); // the first frame's step is done
-    });
-    ASSERT_TRUE(script.waitState(CompletedScreen).key(win::kVkEscape).run(setup));
-    setup.expectFiles(disk, 0, UpdateFileCount);
-    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-    expectLogged(setup, ": No space left on device\n");
-}
-
-// The record's own store full when the new version is to be written: the update
-// is undone, and goes through once there is room.
-TEST_F(FullDisk, ARecordOnAFullDiskUndoesTheUpdate) {
     const fs::path recordDisk = disk / "record";
     fs::create_directories(recordDisk);
     ASSERT_EQ(::mount("tactico-record", recordDisk.c_str(), "tmpfs", 0, "size=64k,mode=755"), 0);
     const fs::path record = recordDisk / "registry.reg";
     fs::copy_file(setup.root / "registry.reg", record);
     setenv("TACTICO_REGISTRY", record.c_str(), 1);
+    fill(64 * 1024);
+    int failedAt = 0;
     Script script = toProgress();
+    const auto failsUnchanged = [&](const fs::path& filled) {
+        script.waitState(WriteFailureScreen).check([&, filled](UpdateWizard& w) {
+            failedAt = w.progressCount;
+            setup.expectFiles(disk, 0, 0);
+            EXPECT_EQ(recordedVersion(), OldVersion);
+            fs::remove(filled / "filler");
+        });
+    };
+    failsUnchanged(disk);
+    script.check([&](UpdateWizard&) { EXPECT_EQ(failedAt, 0); });
+    script.retry().then([&](UpdateWizard& w) { return w.progressCount == 20 && (fill(0), true); });
+    failsUnchanged(disk);
+    script.retry().waitState(ProgressScreen).check([&](UpdateWizard& w) {
+        EXPECT_GE(failedAt, 20);
+        EXPECT_EQ(w.progressCount, failedAt + 1); // the first frame's step is done
+    });
     // Filled in the frame that stages the last entry, before the commit that follows.
     script.then([&](UpdateWizard& w) {
         return w.progressCount == UpdateFileCount + 1 && (fill(0, recordDisk), true);
     });
-    script.waitState(WriteFailureScreen).check([&](UpdateWizard&) {
-        expectOld();
-        fs::remove(recordDisk / "filler");
-    });
-    script.retry().waitState(CompletedScreen).key(win::kVkEscape);
-    const bool ran = script.run(setup);
+    failsUnchanged(recordDisk);
+    const bool ran = script.retry().waitState(CompletedScreen).key(win::kVkEscape).run(setup);
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
     ::umount2(recordDisk.c_str(), MNT_DETACH);
     ASSERT_TRUE(ran);
     setup.expectFiles(disk, 0, UpdateFileCount);
+    expectLogged(setup, ": No space left on device\n");
     expectLogged(setup, "Cannot write \"Version\" into the installation record: No space left "
                         "on device");
 }

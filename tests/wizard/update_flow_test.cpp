@@ -10,39 +10,21 @@ class UpdateFlow : public ::testing::Test {
     SampleSetup setup{"flow"};
 };
 
-// pics.cfg is the one file an update may leave out: one that cannot be written
-// keeps its old contents, and an installation without a pictures folder is
-// updated without one.
-TEST_F(UpdateFlow, APicsCfgThatCannotBeWrittenIsLeftOut) {
-    // A link where it goes, which the update never writes through.
-    const fs::path real = setup.target(PicsCfg).string() + ".real";
-    fs::rename(setup.target(PicsCfg), real);
-    fs::create_symlink(real.filename(), setup.target(PicsCfg));
-    ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup));
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        EXPECT_EQ(readFile(setup.target(e)), e == PicsCfg ? oldContents(e) : newContents(e))
-            << "entry " << e;
-    }
-    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-
-    const SampleSetup bare("nopictures");
-    const fs::path pictures = bare.target(PicsCfg).parent_path();
-    fs::remove_all(pictures);
-    ASSERT_TRUE(toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(bare));
-    EXPECT_FALSE(fs::exists(pictures));
-    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
-}
-
-// Also: quick-start games in the typed folder are offered for deletion.
-TEST_F(UpdateFlow, WriteFailureResumesInATypedFolder) {
+// Also: quick-start games in the typed folder are offered for deletion, and a
+// retry in another language is another update: its readme is the one installed
+// and the one taken from the update folder.
+TEST_F(UpdateFlow, WriteFailureResumesInATypedFolderAndAnotherLanguage) {
     fs::remove(setup.target(CityDat));
     fs::create_directory(setup.target(CityDat));
     const fs::path other = setup.root / "other";
     setup.writeOldInstallation(other);
     writeFile(other / "qstart" / "a.qst", "a");
 
-    Script script = toProgress();
-    script.waitState(WriteFailureScreen).clickSlot(3).waitState(FolderEntryScreen);
+    Script script = toProgress(English);
+    script.waitState(WriteFailureScreen).clickSlot(3).waitState(FolderEntryScreen).clickSlot(3);
+    script.waitState(VersionScreen).clickSlot(3).waitState(LanguageScreen).clickSlot(1 + Spanish);
+    script.waitState(VersionScreen).clickSlot(4).waitState(WriteFailureScreen).clickSlot(3);
+    script.waitState(FolderEntryScreen);
     // Backspace on an empty path, control and high characters change nothing;
     // the path never outgrows the field.
     script.key(win::kVkBack, setup.game.string().size() + 2).type("\x1b\xe9\x07");
@@ -62,31 +44,13 @@ TEST_F(UpdateFlow, WriteFailureResumesInATypedFolder) {
 
     // The first folder is left as it was; the typed one gets the whole update.
     setup.expectFiles(setup.game, 0, 0);
-    setup.expectFiles(other, 0, UpdateFileCount);
+    setup.expectFiles(other, 0, UpdateFileCount, Spanish);
     EXPECT_EQ(recordedVersion(), UpdaterVersionText);
     EXPECT_EQ(headless::shellOpens(), std::vector{(other / "readme.txt").string()});
     EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
     EXPECT_FALSE(fs::exists(other / "qstart" / "a.qst"));
-}
-
-// A retry in another language is another update: its readme is the one
-// installed and the one taken from the update folder.
-TEST_F(UpdateFlow, ALanguageChosenAfterAWriteFailureBringsItsOwnReadme) {
-    fs::remove(setup.target(CityDat));
-    fs::create_directory(setup.target(CityDat));
-    Script script = toProgress(English);
-    script.waitState(WriteFailureScreen).check([&](UpdateWizard&) {
-        fs::remove(setup.target(CityDat));
-        writeFile(setup.target(CityDat), oldContents(CityDat));
-    });
-    script.clickSlot(3).waitState(FolderEntryScreen).clickSlot(3).waitState(VersionScreen);
-    script.clickSlot(3).waitState(LanguageScreen).clickSlot(1 + Spanish).waitState(VersionScreen);
-    script.clickSlot(4).waitState(CompletedScreen).clickSlot(4);
-    ASSERT_TRUE(script.run(setup));
-    setup.expectFiles(setup.game, 0, UpdateFileCount, Spanish);
     EXPECT_TRUE(fs::exists(setup.updateFolder / LanguageReadmeFiles[English]));
     EXPECT_FALSE(fs::exists(setup.updateFolder / LanguageReadmeFiles[Spanish]));
-    EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
 }
 
 // The bar grows a step a frame. Enter is ignored on the language and progress

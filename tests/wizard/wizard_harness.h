@@ -5,8 +5,10 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <map>
+#include <ranges>
 #include <string>
 #include <utility>
 #include <vector>
@@ -79,10 +81,8 @@ struct SampleSetup {
         fs::remove_all(root, ignored);
     }
 
-    // Packs update.patch against the old version's package (xdelta3 makes its
-    // deltas) and, unless keepFull, removes update.dat, as a player who took only
-    // the patch has it. An unchanged entry, where given, is new in the old version
-    // and in the installation already.
+    // Packs update.patch against the old version's package and, unless keepFull,
+    // removes update.dat. An unchanged entry, where given, is new in both already.
     void makePatch(bool keepFull = false, int unchangedEntry = -1) const {
         if (unchangedEntry >= 0) {
             fs::permissions(target(unchangedEntry), fs::perms::owner_write, fs::perm_options::add);
@@ -146,9 +146,7 @@ struct SampleSetup {
     // the new one with the new record; and nothing is left beside it.
     void expectOldOrNew() const {
         const bool updated = recordedVersion() == UpdaterVersionText;
-        if (!updated) {
-            EXPECT_EQ(recordedVersion(), OldVersion);
-        }
+        EXPECT_TRUE(updated || recordedVersion() == OldVersion) << recordedVersion();
         expectFiles(game, 0, updated ? UpdateFileCount : 0);
         EXPECT_EQ(strayFiles(), std::vector<fs::path>{});
     }
@@ -157,12 +155,9 @@ struct SampleSetup {
     std::vector<fs::path> strayFiles() const {
         std::vector<fs::path> stray;
         for (const auto& item : fs::recursive_directory_iterator(game)) {
-            bool expected =
-                !item.is_regular_file() || item.path().parent_path().filename() == "qstart";
-            for (int e = 0; e < UpdateFileCount && !expected; ++e) {
-                expected = item.path() == target(e);
-            }
-            if (!expected) {
+            if (item.is_regular_file() && item.path().parent_path().filename() != "qstart" &&
+                std::ranges::none_of(std::views::iota(0, UpdateFileCount),
+                                     [&](int e) { return item.path() == target(e); })) {
                 stray.push_back(item.path());
             }
         }
@@ -172,16 +167,13 @@ struct SampleSetup {
 
 // While it lives, the installation record can be read but not written, as when
 // its store is full or the program lacks the rights.
-class UnwritableRecord {
-  public:
-    UnwritableRecord() : ops_(headless::ops()) {
-        ops_.writeRegistryString = [](const char*, const char*, const char*) { return false; };
-        selectPlatform(&ops_);
+struct UnwritableRecord {
+    UnwritableRecord() : ops(headless::ops()) {
+        ops.writeRegistryString = [](const char*, const char*, const char*) { return false; };
+        selectPlatform(&ops);
     }
     ~UnwritableRecord() { selectPlatform(&headless::ops()); }
-
-  private:
-    PlatformOps ops_;
+    PlatformOps ops;
 };
 
 // The screen's pixels, row after row.
