@@ -4,8 +4,6 @@
 
 #include <cstdint>
 #include <filesystem>
-#include <string>
-#include <vector>
 
 #include <gtest/gtest.h>
 
@@ -29,9 +27,8 @@ class ShellTest : public ::testing::Test {
     // The built fonts of the first count slots, beside the program.
     void writeFonts(int count = FontSlotCount) {
         for (int slot = 0; slot < count; ++slot) {
-            std::filesystem::copy_file(std::filesystem::path(TACTICO_FONT_DIR) / FontNames[slot],
-                                       FontNames[slot],
-                                       std::filesystem::copy_options::overwrite_existing);
+            fs::copy_file(fs::path(TACTICO_FONT_DIR) / FontNames[slot], FontNames[slot],
+                          fs::copy_options::overwrite_existing);
         }
     }
 
@@ -46,8 +43,6 @@ class CountingApp : public BWIO {
         ++builds;
         if (!isScreenReady())
             return;
-        std::int16_t x0 = 0, y0 = 0, x1 = screen.width, y1 = screen.height; // clamped
-        clipToScreen(x0, y0, x1, y1);
         for (std::int16_t y = 0; y < screen.height; ++y)
             for (std::int16_t x = 0; x < screen.width; ++x)
                 pixelRow(y)[x] =

@@ -15,25 +15,21 @@ TEST(QuickStart, DeletesOnlyQuickStartFilesDirectlyInTheFolder) {
     fs::create_directories("qstart/folder.qst");
     EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
 
-    fs::create_directories("qstart/older");
-    for (const char* name : {"qstart/one.qst", "qstart/TWO.QST", "qstart/three.Qst",
-                             "qstart/locked.qst", "qstart/keep.qst.bak", "qstart/keep.txt",
-                             "qstart/qst", "qstart/older/deep.qst", "top.qst"}) {
-        writeFile(name, "x");
-    }
+    // Each file, and whether the removal takes it.
+    const std::pair<const char*, bool> files[] = {
+        {"qstart/one.qst", true},    {"qstart/TWO.QST", true},         {"qstart/three.Qst", true},
+        {"qstart/locked.qst", true}, {"qstart/keep.qst.bak", false},   {"qstart/keep.txt", false},
+        {"qstart/qst", false},       {"qstart/older/deep.qst", false}, {"top.qst", false}};
+    for (const auto& file : files)
+        writeFile(file.first, "x");
     // Read-only games are tested where the attribute stops a removal: tests/wine/readonly.sh.
     EXPECT_TRUE(removeQuickStartFiles(install.c_str(), false));
     EXPECT_TRUE(fs::exists("qstart/one.qst"));
 
     EXPECT_TRUE(removeQuickStartFiles(install.c_str(), true));
-    for (const char* gone :
-         {"qstart/one.qst", "qstart/TWO.QST", "qstart/three.Qst", "qstart/locked.qst"}) {
-        EXPECT_FALSE(fs::exists(gone)) << gone;
-    }
-    for (const char* kept : {"qstart/keep.qst.bak", "qstart/keep.txt", "qstart/qst",
-                             "qstart/older/deep.qst", "qstart/folder.qst", "top.qst"}) {
-        EXPECT_TRUE(fs::exists(kept)) << kept;
-    }
+    for (const auto& [name, removed] : files)
+        EXPECT_NE(fs::exists(name), removed) << name;
+    EXPECT_TRUE(fs::is_directory("qstart/folder.qst"));
     EXPECT_FALSE(removeQuickStartFiles(install.c_str(), false));
 
     // A linked folder is not the games, whatever it holds.

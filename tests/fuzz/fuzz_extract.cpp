@@ -4,11 +4,10 @@
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <unistd.h>
 
+#include "tests/files.h"
 #include "update/file_list.h"
 #include "update/package.h"
 
@@ -21,12 +20,6 @@ const char* const Target = "install/target.bin";
 // started in, so each run steps into the scratch folder and back out.
 fs::path startFolder;
 fs::path scratchFolder;
-
-std::string readAll(const char* path) {
-    std::ostringstream bytes;
-    bytes << std::ifstream(path, std::ios::binary).rdbuf();
-    return bytes.str();
-}
 
 // The entry by the format's own arithmetic; false when it does not fit.
 bool expectedEntry(const std::string& package, int index, std::string& entry) {
@@ -69,18 +62,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const bool oldTarget = (data[0] & 0x80) != 0;
     const std::string package(reinterpret_cast<const char*>(data) + 1, size - 1);
     fs::current_path(scratchFolder);
-    std::ofstream(PackageFileName, std::ios::binary | std::ios::trunc) << package;
+    writeFile(PackageFileName, package);
     fs::remove(Target);
     if (oldTarget) {
-        std::ofstream(Target, std::ios::binary) << "old target";
+        writeFile(Target, "old target");
     }
 
     bool packageBad = false;
     const bool extracted = extractEntry(index, Target, packageBad);
     std::string entry;
     bool sound = extracted == expectedEntry(package, index, entry) &&
-                 (extracted ? readAll(Target) == entry
-                            : packageBad && (oldTarget ? readAll(Target) == "old target"
+                 (extracted ? readFile(Target) == entry
+                            : packageBad && (oldTarget ? readFile(Target) == "old target"
                                                        : !fs::exists(Target)));
     for (const auto& item : fs::recursive_directory_iterator(".")) {
         const std::string name = item.path().lexically_normal().string();

@@ -2,8 +2,8 @@
 // loaded, at places that straddle every edge of a small screen.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
+#include <numeric>
 #include <string>
 #include <unistd.h>
 
@@ -11,9 +11,11 @@
 #include "platform/platform.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "tests/files.h"
 
 namespace {
 
+constexpr int Slot = 4;
 Font* slots[FontSlotCount] = {};
 char allCodes[256];
 const Directory* fontFolder = nullptr;
@@ -31,41 +33,32 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::filesystem::current_path(folder);
     fontFolder = new Directory;
     std::filesystem::current_path(previous);
+    fontPath = std::string(fontFolder->path()) + "/" + FontNames[Slot];
     static PlatformOps ops{};
     ops.name = "fuzz";
     selectPlatform(&ops);
     allocateFrameBuffer(61, 37);
     screen.fontSlots = slots;
-    for (int i = 0; i < 255; ++i) {
-        allCodes[i] = static_cast<char>(i + 1);
-    }
-    allCodes[255] = 0;
+    std::iota(allCodes, allCodes + 255, char{1});
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    const int slot = 4;
-    if (fontPath.empty()) {
-        fontPath = std::string(fontFolder->path()) + "/" + FontNames[slot];
-    }
-    if (std::FILE* file = std::fopen(fontPath.c_str(), "wb")) {
-        std::fwrite(data, 1, size, file);
-        std::fclose(file);
-    }
-    if (loadFont(*fontFolder, slot) != RenderOk) {
-        if (slots[slot] != nullptr) {
+    writeFile(fontPath, std::string(reinterpret_cast<const char*>(data), size));
+    if (loadFont(*fontFolder, Slot) != RenderOk) {
+        if (slots[Slot] != nullptr) {
             __builtin_trap(); // a failed load must leave the slot empty
         }
         return 0;
     }
     const std::int16_t places[][2] = {{0, 0}, {-7, -3}, {50, 30}, {-32768, 5}, {32000, -32768}};
     for (const auto& place : places) {
-        drawString(place[0], place[1], slot, 0x7C1F, allCodes);
-        drawString(place[0], place[1], slot, 0x8000, "Ag j,\x80\xff");
+        drawString(place[0], place[1], Slot, 0x7C1F, allCodes);
+        drawString(place[0], place[1], Slot, 0x8000, "Ag j,\x80\xff");
     }
-    stringWidth(slot, allCodes);
-    glyphGap(slot, allCodes, 1);
-    fontHeight(slot);
-    freeFont(slot);
+    stringWidth(Slot, allCodes);
+    glyphGap(Slot, allCodes, 1);
+    fontHeight(Slot);
+    freeFont(Slot);
     return 0;
 }

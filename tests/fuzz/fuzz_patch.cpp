@@ -8,20 +8,11 @@
 #include <cstdlib>
 #include <string>
 
+#include "fixed_base.h"
 #include "platform/sha256.h"
 #include "update/patch_file.h"
 
 namespace {
-
-constexpr std::size_t BaseBytes = 8192;
-
-std::string fixedBase() {
-    std::string base(BaseBytes, '\0');
-    for (std::size_t i = 0; i < BaseBytes; ++i) {
-        base[i] = static_cast<char>(i * 131 + (i >> 7));
-    }
-    return base;
-}
 
 // Where the table's digest stands, by the format's own layout; 0 when the input
 // is too short to say.

@@ -1,32 +1,27 @@
 // decodeVcdiff over arbitrary deltas against a fixed base: it must never read
 // outside the base, never write past its limit, and always end.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
+#include "fixed_base.h"
 #include "update/vcdiff.h"
 
 namespace {
 
-// The seeds are xdelta3 deltas against this base.
-constexpr std::size_t BaseBytes = 8192;
 constexpr std::uint64_t Limit = std::uint64_t{1} << 20;
-
-unsigned char baseByte(std::size_t i) {
-    return static_cast<unsigned char>(i * 131 + (i >> 7));
-}
+const std::string Base = fixedBase();
 
 class FixedBase final : public VcdiffSource {
   public:
-    std::uint64_t size() const override { return BaseBytes; }
+    std::uint64_t size() const override { return Base.size(); }
     bool read(std::uint64_t offset, unsigned char* data, std::size_t count) override {
-        if (offset > BaseBytes || count > BaseBytes - offset) {
+        if (offset > Base.size() || count > Base.size() - offset) {
             std::abort(); // the decoder asked for bytes outside the segment it checked
         }
-        for (std::size_t i = 0; i < count; ++i) {
-            data[i] = baseByte(static_cast<std::size_t>(offset) + i);
-        }
+        std::copy_n(Base.begin() + static_cast<std::ptrdiff_t>(offset), count, data);
         return true;
     }
 };

@@ -31,7 +31,6 @@ TEST_F(ScreenTest, PresentHandsOverTheDirtyRectOnceAndOnlyWhileReady) {
     EXPECT_EQ(dirty(), (Box{-1, -1, -1, -1}));
 
     // A refused size also drops the previous buffer.
-    useScreen(16, 16);
     EXPECT_EQ(allocateFrameBuffer(0, 10), RenderNoFrameBufferMemory);
     EXPECT_EQ(drawLine(0, 0, 5, 5, LineSolid, 0x7FFF), RenderNotReady);
     EXPECT_EQ(allocateFrameBuffer(10, 0), RenderNoFrameBufferMemory);

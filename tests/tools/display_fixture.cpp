@@ -24,11 +24,6 @@
 
 namespace {
 
-void useSample(const demo::DemoFolders& folders) {
-    setenv("TACTICO_REGISTRY", folders.registry.c_str(), 1);
-    headless::install();
-}
-
 // What reaches the window: the language screen, the version screen the sample's
 // record leads to, and that screen again with Next held down (a copy of just the
 // button's rectangle).
@@ -36,7 +31,6 @@ int screens(const demo::DemoFolders& folders) {
     if (chdir(folders.update.c_str()) != 0) {
         return 1;
     }
-    useSample(folders);
     int phase = 0;
     bool written = true;
     const auto keep = [&](const char* name) {
@@ -74,7 +68,6 @@ int screens(const demo::DemoFolders& folders) {
 }
 
 int check(const demo::DemoFolders& folders) {
-    useSample(folders);
     auto problems =
         demo::checkUpdatedInstallation(folders, English, demo::QuickStartOutcome::Deleted).problems;
     // The update wrote Wine's registry, not the sample's record file.
@@ -133,6 +126,8 @@ int main(int argc, char** argv) {
     const std::string command = argc > 2 ? argv[1] : "";
     if (argc == 3 && (command == "screens" || command == "check")) {
         const demo::DemoFolders folders = demo::foldersUnder(argv[2]);
+        setenv("TACTICO_REGISTRY", folders.registry.c_str(), 1);
+        headless::install();
         return command == "screens" ? screens(folders) : check(folders);
     }
     const bool locate = (argc == 4 || argc == 5) && command == "locate";
