@@ -107,12 +107,19 @@ Folder openInstallFolder(const char* path, std::string& why);
 Folder openCurrentFolder();
 // name inside parent, when it is a folder and not a link or junction.
 Folder openSubfolder(const Folder& parent, const char* name);
+enum class PrivateFolderState {
+    Private,     // only administrators and the program's own account may write it
+    Unprotected, // its volume keeps no access lists (FAT32, exFAT): nothing can be kept
+                 // private there, and any account may write the whole folder around it
+    Missing,
+    Refused, // another account made it or may write it, or it is a link
+    Failed,  // the system's error says why
+};
 // name inside parent as a folder only the program's own account may use: created
-// so when create is true and nothing stands there. A folder that stands there
-// and is anyone else's, or open to anyone else, or a link, does not open, and
-// privateFolderRefused() tells that apart from a missing one.
-Folder openPrivateFolder(const Folder& parent, const char* name, bool create);
-bool privateFolderRefused();
+// so when create is true and nothing stands there. Open only when state is
+// Private or Unprotected.
+Folder openPrivateFolder(const Folder& parent, const char* name, bool create,
+                         PrivateFolderState& state);
 
 enum class EntryKind { None, File, Link, Other };
 // What stands at name in folder, looked at without following a link; size, when
@@ -140,6 +147,16 @@ bool syncFolder(const Folder& folder);
 // Flushes the data of the closed files names in folder to the disk, with as few
 // calls to the system as it allows (one for the whole file system where it can).
 bool syncFilesIn(const Folder& folder, const std::vector<std::string>& names);
+// Whether the last failed call failed because another program has the file open
+// (a virus scanner, an indexer, a sync client, the game): worth trying again in a
+// moment.
+bool lastFailureWasInUse();
+// Whether the program file name in folder is being run. A running program's file
+// cannot be opened for writing while it runs; false when nothing tells.
+bool programRunning(const Folder& folder, const char* name);
+// Has the system remove name in folder when it next starts, where it can (Windows);
+// false elsewhere.
+bool removeAtRestart(const Folder& folder, const char* name);
 // Bytes the caller may still write on the file system that holds folder; -1 when
 // the system cannot tell.
 std::int64_t availableBytes(const Folder& folder);

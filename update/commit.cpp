@@ -8,6 +8,7 @@
 #include "platform/file_io.h"
 #include "update/copy_bytes.h"
 #include "update/file_ops.h"
+#include "update/in_use.h"
 #include "update/install_record.h"
 #include "update/journal.h"
 #include "update/paths.h"
@@ -176,7 +177,7 @@ class Commit {
             ok = syncFile(file) && ok;
             ok = std::fclose(file) == 0 && ok;
         }
-        if (!ok || !moveIn(staging, JournalTemporary, staging, JournalFileName)) {
+        if (!ok || !moveWhenFree(staging, JournalTemporary, staging, JournalFileName)) {
             runLog("Cannot write %s: %s", shown(staging, JournalFileName).c_str(),
                    systemErrorText().c_str());
             const SystemErrorKept kept;
@@ -199,7 +200,7 @@ class Commit {
   private:
     bool move(const Folder& from, const std::string& fromName, const Folder& to,
               const std::string& toName) {
-        if (!moveIn(from, fromName.c_str(), to, toName.c_str())) {
+        if (!moveWhenFree(from, fromName.c_str(), to, toName.c_str())) {
             runLog("Cannot move %s to %s: %s", shown(from, fromName).c_str(),
                    shown(to, toName).c_str(), systemErrorText().c_str());
             return false;
@@ -338,7 +339,7 @@ class Commit {
     }
 
     static bool removed(const Folder& folder, const std::string& name) {
-        if (removeIn(folder, name.c_str())) {
+        if (removeWhenFree(folder, name.c_str())) {
             return true;
         }
         runLog("Cannot remove %s: %s", shown(folder, name).c_str(), systemErrorText().c_str());
@@ -385,6 +386,16 @@ std::string asideName(int index) {
     return std::to_string(index) + ".old";
 }
 
+bool gameRunning(const InstallFolders& folders) {
+    const char* game = UpdateFileList[0].name;
+    if (!programRunning(folders.game, game)) {
+        return false;
+    }
+    runLog("Tactico is running (%s): it must be closed before the update can replace its files",
+           shown(folders.game, game).c_str());
+    return true;
+}
+
 std::string entryTargetPath(const char* installPath, int index) {
     char path[1024];
     const UpdateFileEntry& entry = UpdateFileList[index];
@@ -410,11 +421,17 @@ bool InstallFolders::openStaging(bool create) {
     if (staging.isOpen()) {
         return true;
     }
-    staging = openPrivateFolder(game, StagingFolderName, create);
+    PrivateFolderState state = PrivateFolderState::Failed;
+    staging = openPrivateFolder(game, StagingFolderName, create, state);
     if (staging.isOpen()) {
+        if (state == PrivateFolderState::Unprotected) {
+            runLog("%s is on a volume that keeps no access lists (FAT32 or exFAT, say): any "
+                   "account may write there, as anywhere in the game's folder; the update goes on",
+                   shown(game, StagingFolderName).c_str());
+        }
         return true;
     }
-    refused = privateFolderRefused();
+    refused = state == PrivateFolderState::Refused;
     if (refused) {
         runLog("%s is not this program's own staging folder; the installation is left as it is",
                shown(game, StagingFolderName).c_str());
@@ -459,13 +476,26 @@ void InstallFolders::removeStaging() {
         return;
     }
     std::vector<std::string> names;
-    if (listFolder(staging, names)) {
-        for (const std::string& name : names) {
-            removeIn(staging, name.c_str());
+    listFolder(staging, names);
+    // What another program still holds is not in the way of anything: it goes
+    // when Windows restarts, or with the next start's sweep.
+    for (const std::string& name : names) {
+        if (!removeWhenFree(staging, name.c_str())) {
+            leave(staging, name);
         }
     }
     staging = Folder();
-    removeFolderIn(game, StagingFolderName);
+    if (!removeFolderIn(game, StagingFolderName)) {
+        leave(game, StagingFolderName);
+    }
+}
+
+void InstallFolders::leave(const Folder& folder, const std::string& name) {
+    const std::string error = systemErrorText();
+    runLog("Cannot remove %s: %s; %s", shown(folder, name).c_str(), error.c_str(),
+           removeAtRestart(folder, name.c_str())
+               ? "it goes when the computer restarts, or when the update next starts"
+               : "it goes when the update next starts");
 }
 
 CommitOutcome commitUpdate(const StagedUpdate& update) {
@@ -487,7 +517,7 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         }
         stagedFiles.push_back(p.staged);
         // An old file left by an earlier run would be taken for this commit's.
-        if (!removeIn(folders.staging, p.aside.c_str())) {
+        if (!removeWhenFree(folders.staging, p.aside.c_str())) {
             runLog("Cannot remove %s: %s", shown(folders.staging, p.aside).c_str(),
                    systemErrorText().c_str());
             return CommitOutcome::NothingChanged;
@@ -503,6 +533,10 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         return CommitOutcome::NothingChanged;
     }
 
+    // Started while the files were staged: its files cannot all be replaced now.
+    if (gameRunning(folders)) {
+        return CommitOutcome::NothingChanged;
+    }
     Commit commit(folders, std::move(journal), update.versionText, update.updateFolder,
                   update.readmeSource);
     if (!commit.writeJournal()) {

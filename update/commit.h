@@ -39,7 +39,8 @@ class InstallFolders {
     // The folder entry index goes into; null, with the reason in why, when it is
     // not a folder of the installation (a link or junction leads out of it).
     const Folder* folderOf(int index, std::string* why = nullptr);
-    // Empties and removes the staging folder, unless it holds a journal.
+    // Empties and removes the staging folder, unless it holds a journal. What
+    // cannot be removed now is named in the log and removed later.
     void removeStaging();
 
     Folder game;
@@ -47,6 +48,8 @@ class InstallFolders {
     std::string path;
 
   private:
+    static void leave(const Folder& folder, const std::string& name);
+
     std::list<std::pair<std::string, Folder>> subfolders;
     bool refused = false;
 };
@@ -73,6 +76,10 @@ enum class CommitOutcome {
 };
 
 CommitOutcome commitUpdate(const StagedUpdate& update);
+
+// Whether the game is running from the installation, logged when it is: its
+// files cannot be replaced while it runs.
+bool gameRunning(const InstallFolders& folders);
 
 enum class RecoveryOutcome {
     NoJournal, // nothing was under way

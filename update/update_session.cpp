@@ -7,6 +7,7 @@
 #include "platform/file_io.h"
 #include "update/copy_bytes.h"
 #include "update/file_ops.h"
+#include "update/in_use.h"
 #include "update/install_record.h"
 #include "update/package.h"
 #include "update/paths.h"
@@ -203,7 +204,7 @@ UpdateStepKind UpdateSession::check() {
             needed += static_cast<std::int64_t>(patch_.resultSize(e));
         }
     }
-    if (!holdFolders()) {
+    if (!holdFolders() || gameRunning(folders_)) {
         return UpdateStepKind::WriteFailed;
     }
     updateFolder_ = openCurrentFolder();
@@ -257,7 +258,7 @@ UpdateStepKind UpdateSession::stage(int e) {
         packageBad = result == CopyResult::SourceShort;
         written = file != nullptr && result == CopyResult::Done;
         written = (file == nullptr || std::fclose(file) == 0) && written &&
-                  moveIn(staging, temporary.c_str(), staging, staged.c_str());
+                  moveWhenFree(staging, temporary.c_str(), staging, staged.c_str());
         if (!written) {
             const SystemErrorKept kept;
             removeIn(staging, temporary.c_str());

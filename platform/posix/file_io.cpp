@@ -180,8 +180,6 @@ bool onlyAdministratorsWrite(const struct stat& folder, const struct stat& entry
     return (folder.st_mode & S_ISVTX) != 0 && (entry.st_uid == 0 || entry.st_uid == geteuid());
 }
 
-bool privateRefused = false;
-
 } // namespace
 
 Folder openInstallFolder(const char* path, std::string& why) {
@@ -272,27 +270,25 @@ Folder openSubfolder(const Folder& parent, const char* name) {
     return descriptor < 0 ? Folder() : Folder(descriptor, parent.path() + "/" + name);
 }
 
-Folder openPrivateFolder(const Folder& parent, const char* name, bool create) {
-    privateRefused = false;
+Folder openPrivateFolder(const Folder& parent, const char* name, bool create,
+                         PrivateFolderState& state) {
+    state = PrivateFolderState::Failed;
     if (create && mkdirat(fd(parent), name, 0700) != 0 && errno != EEXIST) {
         return Folder();
     }
     Folder folder = openSubfolder(parent, name);
     struct stat info {};
     if (!folder.isOpen()) {
-        privateRefused = errno != ENOENT;
+        state = errno == ENOENT ? PrivateFolderState::Missing : PrivateFolderState::Refused;
         return Folder();
     }
     if (fstat(fd(folder), &info) != 0 || info.st_uid != geteuid() || (info.st_mode & 077) != 0) {
-        privateRefused = true;
+        state = PrivateFolderState::Refused;
         errno = EPERM;
         return Folder();
     }
+    state = PrivateFolderState::Private;
     return folder;
-}
-
-bool privateFolderRefused() {
-    return privateRefused;
 }
 
 EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
@@ -366,4 +362,17 @@ std::int64_t availableBytes(const Folder& folder) {
         return -1;
     }
     return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
+}
+
+bool lastFailureWasInUse() {
+    return errno == EBUSY || errno == ETXTBSY;
+}
+
+// The game is a Windows program: nothing runs it here.
+bool programRunning(const Folder&, const char*) {
+    return false;
+}
+
+bool removeAtRestart(const Folder&, const char*) {
+    return false;
 }

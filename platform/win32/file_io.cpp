@@ -8,11 +8,13 @@
 // After windows.h:
 #include <aclapi.h>
 #include <sddl.h>
+#include <tlhelp32.h>
 #include <winternl.h>
 
 #include <algorithm>
 #include <utility>
 
+#include "platform/folder_trust.h"
 #include "platform/win32/win32_platform.h"
 
 bool seekFile(std::FILE* file, std::int64_t offset, int origin) {
@@ -353,29 +355,73 @@ Folder folderOf(HANDLE handle, std::string path) {
     return Folder(reinterpret_cast<std::intptr_t>(handle), std::move(path));
 }
 
-bool privateRefused = false;
-
 // Full control for Administrators and SYSTEM, nothing inherited, nobody else.
+// (Wine keeps a list of its own instead: SYSTEM and the account that made it.)
 constexpr const char* PrivateAccess = "D:P(A;OICI;FA;;;BA)(A;OICI;FA;;;SY)";
 
-bool grantsOnlyAdministrators(HANDLE handle) {
+// The account the program runs as.
+std::vector<unsigned char> processUser() {
+    HANDLE token = nullptr;
+    std::vector<unsigned char> user;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        DWORD size = 0;
+        GetTokenInformation(token, TokenUser, nullptr, 0, &size);
+        user.resize(size);
+        if (size == 0 || !GetTokenInformation(token, TokenUser, user.data(), size, &size)) {
+            user.clear();
+        }
+        CloseHandle(token);
+    }
+    return user;
+}
+
+bool trustedAccount(PSID sid) {
+    static const std::vector<unsigned char> user = processUser();
+    return sid != nullptr && IsValidSid(sid) &&
+           (IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
+            IsWellKnownSid(sid, WinLocalSystemSid) ||
+            (!user.empty() &&
+             EqualSid(sid, reinterpret_cast<const TOKEN_USER*>(user.data())->User.Sid)));
+}
+
+bool keepsAccessLists(HANDLE folder) {
+    DWORD flags = 0;
+    return !GetVolumeInformationByHandleW(folder, nullptr, 0, nullptr, nullptr, &flags, nullptr,
+                                          0) ||
+           (flags & FILE_PERSISTENT_ACLS) != 0;
+}
+
+// Allow entries of other kinds than the plain one name their account elsewhere in
+// the entry: they count as granting everything to an account not trusted.
+bool onlyTrustedWrite(HANDLE handle) {
+    PSID owner = nullptr;
     PACL acl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(handle, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &acl,
-                        nullptr, &descriptor) != ERROR_SUCCESS) {
+    if (GetSecurityInfo(handle, SE_FILE_OBJECT,
+                        OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner, nullptr,
+                        &acl, nullptr, &descriptor) != ERROR_SUCCESS) {
         return false;
     }
-    bool only = acl != nullptr;
-    for (DWORD i = 0; only && i < acl->AceCount; ++i) {
+    std::vector<AccessEntry> entries;
+    bool readable = true;
+    for (DWORD i = 0; readable && acl != nullptr && i < acl->AceCount; ++i) {
         void* ace = nullptr;
-        only = GetAce(acl, i, &ace) != 0;
-        if (!only || static_cast<ACE_HEADER*>(ace)->AceType != ACCESS_ALLOWED_ACE_TYPE) {
-            continue;
+        readable = GetAce(acl, i, &ace) != 0;
+        if (!readable) {
+            break;
         }
-        PSID sid = &static_cast<ACCESS_ALLOWED_ACE*>(ace)->SidStart;
-        only = IsWellKnownSid(sid, WinBuiltinAdministratorsSid) ||
-               IsWellKnownSid(sid, WinLocalSystemSid);
+        const BYTE type = static_cast<ACE_HEADER*>(ace)->AceType;
+        const bool denies = type == ACCESS_DENIED_ACE_TYPE ||
+                            type == ACCESS_DENIED_OBJECT_ACE_TYPE ||
+                            type == ACCESS_DENIED_CALLBACK_ACE_TYPE ||
+                            type == ACCESS_DENIED_CALLBACK_OBJECT_ACE_TYPE;
+        const bool plain = type == ACCESS_ALLOWED_ACE_TYPE;
+        auto* allowed = static_cast<ACCESS_ALLOWED_ACE*>(ace);
+        entries.push_back({!denies, plain && trustedAccount(&allowed->SidStart),
+                           plain ? static_cast<std::uint32_t>(allowed->Mask) : FolderWriteRights});
     }
+    const bool only =
+        readable && onlyTrustedMayWrite(trustedAccount(owner), acl != nullptr, entries);
     LocalFree(descriptor);
     return only;
 }
@@ -463,8 +509,9 @@ Folder openSubfolder(const Folder& parent, const char* name) {
     return folder;
 }
 
-Folder openPrivateFolder(const Folder& parent, const char* name, bool create) {
-    privateRefused = false;
+Folder openPrivateFolder(const Folder& parent, const char* name, bool create,
+                         PrivateFolderState& state) {
+    state = PrivateFolderState::Failed;
     if (create) {
         PSECURITY_DESCRIPTOR security = nullptr;
         if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(PrivateAccess, SDDL_REVISION_1,
@@ -477,6 +524,8 @@ Folder openPrivateFolder(const Folder& parent, const char* name, bool create) {
         // Made here with its access list, through this very handle: it is the
         // program's own whatever the system reports of its list.
         if (made != INVALID_HANDLE_VALUE) {
+            state = keepsAccessLists(made) ? PrivateFolderState::Private
+                                           : PrivateFolderState::Unprotected;
             return folderOf(made, parent.path() + "\\" + name);
         }
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
@@ -487,19 +536,22 @@ Folder openPrivateFolder(const Folder& parent, const char* name, bool create) {
     Folder folder = openSubfolder(parent, name);
     if (!folder.isOpen()) {
         const DWORD error = GetLastError();
-        privateRefused = error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND;
+        state = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
+                    ? PrivateFolderState::Missing
+                    : PrivateFolderState::Refused;
         return Folder();
     }
-    if (!grantsOnlyAdministrators(handleOf(folder))) {
-        privateRefused = true;
+    if (!keepsAccessLists(handleOf(folder))) {
+        state = PrivateFolderState::Unprotected;
+        return folder;
+    }
+    if (!onlyTrustedWrite(handleOf(folder))) {
+        state = PrivateFolderState::Refused;
         SetLastError(ERROR_ACCESS_DENIED);
         return Folder();
     }
+    state = PrivateFolderState::Private;
     return folder;
-}
-
-bool privateFolderRefused() {
-    return privateRefused;
 }
 
 EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
@@ -670,4 +722,91 @@ std::int64_t availableBytes(const Folder& folder) {
         return -1;
     }
     return static_cast<std::int64_t>(available.QuadPart);
+}
+
+bool lastFailureWasInUse() {
+    const DWORD error = GetLastError();
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
+           error == ERROR_ACCESS_DENIED || error == ERROR_USER_MAPPED_FILE;
+}
+
+namespace {
+
+bool sameFile(const BY_HANDLE_FILE_INFORMATION& a, const BY_HANDLE_FILE_INFORMATION& b) {
+    return a.dwVolumeSerialNumber == b.dwVolumeSerialNumber &&
+           a.nFileIndexHigh == b.nFileIndexHigh && a.nFileIndexLow == b.nFileIndexLow;
+}
+
+// Whether any process runs the file whose identity is given, by the files the
+// processes were started from.
+bool anyProcessRuns(const BY_HANDLE_FILE_INFORMATION& program) {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    bool runs = false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32FirstW(snapshot, &entry); more && !runs;
+         more = Process32NextW(snapshot, &entry)) {
+        HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, entry.th32ProcessID);
+        if (process == nullptr) {
+            continue;
+        }
+        std::wstring image(32768, L'\0');
+        DWORD length = static_cast<DWORD>(image.size());
+        if (QueryFullProcessImageNameW(process, 0, image.data(), &length)) {
+            image.resize(length);
+            HANDLE file = CreateFileW(image.c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+            BY_HANDLE_FILE_INFORMATION info{};
+            runs = file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) &&
+                   sameFile(info, program);
+            if (file != INVALID_HANDLE_VALUE) {
+                CloseHandle(file);
+            }
+        }
+        CloseHandle(process);
+    }
+    CloseHandle(snapshot);
+    return runs;
+}
+
+} // namespace
+
+bool programRunning(const Folder& folder, const char* name) {
+    // Nothing is written: the handle only asks for the right to, which a running
+    // program's file refuses.
+    HANDLE handle = openIn(folder, name, FILE_WRITE_DATA, FILE_OPEN, OpenNonDirectory);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+        return false;
+    }
+    if (GetLastError() == ERROR_SHARING_VIOLATION) {
+        return true;
+    }
+    // A read-only file refuses writing before anything else is asked: then the
+    // running processes tell.
+    handle = openIn(folder, name, FILE_READ_ATTRIBUTES, FILE_OPEN, OpenNonDirectory);
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = handle != INVALID_HANDLE_VALUE && GetFileInformationByHandle(handle, &info);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+    }
+    return known && anyProcessRuns(info);
+}
+
+bool removeAtRestart(const Folder& folder, const char* name) {
+    // The folder as the system names it now, whatever it was opened by.
+    const DWORD length = GetFinalPathNameByHandleW(handleOf(folder), nullptr, 0, 0);
+    std::wstring path(length, L'\0');
+    if (length == 0 ||
+        GetFinalPathNameByHandleW(handleOf(folder), path.data(), length, 0) + 1 != length) {
+        return false;
+    }
+    path.resize(length - 1);
+    path += L'\\';
+    path += wide(name);
+    return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }

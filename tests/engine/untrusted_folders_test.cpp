@@ -4,16 +4,21 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/file_io.h"
+#include "platform/folder_trust.h"
 #include "platform/posix/start_viewer.h"
 #include "platform/viewer_route.h"
 #include "tests/temp_folder.h"
 #include "update/file_ops.h"
+#include "update/in_use.h"
 
 namespace {
 
@@ -145,6 +150,71 @@ TEST(ViewerRoute, TheViewerStartsWithTheCallersUserId) {
     ASSERT_GT(child, 0);
     waitpid(child, nullptr, 0);
     EXPECT_EQ(readFile(folder / "who"), "65534\n");
+}
+
+} // namespace
+
+namespace {
+
+// The staging folder on Windows, as its owner and access list read back: trusted
+// only when no account but Administrators, SYSTEM and the program's own can change it.
+TEST(StagingFolderTrust, OwnerAndEveryEntryThatMayWriteMustBeTrusted) {
+    constexpr std::uint32_t FullControl = 0x1F01FF;
+    constexpr std::uint32_t ReadAndList = 0x1200A9;
+    const AccessEntry system{true, true, FullControl};
+    const AccessEntry self{true, true, FullControl};
+    // As the program makes it, and as Wine reads it back (SYSTEM and the user).
+    EXPECT_TRUE(onlyTrustedMayWrite(true, true, std::vector{system, self}));
+    // Others may look, and a deny entry takes nothing away.
+    EXPECT_TRUE(onlyTrustedMayWrite(true, true,
+                                    std::vector{system, AccessEntry{true, false, ReadAndList},
+                                                AccessEntry{false, false, FullControl}}));
+    // Another account made it with an administrators-only list and kept it: it can
+    // rewrite the list whenever it likes.
+    EXPECT_FALSE(onlyTrustedMayWrite(false, true, std::vector{system, self}));
+    // Anyone may add a file (0x2), or delete what is inside (0x40), or rewrite the list.
+    for (const std::uint32_t right : {0x2u, 0x40u, 0x40000u, 0x10000000u}) {
+        EXPECT_FALSE(
+            onlyTrustedMayWrite(true, true, std::vector{system, AccessEntry{true, false, right}}))
+            << right;
+    }
+    // No list at all lets everyone in.
+    EXPECT_FALSE(onlyTrustedMayWrite(true, false, {}));
+}
+
+// Renames refused while a scanner holds the file are tried again with growing
+// pauses for five seconds, and only for that reason.
+TEST(InUseRetry, WaitsForAFileInUseForFiveSecondsAndNoOtherFailure) {
+    static int waited = 0;
+    waited = 0;
+    const auto sleeps =
+        std::exchange(in_use::wait, [](int milliseconds) { waited += milliseconds; });
+    const Folder here = openCurrentFolder();
+    int tries = 0;
+    EXPECT_TRUE(retryWhileInUse(here, "club.dat", [&] {
+        errno = ++tries < 4 ? EBUSY : 0;
+        return tries == 4;
+    }));
+    EXPECT_EQ(waited, 50 + 100 + 200);
+
+    waited = tries = 0;
+    EXPECT_FALSE(retryWhileInUse(here, "club.dat", [&] {
+        ++tries;
+        errno = EACCES;
+        return false;
+    }));
+    EXPECT_EQ(tries, 1);
+
+    waited = tries = 0;
+    EXPECT_FALSE(retryWhileInUse(here, "club.dat", [&] {
+        ++tries;
+        errno = EBUSY;
+        return false;
+    }));
+    EXPECT_EQ(waited, in_use::PatienceMilliseconds);
+    EXPECT_EQ(errno, EBUSY) << "the last try's error stays for the caller's log";
+    EXPECT_LT(tries, 15);
+    in_use::wait = sleeps;
 }
 
 } // namespace
