@@ -81,7 +81,8 @@ UpdateWizard::UpdateWizard() : BWIO() {
 
     if (run_context::options.pack) {
         const bool packed =
-            packUpdate({run_context::options.basePackage, run_context::options.baseVersions});
+            packUpdate({run_context::options.basePackage, run_context::options.baseVersions},
+                       UpdaterVersionText);
         run_context::packResult = packed ? PackResult::Packed : PackResult::Failed;
         showStartupMessage("Setup",
                            packed ? "Packed files successfully !" : "Unable to pack files");

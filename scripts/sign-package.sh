@@ -13,5 +13,8 @@ cd "$folder"
 [[ -f update.dat.sha256 ]] || { echo "no update.dat.sha256 in $folder: pack first (-pack)" >&2; exit 1; }
 # What is signed must still be what was packed.
 sha256sum --quiet -c update.dat.sha256
+# The release line is what binds the signature to this release.
+grep -m1 '^# Release: ' update.dat.sha256 ||
+    echo "warning: update.dat.sha256 names no release; a program built with keys refuses it" >&2
 openssl dgst -sha256 -sign "$key" -out update.dat.sha256.sig update.dat.sha256
 echo "signed: $folder/update.dat.sha256.sig"

@@ -38,6 +38,43 @@ std::string digestLine(const std::string& name, const Sha256Digest& digest) {
     return digestToHex(digest) + "  " + name + "\n";
 }
 
+namespace {
+
+constexpr std::string_view ReleasePrefix = "# Release: ";
+
+} // namespace
+
+std::string releaseLine(std::string_view release) {
+    return std::string(ReleasePrefix) + std::string(release) + "\n";
+}
+
+std::string patchVersionsLine(const std::vector<std::string>& versions) {
+    std::string line = "# update.patch fits:";
+    for (const std::string& version : versions) {
+        line += " " + version;
+    }
+    return line + "\n";
+}
+
+std::optional<std::string> releaseOf(const std::string& text) {
+    std::optional<std::string> release;
+    for (std::size_t at = 0; at < text.size();) {
+        const std::size_t end = std::min(text.find('\n', at), text.size());
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') {
+            line.pop_back();
+        }
+        if (line.starts_with(ReleasePrefix)) {
+            if (release) {
+                return std::nullopt;
+            }
+            release = line.substr(ReleasePrefix.size());
+        }
+    }
+    return release;
+}
+
 std::optional<DigestList> parseDigestFile(const std::string& text) {
     DigestList list;
     std::size_t at = 0;
@@ -47,6 +84,9 @@ std::optional<DigestList> parseDigestFile(const std::string& text) {
         at = end + 1;
         if (!line.empty() && line.back() == '\r') {
             line.pop_back();
+        }
+        if (line.starts_with('#')) {
+            continue;
         }
         Sha256Digest digest{};
         for (std::size_t i = 0; i < digest.size(); ++i) {

@@ -9,6 +9,8 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "platform/sha256.h"
 
@@ -20,9 +22,20 @@ using DigestList = std::map<std::string, Sha256Digest>;
 std::string digestToHex(const Sha256Digest& digest);
 // One line of the digest file.
 std::string digestLine(const std::string& name, const Sha256Digest& digest);
-// The digest of each file a digest file names; nothing when any line is not of
-// sha256sum's form or a name comes twice (a signed file must mean one thing).
+// The digest of each file a digest file names; nothing when any line but a
+// comment is not of sha256sum's form or a name comes twice (a signed file must
+// mean one thing).
 std::optional<DigestList> parseDigestFile(const std::string& text);
+
+// The digest file's first line names the release its files install, as the
+// record's "Version" reads once they are in, so that a signature made for one
+// release installs no other. sha256sum takes it for a comment and still checks
+// the files.
+std::string releaseLine(std::string_view release);
+// The release a digest file names; nothing when it names none, or more than one.
+std::optional<std::string> releaseOf(const std::string& text);
+// For a patch, the versions it fits, for whoever reads the file.
+std::string patchVersionsLine(const std::vector<std::string>& versions);
 
 // SHA-256 of a whole file; nothing when it cannot be read.
 std::optional<Sha256Digest> digestOfFile(const char* path);

@@ -90,9 +90,14 @@ bool isReadmeName(const std::string& name) {
 
 // The package's line (and the patch's), then one for each readme beside it: what an
 // update installs.
-bool writeDigestFile(const char* path, const Sha256Digest& digest,
-                     const std::optional<Sha256Digest>& patchDigest) {
-    std::string text = digestLine(PackageFileName, digest);
+bool writeDigestFile(const char* path, const std::string& release, const Sha256Digest& digest,
+                     const std::optional<Sha256Digest>& patchDigest,
+                     const std::vector<std::string>& patchVersions) {
+    std::string text = release.empty() ? "" : releaseLine(release);
+    if (patchDigest) {
+        text += patchVersionsLine(patchVersions);
+    }
+    text += digestLine(PackageFileName, digest);
     if (patchDigest) {
         text += digestLine(PatchFileName, *patchDigest);
     }
@@ -123,7 +128,7 @@ bool writeDigestFile(const char* path, const Sha256Digest& digest,
 
 } // namespace
 
-bool packUpdate(const PatchPackOptions& patch) {
+bool packUpdate(const PatchPackOptions& patch, const std::string& release) {
     std::uint32_t counts[UpdateFileCount] = {};
     for (int i = 0; i < UpdateFileCount; ++i) {
         if (!isReadmeEntry(i) && !measure(UpdateFileList[i].name, counts[i])) {
@@ -150,7 +155,8 @@ bool packUpdate(const PatchPackOptions& patch) {
         patched = patched && patchDigest.has_value();
     }
     if (!written || !closed || !patched ||
-        !writeDigestFile(temporaryDigest.c_str(), digest, patchDigest)) {
+        !writeDigestFile(temporaryDigest.c_str(), release, digest, patchDigest,
+                         patch.baseVersions)) {
         removeQuietly(temporary.c_str());
         removeQuietly(temporaryDigest.c_str());
         removeQuietly(temporaryPatch.c_str());

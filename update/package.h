@@ -15,7 +15,9 @@ std::uint32_t packageTableCount(const unsigned char* table, int index);
 // Builds "update.dat" in the current folder from the bare-named sources there, and
 // "update.dat.sha256" beside it; with a base package, "update.patch" too, which the
 // digest file then lists.
-bool packUpdate(const PatchPackOptions& patch = {});
+// release names what the digest file's files install (the program's own version
+// text); empty, the digest file names none.
+bool packUpdate(const PatchPackOptions& patch = {}, const std::string& release = {});
 
 // Writes entry index of "update.dat" in the current folder to targetPath, through a
 // temporary file renamed into place; the caller flushes it when it must be durable.

@@ -120,7 +120,8 @@ bool UpdateSession::holdFolders() {
 
 std::optional<UpdateStepKind> UpdateSession::choosePatch() {
     const bool fullBeside = canOpen(PackageFileName);
-    if (!sources_.openWithout(plan_.readme.c_str(), publisherKeys(), PatchFileName)) {
+    if (!sources_.openWithout(plan_.readme.c_str(), publisherKeys(), PatchFileName,
+                              plan_.versionText)) {
         runLog("The update file is corrupt: %s", sources_.problem().c_str());
         return UpdateStepKind::SourceFailed;
     }
@@ -187,7 +188,7 @@ UpdateStepKind UpdateSession::check() {
             runLog("Cannot open %s: %s", PackageFileName, systemErrorText().c_str());
             return UpdateStepKind::SourceFailed;
         }
-        if (!sources_.open(readme, publisherKeys())) {
+        if (!sources_.open(readme, publisherKeys(), plan_.versionText)) {
             runLog("The update file is corrupt: %s", sources_.problem().c_str());
             return UpdateStepKind::SourceFailed;
         }

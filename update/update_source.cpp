@@ -74,12 +74,12 @@ void UpdateSource::startOver(const char* readme, const char* listedPackage, bool
 }
 
 bool UpdateSource::openWithout(const char* readme, std::span<const PublisherKey> keys,
-                               const char* listedPackage) {
+                               const char* listedPackage, const std::string& release) {
     startOver(readme, listedPackage, false);
     if (!buffer) {
         return fail("out of memory");
     }
-    return readDigestFile(keys);
+    return readDigestFile(keys, release);
 }
 
 const Sha256Digest* UpdateSource::listedDigest(const char* name) const {
@@ -90,7 +90,8 @@ const Sha256Digest* UpdateSource::listedDigest(const char* name) const {
     return line == digests->end() ? nullptr : &line->second;
 }
 
-bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys) {
+bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys,
+                        const std::string& release) {
     startOver(readme, PackageFileName, true);
     package = openLocked(PackageFileName);
     if (package == nullptr || !buffer) {
@@ -125,10 +126,10 @@ bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys) 
     afterTable.copyFrom(hash);
     hashed = PackageTableBytes;
     entryStartAt = -1;
-    return readDigestFile(keys);
+    return readDigestFile(keys, release);
 }
 
-bool UpdateSource::readDigestFile(std::span<const PublisherKey> keys) {
+bool UpdateSource::readDigestFile(std::span<const PublisherKey> keys, const std::string& release) {
     const std::string digestFile = DigestFileName;
     const std::optional<std::string> text = readSmallFile(DigestFileName, MaxDigestFileBytes);
     if (!text) {
@@ -159,6 +160,16 @@ bool UpdateSource::readDigestFile(std::span<const PublisherKey> keys) {
             return fail(std::string(SignatureFileName) + " is no signature of " + digestFile +
                         " by a publisher key of this program");
         }
+    }
+    // An earlier release's files, signed in their day, must not come in under this one's name.
+    const std::optional<std::string> named = releaseOf(*text);
+    if (named && *named != release) {
+        return fail(digestFile + " is for the release \"" + *named + "\", not \"" + release + "\"");
+    }
+    if (!named && !keys.empty()) {
+        return fail(digestFile +
+                    " names no release; this program installs only updates signed for \"" +
+                    release + "\"");
     }
     digests = parseDigestFile(*text);
     if (!digests) {

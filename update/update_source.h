@@ -29,16 +29,17 @@ class UpdateSource {
 
     // The first step: opens "update.dat" in the current folder and holds it, checks
     // its table against its length, and reads the digest file; with keys, the digest
-    // file must be signed by one of them and list the package and readme (a bare
-    // file name in the current folder). Without keys the digest file is optional.
-    // False, with problem() saying which check failed, when any fails.
-    bool open(const char* readme, std::span<const PublisherKey> keys);
+    // file must be signed by one of them, name release as the one it installs, and
+    // list the package and readme (a bare file name in the current folder). Without
+    // keys the digest file is optional, and where it names a release, that must be
+    // release. False, with problem() saying which check failed, when any fails.
+    bool open(const char* readme, std::span<const PublisherKey> keys, const std::string& release);
     // The same checks of the digest file and the readme for an update that takes
     // its files from listedPackage (the patch) instead of "update.dat": the digest
     // file, where there is one, must list listedPackage, and "update.dat" need not
     // be there.
     bool openWithout(const char* readme, std::span<const PublisherKey> keys,
-                     const char* listedPackage);
+                     const char* listedPackage, const std::string& release);
     void close();
     // The digest file's line for name; null without a digest file.
     const Sha256Digest* listedDigest(const char* name) const;
@@ -67,7 +68,7 @@ class UpdateSource {
     bool fail(std::string problem);
     // Forgets what an earlier open found.
     void startOver(const char* readme, const char* listedPackage, bool full);
-    bool readDigestFile(std::span<const PublisherKey> keys);
+    bool readDigestFile(std::span<const PublisherKey> keys, const std::string& release);
 
     std::FILE* package = nullptr;
     // Whether update.dat is what this update installs from.

@@ -38,7 +38,7 @@ std::string littleEndian(std::uint32_t value) {
 // compared with the digest file; an entry out of order is refused.
 bool sourcesSound() {
     UpdateSource sources;
-    bool sound = sources.open("readme.txt", {});
+    bool sound = sources.open("readme.txt", {}, "");
     for (const auto& [from, to] :
          {std::pair{0, 20}, std::pair{0, 6}, std::pair{5, UpdateFileCount}}) {
         for (int e = from; sound && e < to; ++e) {

@@ -251,11 +251,13 @@ TEST(SilentRun, DoesWhatTheClickedWizardDoes) {
     EXPECT_EQ(unattended.log.back(), "Result: updated; exit code 0");
 }
 
-// The digest file of the sample's update folder, lines for every readme or for the
-// package alone, signed by key.
-void writeSignedDigest(const SampleSetup& s, const TestPublisherKey& key, bool readmes = true) {
+// The digest file of the sample's update folder for release (none when empty),
+// lines for every readme or for the package alone, signed by key.
+void writeSignedDigest(const SampleSetup& s, const TestPublisherKey& key, bool readmes = true,
+                       const std::string& release = UpdaterVersionText) {
     const fs::path folder = s.updateFolder;
     std::string text =
+        (release.empty() ? "" : releaseLine(release)) +
         digestLine(PackageFileName, *digestOfFile((folder / PackageFileName).c_str()));
     for (int l = 0; readmes && l < LanguageCount; ++l) {
         text += digestLine(LanguageReadmeFiles[l],
@@ -297,6 +299,17 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
              {"no signature of update.dat.sha256"}),
         Case("no readme line", {[&](SampleSetup& s) { writeSignedDigest(s, publisher, false); }}, 2,
              {"update.dat.sha256 has no line for readme_eng.txt"}),
+        // An earlier release, signed in its day, put beside this wizard.
+        Case("another release", {[&](SampleSetup& s) {
+                 writeSignedDigest(s, publisher, true,
+                                   "Version 3.80 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)");
+             }},
+             2,
+             {"update.dat.sha256 is for the release \"Version 3.80 "
+              "(ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)\""}),
+        Case("no release named",
+             {[&](SampleSetup& s) { writeSignedDigest(s, publisher, true, ""); }}, 2,
+             {"update.dat.sha256 names no release"}),
         Case("no digest file",
              {[](SampleSetup& s) { fs::remove(s.updateFolder / DigestFileName); }}, 2,
              {"update.dat.sha256 is missing"}),

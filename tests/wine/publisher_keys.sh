@@ -30,7 +30,7 @@ fingerprint=$(openssl pkey -pubin -in "$key/public.pem" -outform DER | sha256sum
 # sample_signed <name> [<private key>]: a sample whose digest file that key signed.
 sample_signed() {
     sample "$1"
-    (cd "$update" && sha256sum update.dat readme_*.txt >update.dat.sha256)
+    (cd "$update" && { echo "# Release: $expected"; sha256sum update.dat readme_*.txt; } >update.dat.sha256)
     openssl dgst -sha256 -sign "${2:-$key/private.pem}" -out "$update/update.dat.sha256.sig" \
         "$update/update.dat.sha256"
 }

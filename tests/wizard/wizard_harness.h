@@ -70,7 +70,7 @@ struct SampleSetup {
         }
         const fs::path previous = fs::current_path();
         fs::current_path(updateFolder);
-        EXPECT_TRUE(packUpdate());
+        EXPECT_TRUE(packUpdate({}, UpdaterVersionText));
         fs::current_path(previous);
     }
     SampleSetup(const SampleSetup&) = delete;
@@ -103,9 +103,10 @@ struct SampleSetup {
             }
             const fs::path previous = fs::current_path();
             fs::current_path(base);
-            EXPECT_TRUE(packUpdate());
+            EXPECT_TRUE(packUpdate({}, UpdaterVersionText));
             fs::current_path(updateFolder);
-            EXPECT_TRUE(packUpdate({(base / PackageFileName).string(), {"3.69"}}));
+            EXPECT_TRUE(
+                packUpdate({(base / PackageFileName).string(), {"3.69"}}, UpdaterVersionText));
             fs::current_path(previous);
             packed[unchangedEntry] = {readFile(updateFolder / PatchFileName),
                                       readFile(updateFolder / DigestFileName)};
