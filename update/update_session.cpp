@@ -30,16 +30,6 @@ bool canOpen(const char* path) {
     return true;
 }
 
-std::int64_t fileSize(const char* path) {
-    std::FILE* file = openRegularFile(path, -1);
-    if (file == nullptr) {
-        return -1;
-    }
-    const std::int64_t size = seekFile(file, 0, SEEK_END) ? tellFile(file) : -1;
-    std::fclose(file);
-    return size;
-}
-
 // Something that is no file where the entry goes (a folder, or a link that may
 // lead anywhere) could not be put back by an undo, so it fails the entry as an
 // unwritable target would.
@@ -197,7 +187,7 @@ UpdateStepKind UpdateSession::check() {
         runLog("%s is signed by publisher key %s (SHA-256 %s)", DigestFileName, key->name,
                key->fingerprint);
     }
-    std::int64_t needed = fileSize(readme) + SpareBytes;
+    std::int64_t needed = sources_.readmeBytes() + SpareBytes;
     for (int e = 0; e < UpdateFileCount; ++e) {
         if (!fromPatch_) {
             needed += sources_.count(e);

@@ -52,6 +52,22 @@ void UpdateSource::close() {
         std::fclose(package);
         package = nullptr;
     }
+    if (readmeFile != nullptr) {
+        std::fclose(readmeFile);
+        readmeFile = nullptr;
+    }
+}
+
+// Held from the checks on: what is copied is what was measured, whatever is
+// renamed over the name or written into the file later.
+bool UpdateSource::openReadme() {
+    readmeFile = openLocked(readmeName.c_str());
+    readmeLength =
+        readmeFile != nullptr && seekFile(readmeFile, 0, SEEK_END) ? tellFile(readmeFile) : -1;
+    if (readmeLength < 0) {
+        return fail(readmeName + " cannot be opened: " + systemErrorText());
+    }
+    return true;
 }
 
 bool UpdateSource::fail(std::string problem) {
@@ -79,7 +95,7 @@ bool UpdateSource::openWithout(const char* readme, std::span<const PublisherKey>
     if (!buffer) {
         return fail("out of memory");
     }
-    return readDigestFile(keys, release);
+    return openReadme() && readDigestFile(keys, release);
 }
 
 const Sha256Digest* UpdateSource::listedDigest(const char* name) const {
@@ -126,7 +142,7 @@ bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys,
     afterTable.copyFrom(hash);
     hashed = PackageTableBytes;
     entryStartAt = -1;
-    return readDigestFile(keys, release);
+    return openReadme() && readDigestFile(keys, release);
 }
 
 bool UpdateSource::readDigestFile(std::span<const PublisherKey> keys, const std::string& release) {
@@ -232,27 +248,30 @@ bool UpdateSource::copyReadme(const Folder& folder, const char* name, std::uint6
     size = 0;
     sourceBad = true;
     readmeDigest.reset();
-    std::FILE* from = buffer ? openLocked(readmeName.c_str()) : nullptr;
-    if (from == nullptr) {
-        why = readmeName + " cannot be opened: " + systemErrorText();
+    if (readmeFile == nullptr || !buffer || !seekFile(readmeFile, 0, SEEK_SET)) {
+        why = readmeName + " cannot be read: " + systemErrorText();
         return false;
     }
     std::FILE* to = createFreshIn(folder, name);
     sourceBad = false;
     Sha256 readmeHash;
     bool ok = to != nullptr;
-    for (bool more = ok; more;) {
-        const std::size_t got = std::fread(buffer.get(), 1, CopyBufferBytes, from);
+    for (auto left = static_cast<std::uint64_t>(readmeLength); ok && left > 0;) {
+        const std::size_t chunk =
+            left < CopyBufferBytes ? static_cast<std::size_t>(left) : CopyBufferBytes;
+        const std::size_t got = std::fread(buffer.get(), 1, chunk, readmeFile);
         readmeHash.add(buffer.get(), got);
         size += got;
-        ok = std::fwrite(buffer.get(), 1, got, to) == got;
-        more = ok && got == CopyBufferBytes;
-        if (got < CopyBufferBytes && std::ferror(from) != 0) {
-            sourceBad = true;
-            ok = false;
-        }
+        left -= got;
+        ok = got == chunk && std::fwrite(buffer.get(), 1, got, to) == got;
+        sourceBad = got != chunk;
     }
-    std::fclose(from);
+    // Grown since it was measured: its owner wrote on, and a file that grows
+    // without end would fill the game's disk.
+    if (ok && std::fgetc(readmeFile) != EOF) {
+        sourceBad = true;
+        ok = false;
+    }
     if (to != nullptr) {
         ok = std::fclose(to) == 0 && ok;
         if (!ok) {
@@ -266,7 +285,8 @@ bool UpdateSource::copyReadme(const Folder& folder, const char* name, std::uint6
         ok = false;
     }
     if (!ok && sourceBad) {
-        why = readmeName + " cannot be read: " + systemErrorText();
+        why = readmeName + " is no longer the " + std::to_string(readmeLength) +
+              " bytes it was when checked";
     }
     if (ok) {
         readmeDigest = digest;

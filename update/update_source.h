@@ -49,6 +49,8 @@ class UpdateSource {
     const PublisherKey* signer() const { return signedBy; }
     std::uint32_t count(int entry) const { return counts[entry]; }
     std::int64_t packageBytes() const { return length; }
+    // The readme's size when it was opened: all of it that is ever copied.
+    std::int64_t readmeBytes() const { return readmeLength; }
 
     // Entry's body (never the readme entry's) to target, hashed as it is read; a
     // null target only reads and hashes (a body not installed is still part of the
@@ -56,9 +58,10 @@ class UpdateSource {
     // Entries come in package order; the entry last begun may come again (a retry),
     // and the first entry starts everything over.
     CopyResult stageEntry(int entry, std::FILE* target);
-    // The readme to name in folder (made new), hashed as it is copied. False
-    // with sourceBad set when the readme cannot be read, clear when target cannot
-    // be written (then no target is left).
+    // The readme, through the handle opened by the checks, to name in folder (made
+    // new), hashed as it is copied. False with sourceBad set when the readme cannot
+    // be read or is no longer the size it was, clear when target cannot be written
+    // (then no target is left).
     bool copyReadme(const Folder& folder, const char* name, std::uint64_t& size, bool& sourceBad);
 
     // The last check before anything moves: what was read matches the digest file.
@@ -70,7 +73,11 @@ class UpdateSource {
     void startOver(const char* readme, const char* listedPackage, bool full);
     bool readDigestFile(std::span<const PublisherKey> keys, const std::string& release);
 
+    bool openReadme();
+
     std::FILE* package = nullptr;
+    std::FILE* readmeFile = nullptr;
+    std::int64_t readmeLength = -1;
     // Whether update.dat is what this update installs from.
     bool fullPackage = true;
     std::string listedPackageName;

@@ -1,6 +1,7 @@
 // Unattended runs, in-process on the headless desktop, as an administrator starts
 // them: the exit code, the log, and the installation afterwards.
 #include <algorithm>
+#include <fstream>
 #include <map>
 #include <numeric>
 #include <span>
@@ -322,9 +323,17 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
         // Written in place: hashing as it stages finds it, with no key as with one.
         Case("package rewritten, no key", {[](SampleSetup&) { usePublisherKeysForTest({}); }}, 2,
              {"update.dat has SHA-256"}, [&](SampleSetup& s) { changeByte(package(s), 5000); }),
-        Case("readme swapped", {}, 2, {"readme_eng.txt has SHA-256"},
+        // The readme as the checks measured it is all that is ever copied: one
+        // renamed over it is not read, one written on is refused.
+        Case("readme swapped", {}, 0, {"Staged"},
              [](SampleSetup& s) {
-                 writeFile(s.updateFolder / "readme_eng.txt", "another readme\n");
+                 writeFile(s.root / "other.txt", "another readme\n");
+                 fs::rename(s.root / "other.txt", s.updateFolder / "readme_eng.txt");
+             }),
+        Case("readme grown", {}, 2, {"readme_eng.txt is no longer the"},
+             [](SampleSetup& s) {
+                 std::ofstream(s.updateFolder / "readme_eng.txt", std::ios::app)
+                     << std::string(70000, 'x');
              }),
     };
     expectRuns(cases, [&](SampleSetup& s) {
