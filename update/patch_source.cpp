@@ -11,11 +11,22 @@ PatchSource::~PatchSource() {
     close();
 }
 
+namespace {
+
+// The copy's name in the staging folder.
+constexpr const char* PatchCopyName = "update.patch";
+
+} // namespace
+
 void PatchSource::close() {
     if (patch != nullptr) {
         std::fclose(patch);
         patch = nullptr;
     }
+    if (copied && installed != nullptr && installed->staging.isOpen()) {
+        removeIn(installed->staging, PatchCopyName);
+    }
+    copied = false;
 }
 
 PatchFit PatchSource::fail(PatchFit fit, std::string problem) {
@@ -35,14 +46,8 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
     for (bool& left : leftAsItIs) {
         left = false;
     }
-    patch = openLocked(PatchFileName);
-    if (patch == nullptr) {
-        return fail(PatchFit::Bad,
-                    std::string(PatchFileName) + " cannot be opened: " + systemErrorText());
-    }
-    length = seekFile(patch, 0, SEEK_END) ? tellFile(patch) : -1;
     // The whole file against its line first: nothing in it is believed before.
-    if (listed != nullptr && !matchesListed(*listed)) {
+    if (!copyIn(listed)) {
         return fail(PatchFit::Bad, why);
     }
     std::string problem;
@@ -59,18 +64,48 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
     return checkBases();
 }
 
-bool PatchSource::matchesListed(const Sha256Digest& listed) {
-    const std::optional<Sha256Digest> actual =
-        length >= 0 && seekFile(patch, 0, SEEK_SET)
-            ? digestOfBytes(patch, static_cast<std::uint64_t>(length))
-            : std::nullopt;
-    if (!actual) {
-        why = std::string(PatchFileName) + " cannot be read: " + systemErrorText();
+bool PatchSource::copyIn(const Sha256Digest* listed) {
+    const Folder& staging = installed->staging;
+    std::FILE* from = openLocked(PatchFileName);
+    if (from == nullptr) {
+        why = std::string(PatchFileName) + " cannot be opened: " + systemErrorText();
         return false;
     }
-    if (*actual != listed) {
-        why = std::string(PatchFileName) + " has SHA-256 " + digestToHex(*actual) + ", " +
-              DigestFileName + " lists " + digestToHex(listed);
+    std::FILE* to = createFreshIn(staging, PatchCopyName);
+    copied = to != nullptr;
+    Sha256 hash;
+    const auto buffer = makeCopyBuffer();
+    length = 0;
+    bool readFailed = false;
+    bool ok = to != nullptr && buffer;
+    for (bool more = ok; more;) {
+        const std::size_t got = std::fread(buffer.get(), 1, CopyBufferBytes, from);
+        hash.add(buffer.get(), got);
+        length += static_cast<std::int64_t>(got);
+        ok = std::fwrite(buffer.get(), 1, got, to) == got;
+        readFailed = got < CopyBufferBytes && std::ferror(from) != 0;
+        more = ok && !readFailed && got == CopyBufferBytes;
+    }
+    std::fclose(from);
+    ok = ok && !readFailed;
+    if (to != nullptr) {
+        ok = syncFile(to) && ok;
+        ok = std::fclose(to) == 0 && ok;
+    }
+    Sha256Digest actual{};
+    if (!ok || !hash.finish(actual)) {
+        why = std::string(PatchFileName) +
+              (readFailed ? " cannot be read: " : " cannot be copied: ") + systemErrorText();
+        return false;
+    }
+    if (listed != nullptr && actual != *listed) {
+        why = std::string(PatchFileName) + " has SHA-256 " + digestToHex(actual) + ", " +
+              DigestFileName + " lists " + digestToHex(*listed);
+        return false;
+    }
+    patch = openFileIn(staging, PatchCopyName, length);
+    if (patch == nullptr) {
+        why = std::string(PatchFileName) + " cannot be read back: " + systemErrorText();
         return false;
     }
     return true;

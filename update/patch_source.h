@@ -1,7 +1,9 @@
-// "update.patch" as an update applies it: held open from the check to the commit,
-// and believed only once it matches its digest line, fits the installed version and
-// finds every installed file it was made against. Then each entry's new contents
-// are made from the installed file, hashed as they are written.
+// "update.patch" as an update applies it: copied into the staging folder through
+// one handle and hashed as it is read, and believed only once that copy matches its
+// digest line, fits the installed version and finds every installed file it was
+// made against. Its table and entries come from the copy, which no other account
+// can change. Then each entry's new contents are made from the installed file,
+// hashed as they are written.
 #pragma once
 
 #include <cstdint>
@@ -27,12 +29,14 @@ class PatchSource {
     PatchSource(const PatchSource&) = delete;
     PatchSource& operator=(const PatchSource&) = delete;
 
-    // Opens "update.patch" in the current folder and checks it against listed (its
-    // digest line, when there is one), recordVersion (the record's "Version" as
-    // stored) and every installed file in folders, in that order; problem() says
-    // why when it is not Fits. The installed files are read through folders from
-    // then on, which must outlive the source.
+    // Copies "update.patch" from the current folder into folders' staging folder
+    // (open) and checks the copy against listed (its digest line, when there is
+    // one), recordVersion (the record's "Version" as stored) and every installed
+    // file in folders, in that order; problem() says why when it is not Fits. The
+    // installed files are read through folders from then on, which must outlive
+    // the source.
     PatchFit open(InstallFolders& folders, const char* recordVersion, const Sha256Digest* listed);
+    // Lets the copy go.
     void close();
 
     const std::string& problem() const { return why; }
@@ -50,7 +54,7 @@ class PatchSource {
 
   private:
     PatchFit fail(PatchFit fit, std::string problem);
-    bool matchesListed(const Sha256Digest& listed);
+    bool copyIn(const Sha256Digest* listed);
     PatchFit checkBases();
     // Entry e's installed file, read-only; null with the reason in name's words.
     std::FILE* openBase(int e, std::string& shown);
@@ -59,6 +63,7 @@ class PatchSource {
     std::int64_t length = 0;
     std::optional<PatchTable> table;
     InstallFolders* installed = nullptr;
+    bool copied = false;
     bool leftAsItIs[UpdateFileCount] = {};
     PatchWorkspace workspace;
     std::string why;

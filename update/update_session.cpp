@@ -83,14 +83,14 @@ UpdateStep UpdateSession::next() {
 }
 
 void UpdateSession::discard() {
+    sources_.close();
+    patch_.close();
     if (stepsDone_ > 0 && !committed()) {
         folders_.removeStaging();
     }
     if (!committed()) {
         stepsDone_ = 0;
     }
-    sources_.close();
-    patch_.close();
 }
 
 // Every folder is held from here on: whatever is renamed or linked in the
@@ -119,6 +119,10 @@ std::optional<UpdateStepKind> UpdateSession::choosePatch() {
     // are still those of the number stored.
     char recorded[200] = "";
     readInstallValue("Tactico", "Version", recorded, sizeof recorded);
+    // The patch is read from a copy there.
+    if (!folders_.openStaging(true)) {
+        return UpdateStepKind::WriteFailed;
+    }
     const PatchFit fit = patch_.open(folders_, recorded, sources_.listedDigest(PatchFileName));
     switch (fit) {
     case PatchFit::Fits:
@@ -144,8 +148,18 @@ std::optional<UpdateStepKind> UpdateSession::choosePatch() {
                                          : UpdateStepKind::InstallCorrupt;
 }
 
-// Everything the update needs is checked before anything is written.
+// Everything the update needs is checked before anything is written but the
+// staging folder; a check that fails leaves nothing behind.
 UpdateStepKind UpdateSession::check() {
+    const UpdateStepKind kind = checkSources();
+    if (kind != UpdateStepKind::Checked && kind != UpdateStepKind::Committed) {
+        patch_.close();
+        folders_.removeStaging();
+    }
+    return kind;
+}
+
+UpdateStepKind UpdateSession::checkSources() {
     const char* installPath = plan_.installPath.c_str();
     // A typed folder may hold an update killed inside its commit; a journal that
     // stays must not be overwritten by this update's.
@@ -290,6 +304,8 @@ UpdateStepKind UpdateSession::commit() {
         discard();
         return UpdateStepKind::SourceFailed;
     }
+    // Everything is staged: the patch's copy goes before the staging folder does.
+    patch_.close();
     switch (commitUpdate(staging_)) {
     case CommitOutcome::Committed:
         sources_.close();

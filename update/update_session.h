@@ -59,6 +59,7 @@ class UpdateSession {
 
   private:
     UpdateStepKind check();
+    UpdateStepKind checkSources();
     // Whether update.patch is what this update installs from; a failing kind when
     // it is there, cannot be used and no update.dat stands in for it.
     bool holdFolders();
