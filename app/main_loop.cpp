@@ -71,6 +71,7 @@ int runApplication(InstanceHandle instance, const char* commandLine) {
         return ExitBadCommandLine;
     setRunLogEcho(options.silent ? stdout : nullptr);
     logRunStart(commandLine);
+    test_hooks::pauseCommitsAsAsked();
     SilentAnswers answers;
     shell::beforeFrame = [&answers, silent = options.silent] {
         logScreenChange();
