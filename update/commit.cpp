@@ -391,7 +391,7 @@ bool gameRunning(const InstallFolders& folders) {
     if (!programRunning(folders.game, game)) {
         return false;
     }
-    runLog("Tactico is running (%s): it must be closed before the update can replace its files",
+    runLog("The game is running from %s: it must be closed before the update can replace its files",
            shown(folders.game, game).c_str());
     return true;
 }

@@ -304,12 +304,12 @@ UpdateStepKind UpdateSession::commit() {
         discard();
         return UpdateStepKind::SourceFailed;
     }
-    // Everything is staged: the patch's copy goes before the staging folder does.
+    // Everything is staged: the handles go, so that the readme can leave the update
+    // folder and the patch's copy the staging folder.
+    sources_.close();
     patch_.close();
     switch (commitUpdate(staging_)) {
     case CommitOutcome::Committed:
-        sources_.close();
-        patch_.close();
         runLog("Updated %s", utf8FromSystemText(plan_.installPath).c_str());
         return UpdateStepKind::Committed;
     case CommitOutcome::StagingLost:

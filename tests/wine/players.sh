@@ -80,7 +80,7 @@ case_game_running() {
     wait_for 30 grep -q running "$root/game" || fail "the game did not start"
     silent 3
     unchanged "the game running"
-    line=$(said '(game|tactico\.exe)[^.]*running') || fail "the log does not say the game is running"
+    line=$(said 'game is running') || fail "the log does not say the game is running"
     touch "$root/game-ends"
     wait "$game" || fail "the game ended with $?"
     silent 0
