@@ -171,13 +171,15 @@ int fd(const Folder& folder) {
 
 // Only the program's own account and root could have made or replaced an entry
 // of a folder whose other bits allow no writing; in a sticky folder, an entry of
-// their own stays theirs.
+// their own stays theirs, unless the folder is someone else's, who may remove any
+// entry in it.
 bool onlyAdministratorsWrite(const struct stat& folder, const struct stat& entry) {
     const bool ownersOnly = folder.st_uid == 0 || folder.st_uid == geteuid();
     if (ownersOnly && (folder.st_mode & (S_IWGRP | S_IWOTH)) == 0) {
         return true;
     }
-    return (folder.st_mode & S_ISVTX) != 0 && (entry.st_uid == 0 || entry.st_uid == geteuid());
+    return ownersOnly && (folder.st_mode & S_ISVTX) != 0 &&
+           (entry.st_uid == 0 || entry.st_uid == geteuid());
 }
 
 } // namespace

@@ -1,5 +1,7 @@
 #include "platform/process.h"
 
+#include "platform/posix/program_path.h"
+
 #include <cerrno>
 #include <cstdlib>
 #include <filesystem>
@@ -11,11 +13,7 @@
 
 extern char** environ;
 
-namespace {
-
-// The program's file in the PATH's absolute folders: an empty or relative entry
-// would run whatever sits in the current folder.
-std::string onPath(const std::string& name) {
+std::string programOnPath(const std::string& name) {
     const char* path = std::getenv("PATH");
     std::string_view rest = path != nullptr ? path : "/usr/bin:/bin";
     while (true) {
@@ -34,13 +32,11 @@ std::string onPath(const std::string& name) {
     }
 }
 
-} // namespace
-
 int runProgram(const std::vector<std::string>& arguments) {
     if (arguments.empty()) {
         return -1;
     }
-    const std::string program = onPath(arguments.front());
+    const std::string program = programOnPath(arguments.front());
     if (program.empty()) {
         return -1;
     }

@@ -1,5 +1,7 @@
 #include "platform/posix/start_viewer.h"
 
+#include "platform/posix/program_path.h"
+
 #include <grp.h>
 #include <pwd.h>
 #include <unistd.h>
@@ -65,7 +67,13 @@ pid_t startViewer(const char* program, const char* path, const ViewerRoute& rout
         environment.push_back(variable.data());
     }
     environment.push_back(nullptr);
-    std::string programText = program;
+    // Found before the fork, in the PATH's absolute folders only: root with a
+    // relative entry would otherwise run a viewer planted in the current folder.
+    std::string programText =
+        std::string(program).find('/') == std::string::npos ? programOnPath(program) : program;
+    if (programText.empty()) {
+        return -1;
+    }
     std::string argument = path;
     char* argv[] = {programText.data(), argument.data(), nullptr};
 
@@ -80,9 +88,9 @@ pid_t startViewer(const char* program, const char* path, const ViewerRoute& rout
             geteuid() != account.user) {
             _exit(127);
         }
-        execvpe(program, argv, environment.data());
+        execve(argv[0], argv, environment.data());
     } else {
-        execvp(program, argv);
+        execv(argv[0], argv);
     }
     _exit(127);
 }

@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <gtest/gtest.h>
 #include <string>
@@ -111,6 +112,11 @@ TEST_F(UntrustedFolders, TheInstallationPathTakesLinksOnlyFromClosedFolders) {
     // In a sticky folder only the link's owner could have put it there.
     fs::permissions("open", fs::perms::sticky_bit, fs::perm_options::add);
     EXPECT_TRUE(openInstallFolder((folder / "open/game/data").c_str(), why).isOpen()) << why;
+    // Unless the sticky folder is another account's: its owner may swap any entry.
+    if (geteuid() == 0) {
+        ASSERT_EQ(lchown("open", 65534, 65534), 0);
+        EXPECT_FALSE(openInstallFolder((folder / "open/game/data").c_str(), why).isOpen());
+    }
 }
 
 TEST(ViewerRoute, TheViewerRunsAsTheUserWhoAsked) {
@@ -150,6 +156,25 @@ TEST(ViewerRoute, TheViewerStartsWithTheCallersUserId) {
     ASSERT_GT(child, 0);
     waitpid(child, nullptr, 0);
     EXPECT_EQ(readFile(folder / "who"), "65534\n");
+}
+
+// The viewer is found as root finds anything it runs: a relative PATH entry (an
+// empty one is the current folder) never runs what was planted there.
+TEST(ViewerRoute, TheViewerIsFoundInThePathsAbsoluteFoldersOnly) {
+    TempFolder folder;
+    writeFile("viewer", "#!/bin/sh\necho ran > \"$1\"\n");
+    fs::permissions("viewer", fs::perms::owner_all);
+    ViewerRoute route;
+    route.open = true;
+    const std::string saved = std::getenv("PATH");
+    ::setenv("PATH", ("::.:" + (folder / "none")).c_str(), 1);
+    EXPECT_EQ(startViewer("viewer", (folder / "ran").c_str(), route), -1);
+    ::setenv("PATH", fs::path(folder.path()).c_str(), 1);
+    const pid_t child = startViewer("viewer", (folder / "ran").c_str(), route);
+    ::setenv("PATH", saved.c_str(), 1);
+    ASSERT_GT(child, 0);
+    waitpid(child, nullptr, 0);
+    EXPECT_EQ(readFile(folder / "ran"), "ran\n");
 }
 
 } // namespace
