@@ -29,6 +29,7 @@ echo "== plain build"
 cmake --preset default -DTACTICO_TESTS=ON -DTACTICO_BENCH=ON
 cmake --build --preset default -j"$jobs"
 env "${scratch_env[@]}" ctest --preset default -j"$jobs"
+tests/release/sign_package.sh
 
 echo "== AddressSanitizer + UndefinedBehaviorSanitizer"
 cmake --preset asan
