@@ -26,7 +26,8 @@ install(CODE "
   if(NOT count EQUAL 7)
     message(FATAL_ERROR \"expected the 7 fonts in ${TACTICO_FONT_DIR}, found \${count}\")
   endif()
-  file(INSTALL \${fonts} DESTINATION \"\${CMAKE_INSTALL_PREFIX}\")
+  file(INSTALL \${fonts} DESTINATION \"\${CMAKE_INSTALL_PREFIX}\"
+       FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
 ")
 configure_file(${CMAKE_CURRENT_LIST_DIR}/release_readme.txt ${CMAKE_BINARY_DIR}/README.txt @ONLY)
 install(FILES ${CMAKE_BINARY_DIR}/README.txt DESTINATION .)
@@ -45,4 +46,7 @@ else()
   set(CPACK_GENERATOR TGZ)
   set(CPACK_PACKAGE_FILE_NAME tactico-update-${TACTICO_VERSION}-linux-${CMAKE_SYSTEM_PROCESSOR})
 endif()
+# The same commit gives the same archive: see repack_archive.cmake.
+set(CPACK_POST_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/repack_archive.cmake)
+set(CPACK_TACTICO_SOURCE_DIR ${CMAKE_SOURCE_DIR})
 include(CPack)

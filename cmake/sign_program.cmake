@@ -36,7 +36,11 @@ execute_process(
           -h sha256 -n "Tactico Update" ${timestamp} -in "${program}" -out "${private}/signed.exe"
   RESULT_VARIABLE result OUTPUT_VARIABLE output ERROR_VARIABLE output)
 if(result EQUAL 0)
+  # The copy takes the signed file's mode, which follows the umask: the program
+  # keeps the one it was installed with, so the signature is all that changes.
   file(COPY_FILE "${private}/signed.exe" "${program}")
+  file(CHMOD "${program}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+       GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 endif()
 file(REMOVE_RECURSE "${private}")
 if(NOT result EQUAL 0)

@@ -55,6 +55,9 @@ for preset in windows windows32; do
     cmake --build --preset "$preset" -j"$jobs"
     tests/release/resources.sh "build-$preset/bin/tactico-update.exe"
 done
+# The programs and archives again from a copy of the tree in another folder: the
+# same bytes, and a signed zip that differs only by its program's signature.
+tests/release/reproducible.sh --reuse
 # One Wine prefix made here; every run copies it.
 template=$(mktemp -d "${TMPDIR:-/tmp}/tactico-wine-template.XXXXXX")
 wine_template "$template"
