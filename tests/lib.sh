@@ -222,6 +222,19 @@ keys_until() {
     program_state
     fail "the keys $* did not lead to $screen"
 }
+# key_closes <title> <key>: true once no window of that title shows; while one does,
+# it is given the focus and the key. Press and release both go through the X
+# server's keyboard: with key --window, xdotool sends the release to the window
+# itself once the press has closed it or taken its focus, so the server never sees
+# the key go up and repeats it into whatever window comes next.
+key_closes() {
+    local id
+    id=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1)
+    [[ -n $id ]] || return 0
+    xdotool windowfocus "$id" 2>/dev/null || true
+    xdotool key "$2" 2>/dev/null || true
+    return 1
+}
 # ended <after what> [<exit code>]: the program started in the background ends, with
 # that exit code (0).
 ended() {

@@ -25,8 +25,7 @@ wait_for 60 xdotool search --onlyvisible --name '^Setup$' || fail "no Setup mess
 grep -q 'MessageBoxW(.*L"Packed files successfully !".*L"Setup"' "$work/pack.log" ||
     fail "the Setup box does not say \"Packed files successfully !\""
 # A key sent while the box is still being laid out can go astray: press while it stays.
-box_gone() { ! xdotool search --onlyvisible --name '^Setup$' windowfocus key --window %1 Return; }
-wait_for 20 box_gone || fail "the Setup box stays after a key press"
+wait_for 20 key_closes '^Setup$' Return || fail "the Setup box stays after a key press"
 ended "the Setup box"
 [[ $(grep -c 'Call user32.MessageBoxW(' "$work/pack.log") -eq 1 ]] || fail "more than one message box"
 cmp "$work/linux.dat" "$update/update.dat" || fail "update.dat differs from the Linux build's"
@@ -112,8 +111,7 @@ LOCPATH=$work/locale LC_ALL= LC_CTYPE= LANG=ru_RU.UTF-8 start russian.log 2>/dev
 find_client 60
 click "$LANGUAGE_X" "$LANGUAGE_Y"
 wait_for 20 xdotool search --onlyvisible --name '^Actualización Tactico$' || fail "the title is not \"Actualización Tactico\": $(xdotool search --onlyvisible --name Tactico getwindowname %@)"
-escaped() { ! xdotool search --onlyvisible --name '^Actualización Tactico$' windowfocus key --window %1 Escape; }
-wait_for 20 escaped || fail "Escape did not close the window"
+wait_for 20 key_closes '^Actualización Tactico$' Escape || fail "Escape did not close the window"
 ended Escape
 wineserver -k 2>/dev/null || true
 echo "ok: \"Actualización Tactico\" under code page 1251"
