@@ -15,6 +15,7 @@
 #include "update/file_ops.h"
 #include "update/package.h"
 #include "update/run_log.h"
+#include "update/vcdiff.h"
 
 namespace {
 
@@ -183,7 +184,8 @@ bool packEntries(std::FILE* base, const std::uint32_t (&counts)[UpdateFileCount]
             runLog("Packing the patch: xdelta3 failed on %s (exit code %d)", name, code);
             return false;
         }
-        const bool useDelta = delta.size < now.size && delta.size <= PatchMaxDeltaBytes;
+        const bool useDelta = delta.size < now.size && delta.size <= PatchMaxDeltaBytes &&
+                              was.size <= VcdiffMaxBaseBytes;
         entry.kind = useDelta ? PatchKind::Delta : PatchKind::Whole;
         entry.rawBytes = useDelta ? delta.size : now.size;
         ++(useDelta ? made.deltas : made.whole);

@@ -86,6 +86,9 @@ bool readEntry(Reader& in, PatchEntry& entry, std::string& why) {
         if (entry.rawBytes == 0 || entry.rawBytes > PatchMaxDeltaBytes || entry.storedBytes == 0) {
             return fail(why, "a delta's size is out of range");
         }
+        if (entry.baseSize > VcdiffMaxBaseBytes) {
+            return fail(why, "a delta's base is larger than 32 MiB");
+        }
         break;
     case PatchKind::Whole:
         if (entry.rawBytes != entry.resultSize || entry.storedBytes == 0) {

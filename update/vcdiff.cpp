@@ -142,9 +142,9 @@ constexpr Failure Cut{VcdiffStatus::Malformed, "the delta ends inside a window"}
 
 class WindowDecoder {
   public:
-    WindowDecoder(unsigned char* window, std::uint64_t windowLength, VcdiffSource* base,
+    WindowDecoder(unsigned char* window, std::uint64_t windowLength, VcdiffHeldBase& base,
                   std::uint64_t start, std::uint64_t segment)
-        : out(window), length(windowLength), source(base), segmentStart(start),
+        : out(window), length(windowLength), held(base), segmentStart(start),
           segmentLength(segment) {}
 
     // Null when the window was rebuilt and every section was used up.
@@ -178,35 +178,43 @@ class WindowDecoder {
 
   private:
     const Failure* perform(const Half& half, std::uint64_t size, Cursor& data, Cursor& addresses) {
+        Cursor bytes{};
+        std::uint8_t value = 0;
+        std::uint64_t address = 0;
+        if (half.type == Add && !data.take(size, bytes)) {
+            return &Cut;
+        }
+        if (half.type == Run && !data.byte(value)) {
+            return &Cut;
+        }
+        if (half.type == Copy) {
+            if (const Failure* failed = decodeAddress(half.mode, addresses, address)) {
+                return failed;
+            }
+        }
+        // An empty instruction touches no memory; an empty window has none.
+        if (size == 0) {
+            return nullptr;
+        }
         unsigned char* target = out + position;
         if (half.type == Add) {
-            Cursor bytes{};
-            if (!data.take(size, bytes)) {
-                return &Cut;
-            }
             std::memcpy(target, bytes.at, size);
             return nullptr;
         }
         if (half.type == Run) {
-            std::uint8_t value = 0;
-            if (!data.byte(value)) {
-                return &Cut;
-            }
             std::memset(target, value, size);
             return nullptr;
-        }
-        std::uint64_t address = 0;
-        if (const Failure* failed = decodeAddress(half.mode, addresses, address)) {
-            return failed;
         }
         if (address < segmentLength) {
             // A copy stays inside the segment or inside the window, never both.
             if (size > segmentLength - address) {
                 return &straddles;
             }
-            if (!source->read(segmentStart + address, target, size)) {
+            const unsigned char* from = held.bytes(segmentStart + address, size);
+            if (from == nullptr) {
                 return &unreadable;
             }
+            std::memcpy(target, from, size);
             return nullptr;
         }
         // From the window rebuilt so far; it may run on into the bytes it makes,
@@ -273,7 +281,7 @@ class WindowDecoder {
     unsigned char* out;
     std::uint64_t length;
     std::uint64_t position = 0;
-    VcdiffSource* source;
+    VcdiffHeldBase& held;
     std::uint64_t segmentStart;
     std::uint64_t segmentLength;
     AddressCache cache;
@@ -285,66 +293,48 @@ VcdiffResult failed(VcdiffStatus status, std::string message, std::uint64_t writ
 
 } // namespace
 
-namespace {
-constexpr std::size_t BlockBytes = std::size_t{64} << 10;
-constexpr std::size_t BlockSlots = 16;
-constexpr std::uint64_t NoBlock = std::numeric_limits<std::uint64_t>::max();
-} // namespace
-
-VcdiffFileSource::~VcdiffFileSource() = default;
-
-void VcdiffFileSource::attach(std::FILE* stream, std::uint64_t size) {
-    file = stream;
-    length = size;
-    if (held) {
-        std::fill(held.get(), held.get() + BlockSlots, NoBlock);
-    }
-}
-
-bool VcdiffFileSource::load(std::size_t slot, std::uint64_t block) {
-    const std::uint64_t start = block * BlockBytes;
-    const std::size_t count =
-        static_cast<std::size_t>(std::min<std::uint64_t>(BlockBytes, length - start));
-    held[slot] = NoBlock;
-    if (!seekFile(file, static_cast<std::int64_t>(start), SEEK_SET) ||
-        std::fread(blocks.get() + slot * BlockBytes, 1, count, file) != count) {
-        return false;
-    }
-    held[slot] = block;
-    return true;
-}
-
 bool VcdiffFileSource::read(std::uint64_t offset, unsigned char* data, std::size_t size) {
-    if (offset > length || size > length - offset) {
-        return false;
+    return offset <= length && size <= length - offset &&
+           seekFile(file, static_cast<std::int64_t>(offset), SEEK_SET) &&
+           std::fread(data, 1, size, file) == size;
+}
+
+void VcdiffHeldBase::attach(VcdiffSource* base) {
+    source = base;
+    length = base != nullptr ? base->size() : 0;
+    held.reset();
+}
+
+bool VcdiffHeldBase::reserve() {
+    if (length > capacity) {
+        memory.reset(new (std::nothrow) unsigned char[length]);
+        capacity = memory ? length : 0;
     }
-    if (size >= BlockBytes) {
-        return seekFile(file, static_cast<std::int64_t>(offset), SEEK_SET) &&
-               std::fread(data, 1, size, file) == size;
-    }
-    if (!blocks) {
-        blocks.reset(new (std::nothrow) unsigned char[BlockBytes * BlockSlots]);
-        held.reset(new (std::nothrow) std::uint64_t[BlockSlots]);
-        if (!blocks || !held) {
-            blocks.reset();
-            return false;
+    return memory != nullptr;
+}
+
+const unsigned char* VcdiffHeldBase::bytes(std::uint64_t offset, std::size_t size) {
+    const std::size_t last = static_cast<std::size_t>((offset + size - 1) / BlockBytes);
+    for (std::size_t block = static_cast<std::size_t>(offset / BlockBytes); block <= last;) {
+        if (held[block]) {
+            ++block;
+            continue;
         }
-        std::fill(held.get(), held.get() + BlockSlots, NoBlock);
-    }
-    while (size > 0) {
-        const std::uint64_t block = offset / BlockBytes;
-        const std::size_t slot = static_cast<std::size_t>(block % BlockSlots);
-        if (held[slot] != block && !load(slot, block)) {
-            return false;
+        // Blocks not held yet next to each other come in one read.
+        std::size_t end = block + 1;
+        while (end <= last && !held[end]) {
+            ++end;
         }
-        const std::size_t within = static_cast<std::size_t>(offset % BlockBytes);
-        const std::size_t step = std::min(size, BlockBytes - within);
-        std::memcpy(data, blocks.get() + slot * BlockBytes + within, step);
-        data += step;
-        offset += step;
-        size -= step;
+        const std::uint64_t from = std::uint64_t{block} * BlockBytes;
+        const std::uint64_t to = std::min<std::uint64_t>(std::uint64_t{end} * BlockBytes, length);
+        if (!source->read(from, memory.get() + from, static_cast<std::size_t>(to - from))) {
+            return nullptr;
+        }
+        for (; block < end; ++block) {
+            held.set(block);
+        }
     }
-    return true;
+    return memory.get() + offset;
 }
 
 bool VcdiffFileSink::write(const unsigned char* data, std::size_t size) {
@@ -391,6 +381,7 @@ VcdiffResult VcdiffDecoder::decode(const unsigned char* delta, std::size_t delta
         }
     }
 
+    held.attach(source);
     std::uint64_t written = 0;
     while (input.left() > 0) {
         std::uint8_t flags = 0;
@@ -415,6 +406,13 @@ VcdiffResult VcdiffDecoder::decode(const unsigned char* delta, std::size_t delta
             if (segmentStart > baseSize || segmentLength > baseSize - segmentStart) {
                 return failed(VcdiffStatus::Malformed,
                               "a window's base segment lies outside the base", written);
+            }
+            if (segmentLength > 0 && baseSize > VcdiffMaxBaseBytes) {
+                return failed(VcdiffStatus::Unsupported,
+                              "the delta copies from a base larger than 32 MiB", written);
+            }
+            if (segmentLength > 0 && !held.reserve()) {
+                return failed(VcdiffStatus::WriteFailed, "out of memory", written);
             }
         }
         std::uint64_t encodingLength = 0;
@@ -461,7 +459,7 @@ VcdiffResult VcdiffDecoder::decode(const unsigned char* delta, std::size_t delta
                 return failed(VcdiffStatus::WriteFailed, "out of memory", written);
             }
         }
-        WindowDecoder decoder(window.get(), length, source, segmentStart, segmentLength);
+        WindowDecoder decoder(window.get(), length, held, segmentStart, segmentLength);
         if (const Failure* failure = decoder.run(data, instructions, addresses)) {
             return failed(failure->status, failure->message, written);
         }
@@ -477,7 +475,7 @@ VcdiffResult VcdiffDecoder::decode(const unsigned char* delta, std::size_t delta
                               written);
             }
         }
-        if (!sink.write(window.get(), static_cast<std::size_t>(length))) {
+        if (length > 0 && !sink.write(window.get(), static_cast<std::size_t>(length))) {
             return failed(VcdiffStatus::WriteFailed, "the new file cannot be written", written);
         }
         written += length;

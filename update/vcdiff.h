@@ -2,11 +2,13 @@
 // new file is rebuilt from bytes carried in the delta, runs, and copies out of a
 // segment of the base or of the window itself. Deltas arrive in a download, so
 // every count is checked against what holds it before it is used, memory is
-// bounded by the window limit, and each instruction consumes input: a hostile
-// delta ends in an error, never in a read out of bounds, a huge allocation or a
-// loop without end.
+// bounded by the window and base limits, each part of the base is read at most
+// once whatever order the copies come in, and each instruction consumes input: a
+// hostile delta ends in an error, never in a read out of bounds, a huge
+// allocation, a loop without end or a cost out of proportion to what it makes.
 #pragma once
 
+#include <bitset>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -29,26 +31,22 @@ class VcdiffSink {
     virtual bool write(const unsigned char* data, std::size_t size) = 0;
 };
 
-// A base file through a small cache of blocks: the copies of a delta mostly walk
-// the base forwards in short steps, which would otherwise cost a seek and a read
-// each. The stream's position is the source's own. One source can serve file
-// after file (attach), keeping its blocks' memory.
+// A base file, read where the decoder asks; the stream's position is the
+// source's own. One source can serve file after file (attach).
 class VcdiffFileSource final : public VcdiffSource {
   public:
     VcdiffFileSource() = default;
     VcdiffFileSource(std::FILE* stream, std::uint64_t size) { attach(stream, size); }
-    ~VcdiffFileSource() override;
-    void attach(std::FILE* stream, std::uint64_t size);
+    void attach(std::FILE* stream, std::uint64_t size) {
+        file = stream;
+        length = size;
+    }
     std::uint64_t size() const override { return length; }
     bool read(std::uint64_t offset, unsigned char* data, std::size_t size) override;
 
   private:
-    bool load(std::size_t slot, std::uint64_t block);
-
     std::FILE* file = nullptr;
     std::uint64_t length = 0;
-    std::unique_ptr<unsigned char[]> blocks;
-    std::unique_ptr<std::uint64_t[]> held; // the block each slot holds, or none
 };
 
 // A stream written in order.
@@ -78,9 +76,32 @@ struct VcdiffResult {
 // No window may rebuild more than this: xdelta3 writes at most 16 MiB a window,
 // and the decoder holds one window in memory.
 inline constexpr std::uint64_t VcdiffMaxWindowBytes = std::uint64_t{16} << 20;
+// No delta may copy from a base larger than this: the decoder holds what it has
+// read of the base, so that copies jumping to and fro read no block of it twice.
+inline constexpr std::uint64_t VcdiffMaxBaseBytes = std::uint64_t{32} << 20;
 
-// Decodes delta after delta, keeping the memory of its largest window for the
-// next, so that a run of files does not fault in fresh pages for each.
+// The base as far as a delta has read it, in blocks each read once.
+class VcdiffHeldBase {
+  public:
+    void attach(VcdiffSource* base);
+    // Room to hold the whole base; false when there is none.
+    bool reserve();
+    // The base's bytes [offset, offset + size), read where not held yet; null when
+    // they cannot be read. The range lies inside the base.
+    const unsigned char* bytes(std::uint64_t offset, std::size_t size);
+
+  private:
+    static constexpr std::size_t BlockBytes = std::size_t{64} << 10;
+
+    VcdiffSource* source = nullptr;
+    std::uint64_t length = 0;
+    std::unique_ptr<unsigned char[]> memory;
+    std::uint64_t capacity = 0;
+    std::bitset<VcdiffMaxBaseBytes / BlockBytes> held;
+};
+
+// Decodes delta after delta, keeping the memory of its largest window and base
+// for the next, so that a run of files does not fault in fresh pages for each.
 class VcdiffDecoder {
   public:
     // Whether the window checksum xdelta3 adds is checked where present. A caller
@@ -97,6 +118,7 @@ class VcdiffDecoder {
   private:
     std::unique_ptr<unsigned char[]> window;
     std::uint64_t capacity = 0;
+    VcdiffHeldBase held;
 };
 
 // One delta, with the window checksums checked.

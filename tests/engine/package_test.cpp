@@ -16,6 +16,7 @@
 #include "update/paths.h"
 #include "update/run_log.h"
 #include "update/update_source.h"
+#include "update/vcdiff.h"
 
 namespace {
 
@@ -357,6 +358,7 @@ TEST_F(PatchPackage, AMalformedPatchIsRefusedBeforeAnythingIsWritten) {
     EXPECT_TRUE(refused([](auto& e) { e[5].rawBytes += 1; }));  // whole of another size
     // A delta beyond what the decoder holds.
     EXPECT_TRUE(refused([](auto& e) { e[13].rawBytes = PatchMaxDeltaBytes + 1; }));
+    EXPECT_TRUE(refused([](auto& e) { e[13].baseSize = VcdiffMaxBaseBytes + 1; }));
     EXPECT_TRUE(refused([](auto& e) { e[13].resultSize = std::uint64_t{1} << 32; }));
 }
 

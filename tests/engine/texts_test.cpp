@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <algorithm>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <utility>

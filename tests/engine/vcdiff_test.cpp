@@ -10,12 +10,15 @@
 namespace {
 
 // A decode against a base held in memory, which it must never read outside of; an
-// empty base is none. What it wrote, and what the decoder said of it.
+// empty base is none. What it wrote, what it read of the base, and what the
+// decoder said of it.
 struct Decoded final : VcdiffSource, VcdiffSink {
     std::uint64_t size() const override { return base.size(); }
     bool read(std::uint64_t offset, unsigned char* data, std::size_t count) override {
         const bool inside = offset <= base.size() && count <= base.size() - offset;
         EXPECT_TRUE(inside) << "read outside the base: " << offset << "+" << count;
+        ++reads;
+        bytesRead += count;
         return inside && base.copy(reinterpret_cast<char*>(data), count, offset) == count;
     }
     bool write(const unsigned char* data, std::size_t count) override {
@@ -23,6 +26,7 @@ struct Decoded final : VcdiffSource, VcdiffSink {
         return true;
     }
     std::string base, bytes;
+    std::uint64_t reads = 0, bytesRead = 0;
     VcdiffResult result;
 };
 
@@ -34,6 +38,32 @@ Decoded decode(const std::string& delta, const std::string& base,
                                   delta.size(), base.empty() ? nullptr : &decoded, decoded, limit);
     EXPECT_EQ(decoded.result.written, decoded.bytes.size());
     return decoded;
+}
+
+const std::string Header("\xd6\xc3\xc4\x00\x00", 5);
+// Codes of the default table: an add or a copy (addressed from the start) whose
+// size follows.
+constexpr char AddSized = 1, CopySized = 19;
+
+std::string integer(std::uint64_t value) {
+    std::string bytes(1, static_cast<char>(value & 0x7f));
+    while ((value >>= 7) != 0) {
+        bytes.insert(bytes.begin(), static_cast<char>(0x80 | (value & 0x7f)));
+    }
+    return bytes;
+}
+
+// A window made by hand; a segment of length 0 is none.
+std::string window(std::uint64_t segmentLength, std::uint64_t segmentStart, std::uint64_t length,
+                   const std::string& data, const std::string& instructions,
+                   const std::string& addresses) {
+    const std::string body = integer(length) + '\0' + integer(data.size()) +
+                             integer(instructions.size()) + integer(addresses.size()) + data +
+                             instructions + addresses;
+    const std::string segment = segmentLength > 0
+                                    ? '\x01' + integer(segmentLength) + integer(segmentStart)
+                                    : std::string(1, '\0');
+    return segment + integer(body.size()) + body;
 }
 
 // xdelta3 as the publisher runs it, with extra options; an empty base: no source.
@@ -74,6 +104,10 @@ TEST_F(VcdiffTest, DecodesTheWorkedExample) {
     const Decoded decoded = decode(delta, base);
     EXPECT_EQ(decoded.result.status, VcdiffStatus::Done) << decoded.result.message;
     EXPECT_EQ(decoded.bytes, "abcdwxyzefghefghefghefghzzzz");
+
+    const Decoded empty = decode(Header + window(0, 0, 0, "", {AddSized, 0}, ""), base);
+    EXPECT_EQ(empty.result.status, VcdiffStatus::Done) << empty.result.message;
+    EXPECT_TRUE(empty.bytes.empty());
 }
 
 TEST_F(VcdiffTest, DecodesWhatXdelta3Writes) {
@@ -112,6 +146,35 @@ TEST_F(VcdiffTest, RefusesWhatItDoesNotDecode) {
         EXPECT_NE(decoded.result.message.find(flag), std::string::npos) << decoded.result.message;
         EXPECT_TRUE(decoded.bytes.empty()) << flag;
     }
+    const Decoded large = decode(Header + window(1, 0, 1, "", {CopySized, 1}, integer(0)),
+                                 std::string(VcdiffMaxBaseBytes + 1, 'b'));
+    EXPECT_EQ(large.result.status, VcdiffStatus::Unsupported);
+    EXPECT_EQ(large.reads, 0u);
+}
+
+// Copies of two bytes that jump between places a mebibyte apart, within a window
+// and from window to window, as a hostile delta makes them: the base is still read
+// once at most, in few reads.
+TEST_F(VcdiffTest, JumpingCopiesReadTheBaseOnce) {
+    const std::string base = patternBytes(std::size_t{5} << 19, 7);
+    std::string instructions, addresses, target;
+    for (std::uint64_t i = 0; i < 20000; ++i) {
+        const std::uint64_t at = i % 2 == 0 ? i : (1 << 20) + i;
+        instructions += {CopySized, 2};
+        addresses += integer(at);
+        target += base.substr(at, 2);
+    }
+    std::string delta = Header + window(base.size(), 0, target.size(), "", instructions, addresses);
+    for (std::uint64_t i = 0; i < 1000; ++i) {
+        const std::uint64_t start = i % 2 == 0 ? 0 : 2 << 20;
+        delta += window(2, start, 2, "", {CopySized, 2}, integer(0));
+        target += base.substr(start, 2);
+    }
+    const Decoded decoded = decode(delta, base);
+    EXPECT_EQ(decoded.result.status, VcdiffStatus::Done) << decoded.result.message;
+    EXPECT_TRUE(decoded.bytes == target);
+    EXPECT_LE(decoded.bytesRead, base.size());
+    EXPECT_LE(decoded.reads, 40u);
 }
 
 // Every cut and every changed byte of a delta ends in an error or a result that
@@ -149,6 +212,13 @@ TEST_F(VcdiffTest, DamagedDeltasFailWithinBounds) {
     EXPECT_EQ(summed.result.status, VcdiffStatus::Malformed);
     EXPECT_NE(summed.result.message.find("checksum"), std::string::npos);
     EXPECT_TRUE(summed.bytes.empty());
+
+    // A copy from the window's bytes not yet made.
+    const Decoded ahead = decode(
+        Header + window(0, 0, 8, "abcdef", {AddSized, 4, CopySized, 2, AddSized, 2}, integer(5)),
+        "");
+    EXPECT_EQ(ahead.result.status, VcdiffStatus::Malformed);
+    EXPECT_NE(ahead.result.message.find("address"), std::string::npos);
 }
 
 } // namespace
