@@ -4,7 +4,10 @@
 
 RunOutcome runOutcome(bool started, int finalState, PackResult pack) {
     if (pack == PackResult::Packed) {
-        return {ExitUpdated, "packed update.dat"};
+        return {ExitUpdated, "packed update.dat and update.dat.sha256"};
+    }
+    if (pack == PackResult::PackedWithPatch) {
+        return {ExitUpdated, "packed update.dat, update.patch and update.dat.sha256"};
     }
     if (pack == PackResult::Failed) {
         return {ExitPackFailed, "packing failed"};

@@ -15,7 +15,7 @@ enum ExitCode : int {
 };
 
 // What pack mode did: not asked for, or its result.
-enum class PackResult { NotAsked, Packed, Failed };
+enum class PackResult { NotAsked, Packed, PackedWithPatch, Failed };
 
 struct RunOutcome {
     int exitCode;

@@ -83,7 +83,10 @@ UpdateWizard::UpdateWizard() : BWIO() {
         const bool packed =
             packUpdate({run_context::options.basePackage, run_context::options.baseVersions},
                        UpdaterVersionText);
-        run_context::packResult = packed ? PackResult::Packed : PackResult::Failed;
+        run_context::packResult = !packed ? PackResult::Failed
+                                  : run_context::options.basePackage.empty()
+                                      ? PackResult::Packed
+                                      : PackResult::PackedWithPatch;
         showStartupMessage("Setup",
                            packed ? "Packed files successfully !" : "Unable to pack files");
         finished = true;
