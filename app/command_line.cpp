@@ -12,9 +12,6 @@
 
 namespace {
 
-// The longest folder the wizard can hold (its path areas are 200 bytes).
-constexpr std::size_t MaxFolderLength = 199;
-
 // Words separated by blanks; double quotes group blanks into a word and are
 // dropped. A backslash is an ordinary character, so "C:\Games\" stays a folder.
 std::vector<std::string> splitWords(const char* text) {
@@ -116,10 +113,6 @@ std::string apply(RunOptions& options, const OptionWord& option) {
         // wizard adds its own separator. A bare drive ("C:\") keeps "C:".
         while (folder.size() > 1 && (folder.back() == '\\' || folder.back() == '/')) {
             folder.pop_back();
-        }
-        if (folder.size() > MaxFolderLength) {
-            return option.name + ": the folder name is longer than " +
-                   std::to_string(MaxFolderLength) + " characters";
         }
         options.installFolder = folder;
         return {};

@@ -47,8 +47,7 @@ void startFresh() {
 bool openRequestedLog(const RunOptions& options) {
     if (options.logPath.empty() || openRunLog(options.logPath.c_str()))
         return true;
-    const std::string why =
-        "Unable to open the log " + utf8FromSystemText(options.logPath) + ": " + systemErrorText();
+    const std::string why = "Unable to open the log " + options.logPath + ": " + systemErrorText();
     if (options.silent)
         writeStandardText(stderr, why + "\n");
     else

@@ -37,8 +37,7 @@ void logRunStart(const char* commandLine) {
     const RunOptions& options = run_context::options;
     loggedState = -1;
     runLog("Tactico Update started: %s", UpdaterVersionText);
-    runLog("Command line: %s",
-           utf8FromSystemText(commandLine != nullptr ? commandLine : "").c_str());
+    runLog("Command line: %s", commandLine != nullptr ? commandLine : "");
     const std::string& system = run_context::platformDescription;
     runLog("Platform: %s%s%s desktop", system.c_str(), system.empty() ? "" : ", ", platform().name);
     if (options.pack) {
@@ -50,8 +49,7 @@ void logRunStart(const char* commandLine) {
         runLog("Mode: window");
     }
     if (!options.installFolder.empty()) {
-        runLog("Installation folder from the command line: %s",
-               utf8FromSystemText(options.installFolder).c_str());
+        runLog("Installation folder from the command line: %s", options.installFolder.c_str());
     }
 }
 

@@ -1,4 +1,3 @@
-#include <cstring>
 #include <new>
 #include <string>
 
@@ -38,13 +37,12 @@ void showStartupMessage(const char* title, const char* text) {
 // the record names, or in an administrator's /dir. Files and record must agree
 // again before anything looks at either.
 void finishInterruptedUpdates() {
-    char location[PathAreaBytes] = "";
-    if (readInstallValue("Tactico", "Location", location, sizeof location) &&
-        installPathFits(location)) {
-        recoverInterruptedUpdate(location, UpdaterVersionText);
+    std::string location;
+    if (readInstallValue("Tactico", "Location", location)) {
+        recoverInterruptedUpdate(location.c_str(), UpdaterVersionText);
     }
     const std::string& folder = run_context::options.installFolder;
-    if (!folder.empty() && folder != location && installPathFits(folder.c_str())) {
+    if (!folder.empty() && folder != location) {
         recoverInterruptedUpdate(folder.c_str(), UpdaterVersionText);
     }
 }
@@ -116,8 +114,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
         finished = true;
     }
 
-    std::strncpy(installPath, platform().defaultInstallPath, PathAreaBytes - 1);
-    installPath[PathAreaBytes - 1] = '\0';
+    installPath = platform().defaultInstallPath;
 }
 
 UpdateWizard::~UpdateWizard() {

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <new>
+#include <string>
 
 #include "datafile/directory.h"
 #include "platform/file_io.h"
@@ -52,18 +53,15 @@ bool DataFile::open(const Directory& directory, const char* name, std::uint8_t b
         return false;
     }
     close();
-    char fullName[500];
-    if (!joinPath(fullName, sizeof fullName, directory.path(), name)) {
-        return false;
-    }
+    const std::string fullName = joinPath(directory.path(), name);
     const char* modeString = openModeString(mode);
     if (modeString == nullptr) {
         return false;
     }
     // Read beside the program, in a folder an ordinary account may have prepared:
     // only a regular file, never through a link, never waiting on a FIFO.
-    std::FILE* stream =
-        mode == BinaryRead ? openRegularFile(fullName, -1) : std::fopen(fullName, modeString);
+    std::FILE* stream = mode == BinaryRead ? openRegularFile(fullName.c_str(), -1)
+                                           : openFile(fullName.c_str(), modeString);
     if (stream == nullptr) {
         return false;
     }

@@ -1,6 +1,5 @@
 #include "datafile/directory.h"
 
-#include <cstring>
 #include <filesystem>
 #include <new>
 #include <string>
@@ -10,7 +9,7 @@
 #include "update/paths.h"
 
 struct Directory::State {
-    char path[500];
+    std::string path;
 };
 
 Directory::Directory() : state(new (std::nothrow) State{}) {
@@ -19,14 +18,13 @@ Directory::Directory() : state(new (std::nothrow) State{}) {
     }
     std::error_code error;
     const std::filesystem::path folder = std::filesystem::current_path(error);
-    const std::string current = fromFsPath(folder);
-    if (error || current.size() >= sizeof state->path) {
+    if (error) {
         return;
     }
-    std::memcpy(state->path, current.c_str(), current.size() + 1);
+    state->path = fromFsPath(folder);
     // At a root the query ends in a separator; dropping it lets joins add exactly one.
-    if (!current.empty() && current.back() == PathSeparator) {
-        state->path[current.size() - 1] = '\0';
+    if (!state->path.empty() && state->path.back() == PathSeparator) {
+        state->path.pop_back();
     }
 }
 
@@ -35,5 +33,5 @@ Directory::~Directory() {
 }
 
 const char* Directory::path() const {
-    return state != nullptr ? state->path : nullptr;
+    return state != nullptr ? state->path.c_str() : nullptr;
 }

@@ -2,6 +2,12 @@
 // system, folders held open and the files in them, pushing both to the disk,
 // free space, the system's own words for a failure, and handing the program's
 // paths to std::filesystem.
+//
+// The program's paths are UTF-8 text (on Linux the system's bytes, passed as they
+// are). On Windows they become UTF-16 for the system's wide-character calls here
+// and nowhere else, in the form no 260-character limit applies to. A path that is
+// no UTF-8, or too long even for that form, fails with the system's error for it;
+// no name is ever mapped to another.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +24,9 @@
 bool seekFile(std::FILE* file, std::int64_t offset, int origin);
 // -1 on failure.
 std::int64_t tellFile(std::FILE* file);
+// std::fopen for the program's paths (fopen itself takes the ANSI code page on
+// Windows).
+std::FILE* openFile(const char* path, const char* mode);
 // Flushes the stream's buffer and the system's cache of the file to the disk.
 bool syncFile(std::FILE* file);
 // The system's text for the failure of the last file call, for the run log, in
@@ -98,10 +107,11 @@ class Folder {
     std::string path_;
 };
 
-// The installation folder, walked from the root one name at a time. A link on
-// the way is followed only where no account but an administrator may have put it
-// (on Windows, where that needs access lists, no link or junction at all). Not
-// open, with why saying which name stopped it, otherwise.
+// The installation folder, walked from the root one name at a time, at any
+// length the system allows. A link on the way is followed only where no account
+// but an administrator may have put it (on Windows, where that needs access
+// lists, no link or junction at all). Not open, with why saying which name
+// stopped it and how (a name too long included), otherwise.
 Folder openInstallFolder(const char* path, std::string& why);
 // The folder the program was started in (the update folder).
 Folder openCurrentFolder();
@@ -139,7 +149,8 @@ bool removeFolderIn(const Folder& folder, const char* name);
 // Renames from's fromName to to's toName in one step, replacing a file there,
 // written through to the disk.
 bool moveIn(const Folder& from, const char* fromName, const Folder& to, const char* toName);
-// The names in folder, "." and ".." left out.
+// The names in folder, "." and ".." left out. False also when a name is no
+// Unicode text: it is left out, never listed under another name.
 bool listFolder(const Folder& folder, std::vector<std::string>& names);
 // Makes the names created, renamed or removed in folder durable (where the system
 // needs that asked for separately).
@@ -161,9 +172,9 @@ bool removeAtRestart(const Folder& folder, const char* name);
 // the system cannot tell.
 std::int64_t availableBytes(const Folder& folder);
 
-// The program's paths are text in the system's narrow encoding, the one fopen, the
-// registry and the shell take (the ANSI code page on Windows); std::filesystem
-// reads narrow text in an encoding of its own, so paths cross over here.
+// std::filesystem reads narrow text in an encoding of its own (the ANSI code page
+// on Windows), so the program's UTF-8 paths cross over here. A name that is no
+// Unicode text (a lone surrogate on Windows) crosses as an empty path.
 std::filesystem::path toFsPath(const char* text);
 std::string fromFsPath(const std::filesystem::path& path);
 

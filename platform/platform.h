@@ -6,12 +6,13 @@
 // asks which backend it got. Messages crossing the boundary keep their Windows
 // numbers and parameter packing (platform/messages.h).
 //
-// Texts for the desktop (titles, message boxes) cross as UTF-8; paths and the
-// record's values as the system's narrow text (platform/file_io.h); a screen's
-// description as the Windows-1252 bytes the screen draws.
+// Texts for the desktop (titles, message boxes), paths and the record's values
+// cross as UTF-8 (platform/file_io.h); a screen's description as the
+// Windows-1252 bytes the screen draws.
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 struct OpaqueWindow;
 struct OpaqueCursor;
@@ -105,11 +106,10 @@ struct PlatformOps {
     void (*showCursor)(bool show);
     void (*destroyCursor)(CursorHandle cursor);
 
-    // String values under HKEY_LOCAL_MACHINE\<keyPath>. Reads fail where the
-    // registry's would: missing key or value, a value longer than bufferSize, or a
-    // key the caller may not read.
-    bool (*readRegistryString)(const char* keyPath, const char* valueName, char* buffer,
-                               std::uint32_t bufferSize);
+    // String values under HKEY_LOCAL_MACHINE\<keyPath>, of any length. Reads fail
+    // where the registry's would (missing key or value, no string, a key the
+    // caller may not read) and for a value that is no Unicode text.
+    bool (*readRegistryString)(const char* keyPath, const char* valueName, std::string& value);
     // False when the value is not written, or is written but not yet sure to
     // survive a power cut; a caller that must tell the two apart reads it back.
     bool (*writeRegistryString)(const char* keyPath, const char* valueName, const char* text);

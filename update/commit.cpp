@@ -77,13 +77,12 @@ Places placesOf(InstallFolders& folders, int index) {
 
 // A name in a folder, as the log shows it.
 std::string shown(const Folder& folder, const std::string& name) {
-    return utf8FromSystemText(folder.path() + PathSeparator + name);
+    return folder.path() + PathSeparator + name;
 }
 
 bool flushed(const Folder& folder) {
     if (!syncFolder(folder)) {
-        runLog("Cannot flush the folder %s: %s", utf8FromSystemText(folder.path()).c_str(),
-               systemErrorText().c_str());
+        runLog("Cannot flush the folder %s: %s", folder.path().c_str(), systemErrorText().c_str());
         return false;
     }
     return true;
@@ -148,10 +147,10 @@ class Commit {
         // says so.
         if (!recordNames(versionText)) {
             runLog("The installation record does not name \"%s\" once written",
-                   utf8FromSystemText(versionText).c_str());
+                   versionText.c_str());
             return undo();
         }
-        runLog("Recorded \"Version\" = \"%s\"", utf8FromSystemText(versionText).c_str());
+        runLog("Recorded \"Version\" = \"%s\"", versionText.c_str());
         return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
     }
 
@@ -397,9 +396,8 @@ bool gameRunning(const InstallFolders& folders) {
 }
 
 std::string entryTargetPath(const char* installPath, int index) {
-    char path[1024];
     const UpdateFileEntry& entry = UpdateFileList[index];
-    return formTargetPath(path, sizeof path, installPath, entry.subfolder, entry.name) ? path : "";
+    return formTargetPath(installPath, entry.subfolder, entry.name);
 }
 
 bool InstallFolders::open(const char* installPath) {
@@ -409,8 +407,7 @@ bool InstallFolders::open(const char* installPath) {
     std::string why;
     game = openInstallFolder(installPath, why);
     if (!game.isOpen()) {
-        runLog("The installation folder %s cannot be used: %s",
-               utf8FromSystemText(installPath).c_str(), why.c_str());
+        runLog("The installation folder %s cannot be used: %s", installPath, why.c_str());
         return false;
     }
     return true;
@@ -572,7 +569,7 @@ RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) 
                 return RecoveryOutcome::Left;
             }
         }
-        runLog("Found an interrupted update in %s", utf8FromSystemText(installPath).c_str());
+        runLog("Found an interrupted update in %s", installPath);
         Commit commit(folders, *journal, versionText);
         switch (recordNames(versionText) ? commit.complete() : commit.finish()) {
         case CommitOutcome::Committed:

@@ -115,7 +115,7 @@ std::optional<DigestList> parseDigestFile(const std::string& text) {
 }
 
 std::optional<Sha256Digest> digestOfFile(const char* path) {
-    std::FILE* file = std::fopen(path, "rb");
+    std::FILE* file = openFile(path, "rb");
     if (file == nullptr) {
         return std::nullopt;
     }

@@ -75,7 +75,7 @@ bool extractEntry(int index, const char* targetPath, bool& packageBad) {
     if (index < 0 || index >= UpdateFileCount || targetPath == nullptr) {
         return false;
     }
-    std::FILE* package = std::fopen(PackageFileName, "rb");
+    std::FILE* package = openFile(PackageFileName, "rb");
     if (package == nullptr) {
         packageBad = true;
         return false;

@@ -23,7 +23,7 @@ bool retryWhileInUse(const Folder& folder, const char* name, const std::function
     if (!lastFailureWasInUse()) {
         return false;
     }
-    const std::string shown = utf8FromSystemText(folder.path() + PathSeparator + name);
+    const std::string shown = folder.path() + PathSeparator + name;
     runLog("%s is in use by another program; trying again for up to %d s", shown.c_str(),
            in_use::PatienceMilliseconds / 1000);
     int waited = 0;

@@ -43,7 +43,7 @@ bool readBaseTable(std::FILE* base, std::uint32_t (&counts)[UpdateFileCount]) {
 
 // The whole of source, deflated onto the end of out; its length in stored.
 bool deflateFile(const std::string& source, std::FILE* out, std::uint64_t& stored) {
-    std::FILE* in = std::fopen(source.c_str(), "rb");
+    std::FILE* in = openFile(source.c_str(), "rb");
     if (in == nullptr) {
         return false;
     }
@@ -98,7 +98,7 @@ bool measureFile(const std::string& path, Measured& measured) {
 // Entry index of the base package, copied out to path.
 bool extractBase(std::FILE* base, std::int64_t offset, std::uint32_t count, const std::string& path,
                  unsigned char* buffer) {
-    std::FILE* out = std::fopen(path.c_str(), "wb");
+    std::FILE* out = openFile(path.c_str(), "wb");
     if (out == nullptr) {
         return false;
     }
@@ -200,7 +200,7 @@ bool packEntries(std::FILE* base, const std::uint32_t (&counts)[UpdateFileCount]
 } // namespace
 
 bool packPatch(const PatchPackOptions& options, const char* temporaryPath) {
-    std::FILE* base = std::fopen(options.basePackage.c_str(), "rb");
+    std::FILE* base = openFile(options.basePackage.c_str(), "rb");
     if (base == nullptr) {
         runLog("Packing the patch: cannot open the base package %s: %s",
                options.basePackage.c_str(), systemErrorText().c_str());
@@ -219,7 +219,7 @@ bool packPatch(const PatchPackOptions& options, const char* temporaryPath) {
         return false;
     }
     const std::string payloadPath = scratch / "payloads";
-    std::FILE* payloads = std::fopen(payloadPath.c_str(), "w+b");
+    std::FILE* payloads = openFile(payloadPath.c_str(), "w+b");
     std::array<PatchEntry, UpdateFileCount> entries{};
     Counts made;
     bool ok = payloads != nullptr && packEntries(base, counts, scratch, payloads, entries, made);

@@ -21,7 +21,7 @@
 namespace {
 
 bool measure(const char* name, std::uint32_t& count) {
-    std::FILE* file = std::fopen(name, "rb");
+    std::FILE* file = openFile(name, "rb");
     if (file == nullptr) {
         return false;
     }
@@ -41,7 +41,7 @@ bool measure(const char* name, std::uint32_t& count) {
 // was measured would put every later entry at the wrong offset.
 bool appendSource(std::FILE* package, const char* name, std::uint32_t count, unsigned char* buffer,
                   Sha256& hash) {
-    std::FILE* source = std::fopen(name, "rb");
+    std::FILE* source = openFile(name, "rb");
     if (source == nullptr) {
         return false;
     }

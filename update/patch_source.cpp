@@ -148,7 +148,7 @@ std::FILE* PatchSource::openBase(int e, std::string& shown) {
     if (folder == nullptr) {
         return nullptr;
     }
-    shown = utf8FromSystemText(folder->path() + PathSeparator + UpdateFileList[e].name);
+    shown = folder->path() + PathSeparator + UpdateFileList[e].name;
     return openFileIn(*folder, UpdateFileList[e].name, -1);
 }
 

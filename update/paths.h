@@ -5,19 +5,20 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <string>
+#include <string_view>
 
 inline constexpr char PathSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
 
 // Replaces every backslash of text with PathSeparator (a no-op where they agree).
 void toNativeSeparators(char* text);
 
-// Joins folder, separator and name into out (outSize bytes, terminator included).
-// False, with out emptied, when the result would not fit.
-bool joinPath(char* out, std::size_t outSize, const char* folder, const char* name);
+// folder, separator and name.
+std::string joinPath(std::string_view folder, std::string_view name);
 
 // Installation folder + subfolder (backslashed, as in UpdateFileList) + file name.
-bool formTargetPath(char* out, std::size_t outSize, const char* installPath, const char* subfolder,
-                    const char* name);
+std::string formTargetPath(std::string_view installPath, std::string_view subfolder,
+                           std::string_view name);
 
 // ASCII case-insensitive equality, as Windows compares file names.
 bool equalsIgnoreCase(const char* a, const char* b);

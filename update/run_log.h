@@ -4,8 +4,7 @@
 // is set.
 //
 // Lines are UTF-8, in the file and on the echo: texts of the wizard's tables enter
-// through utf8FromWindows1252, paths and other system text through
-// utf8FromSystemText (platform/file_io.h).
+// through utf8FromWindows1252; paths and the record's values are UTF-8 already.
 #pragma once
 
 #include <cstdio>

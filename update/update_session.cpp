@@ -167,14 +167,13 @@ UpdateStepKind UpdateSession::checkSources() {
         return UpdateStepKind::WriteFailed;
     }
     if (completedByRecovery().erase({plan_.installPath, plan_.versionText}) != 0) {
-        runLog("The interrupted update of %s was completed; nothing is left to do",
-               utf8FromSystemText(installPath).c_str());
+        runLog("The interrupted update of %s was completed; nothing is left to do", installPath);
         return UpdateStepKind::Committed;
     }
     const char* readme = plan_.readme.c_str();
     fromPatch_ = false;
     if (!canOpen(readme)) {
-        runLog("Cannot open %s: %s", utf8FromSystemText(readme).c_str(), systemErrorText().c_str());
+        runLog("Cannot open %s: %s", readme, systemErrorText().c_str());
         return UpdateStepKind::SourceFailed;
     }
     if (canOpen(PatchFileName)) {
@@ -215,9 +214,8 @@ UpdateStepKind UpdateSession::checkSources() {
     updateFolder_ = openCurrentFolder();
     const std::int64_t available = availableBytes(folders_.game);
     if (available >= 0 && available < needed) {
-        runLog("Not enough space in %s: the update needs %lld bytes, %lld are free",
-               utf8FromSystemText(installPath).c_str(), static_cast<long long>(needed),
-               static_cast<long long>(available));
+        runLog("Not enough space in %s: the update needs %lld bytes, %lld are free", installPath,
+               static_cast<long long>(needed), static_cast<long long>(available));
         return UpdateStepKind::WriteFailed;
     }
     if (!updateFolder_.isOpen() || !folders_.openStaging(true)) {
@@ -268,8 +266,7 @@ UpdateStepKind UpdateSession::stage(int e) {
             const SystemErrorKept kept;
             removeIn(staging, temporary.c_str());
             if (fromPatch_ && result == CopyResult::WriteFailed && file != nullptr) {
-                runLog("Cannot make %s: %s", utf8FromSystemText(target).c_str(),
-                       patch_.problem().c_str());
+                runLog("Cannot make %s: %s", target.c_str(), patch_.problem().c_str());
             }
         }
         size = fromPatch_ ? patch_.resultSize(e) : sources_.count(e);
@@ -277,8 +274,7 @@ UpdateStepKind UpdateSession::stage(int e) {
     if (written) {
         staging_.staged[e] = true;
         staging_.sizes[e] = size;
-        runLog("Staged %s (%llu bytes)", utf8FromSystemText(target).c_str(),
-               static_cast<unsigned long long>(size));
+        runLog("Staged %s (%llu bytes)", target.c_str(), static_cast<unsigned long long>(size));
         return UpdateStepKind::Staged;
     }
     const std::string reason = blocked != nullptr ? blocked : systemErrorText();
@@ -288,11 +284,11 @@ UpdateStepKind UpdateSession::stage(int e) {
         return UpdateStepKind::SourceFailed;
     }
     if (equalsIgnoreCase(entry.name, "pics.cfg")) {
-        runLog("Cannot write %s: %s; the update goes on without it",
-               utf8FromSystemText(target).c_str(), reason.c_str());
+        runLog("Cannot write %s: %s; the update goes on without it", target.c_str(),
+               reason.c_str());
         return UpdateStepKind::Staged;
     }
-    runLog("Cannot write %s: %s", utf8FromSystemText(target).c_str(), reason.c_str());
+    runLog("Cannot write %s: %s", target.c_str(), reason.c_str());
     return UpdateStepKind::WriteFailed;
 }
 
@@ -310,7 +306,7 @@ UpdateStepKind UpdateSession::commit() {
     patch_.close();
     switch (commitUpdate(staging_)) {
     case CommitOutcome::Committed:
-        runLog("Updated %s", utf8FromSystemText(plan_.installPath).c_str());
+        runLog("Updated %s", plan_.installPath.c_str());
         return UpdateStepKind::Committed;
     case CommitOutcome::StagingLost:
         // The retry stages again from the checks.

@@ -1,6 +1,8 @@
-#include <cstring>
+#include <algorithm>
 #include <initializer_list>
+#include <string>
 
+#include "platform/windows1252.h"
 #include "render/draw.h"
 #include "render/font.h"
 #include "render/screen.h"
@@ -138,16 +140,14 @@ class ScreenBuilder {
         w_.boxX = static_cast<std::int16_t>(l_.panelX + 10);
         w_.boxY = static_cast<std::int16_t>((l_.height - l_.headerHeight) / 2 + 40);
         w_.boxWidth = static_cast<std::int16_t>(l_.panelWidth - 20);
-        char field[PathAreaBytes];
         // The bar marks the typing position, so it stays even if the path must be cut.
-        const std::size_t length = strnlen(w_.installPath, sizeof field - 2);
-        std::memcpy(field, w_.installPath, length);
-        field[length] = '|';
-        field[length + 1] = '\0';
+        std::string field = windows1252FromUtf8(w_.installPath);
+        field.resize(std::min(field.size(), sizeof(Button::text) - 2));
+        field += '|';
         place(1, w_.makeButton(l_.panelX, l_.panelY, l_.panelWidth,
                                static_cast<std::int16_t>(l_.panelHeight + 10), "", Inactive, 0,
                                TextColour));
-        sunken(2, w_.boxX, w_.boxY, w_.boxWidth, 25, field, TextField);
+        sunken(2, w_.boxX, w_.boxY, w_.boxWidth, 25, field.c_str(), TextField);
         panelButton(3, l_.rightButtonX, {NextLabels, GoToState, VersionScreen});
         wrapped(w_.boxX, static_cast<std::int16_t>(l_.panelY + 10), w_.boxWidth,
                 PathEntryPrompts[w_.language], ContinuePrompts[w_.language]);
@@ -196,18 +196,20 @@ void buildPanelScreen(UpdateWizard& w, ScreenBuilder& b) {
         b.lines({{InstallNotFoundMessages[lang], l.textX, line1, TextColour},
                  {ReinstallAdvice[lang], l.textX, line2, TextColour}});
         break;
-    case VersionScreen:
+    case VersionScreen: {
         b.panelButtons(3, {BackLabels, GoToState, LanguageScreen}, 4,
                        {NextLabels, GoToState, ProgressScreen});
+        const std::string installed = windows1252FromUtf8(w.installedVersion);
         b.lines(
             {{CurrentVersionLabels[lang], l.textX, line1, TextColour},
-             {w.installedVersion, valueX, line2, ValueColour},
+             {installed.c_str(), valueX, line2, ValueColour},
              {NewVersionLabels[lang], l.textX, static_cast<std::int16_t>(l.panelY + 66),
               TextColour},
              {UpdaterVersionText, valueX, static_cast<std::int16_t>(l.panelY + 83), ValueColour},
              {UpdatePrompts[lang], l.textX, static_cast<std::int16_t>(l.panelY + 117),
               TextColour}});
         break;
+    }
     case CompletedScreen:
         b.panelButtons(3, greyBack, 4, {FinishLabels, Quit, 0});
         b.lines({{UpdateCompletedLabels[lang], l.textX, line1, TextColour}});

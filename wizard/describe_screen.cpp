@@ -1,5 +1,6 @@
 #include <algorithm>
 
+#include "platform/windows1252.h"
 #include "render/font.h"
 #include "wizard/keyboard_focus.h"
 #include "wizard/texts.h"
@@ -36,7 +37,7 @@ bool describeSlot(const UpdateWizard& w, int slot, ScreenElement& e) {
     }
     if (b->action == TextField) {
         e.role = ElementRole::EditableText;
-        e.name = w.installPath;
+        e.name = windows1252FromUtf8(w.installPath);
     } else if (w.state == ProgressScreen && slot == TroughSlot) {
         e.role = ElementRole::ProgressBar;
         e.value = std::clamp((w.progressCount - 1) * 100 / (LastStep - 1), 0, 100);

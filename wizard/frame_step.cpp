@@ -1,7 +1,8 @@
-#include <cstring>
+#include <string>
 
 #include "app/devices.h"
 #include "platform/platform.h"
+#include "platform/windows1252.h"
 #include "render/font.h"
 #include "render/screen.h"
 #include "update/paths.h"
@@ -9,8 +10,6 @@
 #include "wizard/wizard_steps.h"
 
 namespace {
-
-constexpr std::size_t MaxPathLength = PathAreaBytes - 1;
 
 bool enterPressesSlot4(std::int16_t state) {
     switch (state) {
@@ -30,22 +29,24 @@ bool enterPressesSlot4(std::int16_t state) {
 }
 
 void editInstallPath(UpdateWizard& w, LogicalKey key, std::uint8_t character) {
-    char* path = w.installPath;
-    std::size_t length = std::strlen(path);
+    std::string& path = w.installPath;
     if (key == KeyBackspace) {
-        if (length > 0) {
-            path[length - 1] = '\0';
+        // A whole character of the UTF-8 path, however many bytes it took.
+        while (!path.empty() && (static_cast<unsigned char>(path.back()) & 0xC0) == 0x80) {
+            path.pop_back();
+        }
+        if (!path.empty()) {
+            path.pop_back();
         }
         return;
     }
     // Only printable ASCII: the field's font and the file system both agree on it.
-    if (static_cast<signed char>(character) < 32 || length >= MaxPathLength) {
+    if (static_cast<signed char>(character) < 32 || path.size() >= MaxTypedFolderLength) {
         return;
     }
-    path[length] = static_cast<char>(character);
-    path[length + 1] = '\0';
-    if (stringWidth(1, path) > w.boxWidth) {
-        path[length] = '\0';
+    path += static_cast<char>(character);
+    if (stringWidth(1, windows1252FromUtf8(path).c_str()) > w.boxWidth) {
+        path.pop_back();
     }
 }
 
@@ -82,10 +83,7 @@ void pressSlot(UpdateWizard& w, int slot) {
 }
 
 void openInstalledReadme(const UpdateWizard& w) {
-    char path[PathAreaBytes];
-    if (joinPath(path, sizeof path, w.installPath, "readme.txt")) {
-        platform().shellOpen(path);
-    }
+    platform().shellOpen(joinPath(w.installPath, "readme.txt").c_str());
 }
 
 void performAction(UpdateWizard& w, std::int32_t action, std::int32_t argument) {

@@ -5,7 +5,6 @@
 #include "app/language_codes.h"
 #include "app/run_context.h"
 #include "platform/file_io.h"
-#include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/paths.h"
 #include "update/run_log.h"
@@ -31,14 +30,13 @@ bool gameExecutablePresent(const char* installPath) {
     std::string why;
     const Folder game = openInstallFolder(installPath, why);
     if (!game.isOpen()) {
-        runLog("The installation folder %s cannot be used: %s",
-               utf8FromSystemText(installPath).c_str(), why.c_str());
+        runLog("The installation folder %s cannot be used: %s", installPath, why.c_str());
         return false;
     }
     std::FILE* file = openFileIn(game, "tactico.exe", -1);
     if (file == nullptr) {
-        runLog("Cannot open %s%ctactico.exe: %s", utf8FromSystemText(installPath).c_str(),
-               PathSeparator, systemErrorText().c_str());
+        runLog("Cannot open %s: %s", joinPath(installPath, "tactico.exe").c_str(),
+               systemErrorText().c_str());
         return false;
     }
     std::fclose(file);
@@ -46,39 +44,22 @@ bool gameExecutablePresent(const char* installPath) {
 }
 
 // An administrator's /dir stands in for the record's "Location".
-bool readLocation(char* installPath, std::size_t size) {
+bool readLocation(std::string& installPath) {
     const std::string& folder = run_context::options.installFolder;
     if (folder.empty()) {
-        if (!readInstallValue(RecordKey, "Location", installPath,
-                              static_cast<std::uint32_t>(size))) {
+        if (!readInstallValue(RecordKey, "Location", installPath)) {
             runLog("The installation record %s has no \"Location\"", RecordName);
             return false;
         }
-        runLog("Installation record: \"Location\" = \"%s\"",
-               utf8FromSystemText(installPath).c_str());
+        runLog("Installation record: \"Location\" = \"%s\"", installPath.c_str());
         return true;
     }
-    if (folder.size() >= size) {
-        return false;
-    }
-    std::memcpy(installPath, folder.c_str(), folder.size() + 1);
-    runLog("Installation folder: \"%s\" (from the command line)",
-           utf8FromSystemText(installPath).c_str());
+    installPath = folder;
+    runLog("Installation folder: \"%s\" (from the command line)", installPath.c_str());
     return true;
 }
 
 } // namespace
-
-bool installPathFits(const char* installPath) {
-    char path[PathAreaBytes];
-    for (const UpdateFileEntry& entry : UpdateFileList) {
-        if (!formTargetPath(path, sizeof path, installPath, entry.subfolder, entry.name)) {
-            return false;
-        }
-    }
-    return joinPath(path, sizeof path, installPath, "tactico.exe") &&
-           joinPath(path, sizeof path, installPath, "readme.txt");
-}
 
 void chooseLanguage(UpdateWizard& wizard, std::int32_t language) {
     wizard.language = language;
@@ -88,15 +69,10 @@ void chooseLanguage(UpdateWizard& wizard, std::int32_t language) {
     bool found = false;
     if (readInstallValue(RecordKey, "Version", wizard.installedVersion,
                          sizeof wizard.installedVersion)) {
-        runLog("Installation record: \"Version\" = \"%s\"",
-               utf8FromSystemText(wizard.installedVersion).c_str());
+        runLog("Installation record: \"Version\" = \"%s\"", wizard.installedVersion);
         showAsNewName(wizard.installedVersion);
-        found = readLocation(wizard.installPath, sizeof wizard.installPath);
-        if (found && !installPathFits(wizard.installPath)) {
-            runLog("The installation folder's name is too long for the update's paths");
-            found = false;
-        }
-        found = found && gameExecutablePresent(wizard.installPath);
+        found =
+            readLocation(wizard.installPath) && gameExecutablePresent(wizard.installPath.c_str());
     } else {
         runLog("No installation record: %s has no \"Version\"", RecordName);
     }

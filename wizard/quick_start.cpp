@@ -3,7 +3,7 @@
 #include "wizard/wizard_steps.h"
 
 bool UpdateWizard::removeQuickStartFiles(bool deleteThem) {
-    return ::removeQuickStartFiles(installPath, deleteThem);
+    return ::removeQuickStartFiles(installPath.c_str(), deleteThem);
 }
 
 std::int16_t stateAfterUpdate(UpdateWizard& wizard) {

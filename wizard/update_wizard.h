@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "app/bwio.h"
 #include "render/screen.h"
@@ -26,7 +27,10 @@ enum WizardState : std::int16_t {
 };
 
 inline constexpr int ButtonSlotCount = 10;
-inline constexpr int PathAreaBytes = 200;
+// The record's "Version" is read into a text of this many bytes, terminator included.
+inline constexpr int VersionTextBytes = 200;
+// What the folder-entry screen lets the user type.
+inline constexpr std::size_t MaxTypedFolderLength = 199;
 
 class UpdateWizard : public BWIO {
   public:
@@ -52,8 +56,9 @@ class UpdateWizard : public BWIO {
     std::int16_t boxX;
     std::int16_t boxY;
     std::int16_t boxWidth;
-    char installedVersion[PathAreaBytes];
-    char installPath[PathAreaBytes];
+    char installedVersion[VersionTextBytes];
+    // UTF-8, as long as the system allows; the screens show what their fonts can draw.
+    std::string installPath;
     MOUSE* mouse;
     KEYBOARD* keyboard;
     bool finished;

@@ -12,9 +12,6 @@ void runUpdateStep(UpdateWizard& wizard);
 // is found, the not-installed screen otherwise.
 void chooseLanguage(UpdateWizard& wizard, std::int32_t language);
 
-// Whether every path the update forms under installPath fits its 200-byte area.
-bool installPathFits(const char* installPath);
-
 // The state at the end of an update: the quick-start question when old
 // quick-start games are present, the completion screen otherwise.
 std::int16_t stateAfterUpdate(UpdateWizard& wizard);

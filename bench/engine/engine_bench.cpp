@@ -83,11 +83,8 @@ bool extractAll(const std::string& dest) {
         if (isReadmeEntry(i)) {
             continue;
         }
-        char target[1024];
         bool packageBad = false;
-        if (!formTargetPath(target, sizeof target, dest.c_str(), UpdateFileList[i].subfolder,
-                            UpdateFileList[i].name) ||
-            !extractEntry(i, target, packageBad)) {
+        if (!extractEntry(i, entryTargetPath(dest.c_str(), i).c_str(), packageBad)) {
             return false;
         }
     }

@@ -3,10 +3,9 @@
 // where it has one (the program then passes the real registry).
 #pragma once
 
-#include <cstdint>
+#include <string>
 
 namespace headless {
-bool defaultRegistryRead(const char* keyPath, const char* valueName, char* buffer,
-                         std::uint32_t bufferSize);
+bool defaultRegistryRead(const char* keyPath, const char* valueName, std::string& value);
 bool defaultRegistryWrite(const char* keyPath, const char* valueName, const char* text);
 } // namespace headless

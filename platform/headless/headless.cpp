@@ -356,12 +356,11 @@ void destroyCursor(CursorHandle cursor) {
     delete cursor;
 }
 
-bool readRegistryString(const char* keyPath, const char* valueName, char* buffer,
-                        std::uint32_t bufferSize) {
+bool readRegistryString(const char* keyPath, const char* valueName, std::string& value) {
     const DesktopConfig& config = desktop().config;
     return config.readRegistryString != nullptr
-               ? config.readRegistryString(keyPath, valueName, buffer, bufferSize)
-               : defaultRegistryRead(keyPath, valueName, buffer, bufferSize);
+               ? config.readRegistryString(keyPath, valueName, value)
+               : defaultRegistryRead(keyPath, valueName, value);
 }
 
 bool writeRegistryString(const char* keyPath, const char* valueName, const char* text) {

@@ -31,8 +31,8 @@ struct DesktopConfig : FrameMetrics {
     const char* defaultInstallPath = "/opt/tactdemo";
     // The installation record; null keeps this desktop's default store (the
     // record file on Linux). The Windows program passes the real registry.
-    bool (*readRegistryString)(const char* keyPath, const char* valueName, char* buffer,
-                               std::uint32_t bufferSize) = nullptr;
+    bool (*readRegistryString)(const char* keyPath, const char* valueName,
+                               std::string& value) = nullptr;
     bool (*writeRegistryString)(const char* keyPath, const char* valueName,
                                 const char* text) = nullptr;
 };

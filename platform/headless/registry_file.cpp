@@ -3,9 +3,8 @@
 
 namespace headless {
 
-bool defaultRegistryRead(const char* keyPath, const char* valueName, char* buffer,
-                         std::uint32_t bufferSize) {
-    return regFileRead(keyPath, valueName, buffer, bufferSize);
+bool defaultRegistryRead(const char* keyPath, const char* valueName, std::string& value) {
+    return regFileRead(keyPath, valueName, value);
 }
 
 bool defaultRegistryWrite(const char* keyPath, const char* valueName, const char* text) {

@@ -2,7 +2,7 @@
 
 namespace headless {
 
-bool defaultRegistryRead(const char*, const char*, char*, std::uint32_t) {
+bool defaultRegistryRead(const char*, const char*, std::string&) {
     return false;
 }
 

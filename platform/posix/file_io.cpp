@@ -19,6 +19,10 @@ std::int64_t tellFile(std::FILE* file) {
     return static_cast<std::int64_t>(ftello(file));
 }
 
+std::FILE* openFile(const char* path, const char* mode) {
+    return std::fopen(path, mode);
+}
+
 bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
 }

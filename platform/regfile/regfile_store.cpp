@@ -10,6 +10,7 @@
 #include <sys/stat.h>
 #include <system_error>
 #include <unistd.h>
+#include <utility>
 
 #include "platform/regfile/regfile_document.h"
 #include "update/run_log.h"
@@ -194,9 +195,8 @@ std::string regFilePath() {
     return path != nullptr && *path != '\0' ? path : RegFileDefaultPath;
 }
 
-bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
-                 std::uint32_t bufferSize) {
-    if (keyPath == nullptr || valueName == nullptr || buffer == nullptr) {
+bool regFileRead(const char* keyPath, const char* valueName, std::string& value) {
+    if (keyPath == nullptr || valueName == nullptr) {
         return false;
     }
     // The first read comes at start-up, before any write of this run.
@@ -217,10 +217,7 @@ bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
         !findRegString(document, fullKeyPath(keyPath), valueName, data)) {
         return false;
     }
-    if (data.size() >= bufferSize) {
-        return false;
-    }
-    std::memcpy(buffer, data.c_str(), data.size() + 1);
+    value = std::move(data);
     return true;
 }
 

@@ -11,11 +11,10 @@ inline constexpr const char* RegFileDefaultPath = "/var/lib/tactico/registry.reg
 std::string regFilePath();
 
 // keyPath is relative to HKEY_LOCAL_MACHINE. A read fails where the registry's would:
-// no file, key or value; a value that with its terminator exceeds bufferSize; a file
-// the caller may not read. A record that may be read but not written is found, so
-// that the update's write fails where it can still be undone.
-bool regFileRead(const char* keyPath, const char* valueName, char* buffer,
-                 std::uint32_t bufferSize);
+// no file, key or value; a file the caller may not read. A record that may be read
+// but not written is found, so that the update's write fails where it can still be
+// undone.
+bool regFileRead(const char* keyPath, const char* valueName, std::string& value);
 
 // Creates the key if needed and sets the string value, keeping every other key and
 // value. The file is replaced in one step; one it cannot parse is left as it is.

@@ -10,7 +10,6 @@
 
 #include <string>
 
-#include "platform/system_text.h"
 #include "platform/viewer_route.h"
 #include "platform/win32/system_library.h"
 #include "update/run_log.h"
@@ -86,7 +85,7 @@ std::string openThroughDesktopShell(const char* path) {
         FAILED(result = application->QueryInterface(IID_IShellDispatch2, shell.putVoid()))) {
         return failure("Reaching the desktop's shell", result);
     }
-    BSTR file = SysAllocString(wideFromAnsi(path).c_str());
+    BSTR file = SysAllocString(wideFromUtf8(path).c_str());
     BSTR verb = SysAllocString(L"open");
     VARIANT arguments;
     VARIANT folder;
@@ -131,18 +130,17 @@ void messageBox(const char* title, const char* text) {
 void shellOpen(const char* path) {
     const ViewerRoute route = viewerRoute();
     if (!route.open) {
-        runLog("Not opening %s: %s", utf8FromSystemText(path).c_str(), route.description.c_str());
+        runLog("Not opening %s: %s", path, route.description.c_str());
         return;
     }
     if (!route.throughDesktopShell) {
         const ShellExecuteFunction execute = shellExecute();
         if (execute == nullptr) {
-            runLog("Cannot open %s: shell32.dll cannot be loaded from the system folder",
-                   utf8FromSystemText(path).c_str());
+            runLog("Cannot open %s: shell32.dll cannot be loaded from the system folder", path);
             return;
         }
-        runLog("Opening %s %s", utf8FromSystemText(path).c_str(), route.description.c_str());
-        execute(nullptr, L"open", wideFromAnsi(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        runLog("Opening %s %s", path, route.description.c_str());
+        execute(nullptr, L"open", wideFromUtf8(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         return;
     }
     const HRESULT initialised = CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
@@ -151,11 +149,11 @@ void shellOpen(const char* path) {
         CoUninitialize();
     }
     if (problem.empty()) {
-        runLog("Opening %s %s", utf8FromSystemText(path).c_str(), route.description.c_str());
+        runLog("Opening %s %s", path, route.description.c_str());
     } else {
         // Opening it elevated would hand the user an administrator's editor.
-        runLog("Not opening %s: %s; it is not opened with this program's rights",
-               utf8FromSystemText(path).c_str(), problem.c_str());
+        runLog("Not opening %s: %s; it is not opened with this program's rights", path,
+               problem.c_str());
     }
 }
 

@@ -12,6 +12,8 @@
 #include <winternl.h>
 
 #include <algorithm>
+#include <optional>
+#include <string_view>
 #include <utility>
 
 #include "platform/folder_trust.h"
@@ -25,49 +27,123 @@ std::int64_t tellFile(std::FILE* file) {
     return _ftelli64(file);
 }
 
+std::FILE* openFile(const char* path, const char* mode) {
+    const std::optional<std::wstring> wide = win32::systemPath(path);
+    return wide ? _wfopen(wide->c_str(), win32::wideFromUtf8(mode).c_str()) : nullptr;
+}
+
 bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
 }
 
 namespace {
 
-std::string utf8FromWide(const wchar_t* wide, int length) {
-    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wide, length, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide, length, text.data(), bytes, nullptr, nullptr);
-    return text;
-}
-
-std::wstring wideFrom(UINT codePage, std::string_view text) {
+// Malformed UTF-8 fails the whole text rather than becoming replacement
+// characters, which would name another file.
+std::optional<std::wstring> wideFrom(UINT codePage, std::string_view text) {
     if (text.empty()) {
-        return {};
+        return std::wstring();
     }
+    const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
     const int size = static_cast<int>(text.size());
-    const int length = MultiByteToWideChar(codePage, 0, text.data(), size, nullptr, 0);
+    const int length = MultiByteToWideChar(codePage, flags, text.data(), size, nullptr, 0);
     if (length <= 0) {
-        return {};
+        return std::nullopt;
     }
     std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(codePage, 0, text.data(), size, wide.data(), length);
+    MultiByteToWideChar(codePage, flags, text.data(), size, wide.data(), length);
     return wide;
 }
+
+// The longest path the system's calls take, "\\?\UNC\" included.
+constexpr std::size_t LongestPath = 32767;
 
 } // namespace
 
 namespace win32 {
 
 std::wstring wideFromUtf8(std::string_view text) {
-    return wideFrom(CP_UTF8, text);
+    return wideFrom(CP_UTF8, text).value_or(std::wstring());
 }
 
-std::wstring wideFromAnsi(std::string_view text) {
-    return wideFrom(CP_ACP, text);
+std::optional<std::string> utf8FromWide(std::wstring_view wide) {
+    if (wide.empty()) {
+        return std::string();
+    }
+    const int size = static_cast<int>(wide.size());
+    const int bytes = WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), size, nullptr,
+                                          0, nullptr, nullptr);
+    if (bytes <= 0) {
+        return std::nullopt;
+    }
+    std::string text(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_UTF8, WC_ERR_INVALID_CHARS, wide.data(), size, text.data(), bytes,
+                        nullptr, nullptr);
+    return text;
+}
+
+std::optional<std::wstring> systemPath(std::string_view path) {
+    std::optional<std::wstring> wide = wideFrom(CP_UTF8, path);
+    if (!wide) {
+        SetLastError(ERROR_NO_UNICODE_TRANSLATION);
+        return std::nullopt;
+    }
+    std::replace(wide->begin(), wide->end(), L'/', L'\\');
+    if (wide->empty() || wide->find(L'\0') != std::wstring::npos) {
+        SetLastError(ERROR_INVALID_NAME);
+        return std::nullopt;
+    }
+    if (wide->starts_with(L"\\\\?\\") || wide->starts_with(L"\\\\.\\")) {
+        return wide;
+    }
+    // "\\?\" hands the name to the file system as it is, so it must already be
+    // what the system would make of it: full, without "." and "..".
+    std::wstring full(std::min(wide->size() + MAX_PATH, LongestPath), L'\0');
+    DWORD length =
+        GetFullPathNameW(wide->c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (length >= full.size() && length <= LongestPath) {
+        full.resize(length);
+        length = GetFullPathNameW(wide->c_str(), length, full.data(), nullptr);
+    }
+    if (length == 0 || length >= full.size()) {
+        SetLastError(length == 0 ? GetLastError() : ERROR_FILENAME_EXCED_RANGE);
+        return std::nullopt;
+    }
+    full.resize(length);
+    if (full.starts_with(L"\\\\")) {
+        full = L"\\\\?\\UNC\\" + full.substr(2);
+    } else if (full.size() >= 3 && full[1] == L':' && full[2] == L'\\') {
+        full = L"\\\\?\\" + full;
+    }
+    if (full.size() > LongestPath) {
+        SetLastError(ERROR_FILENAME_EXCED_RANGE);
+        return std::nullopt;
+    }
+    return full;
 }
 
 } // namespace win32
+
+namespace {
+
+std::string utf8FromWide(const wchar_t* wide, int length) {
+    return win32::utf8FromWide(std::wstring_view(wide, static_cast<std::size_t>(length)))
+        .value_or(std::string());
+}
+
+// INVALID_HANDLE_VALUE, with the system's error, for a path it cannot take.
+HANDLE createFile(const char* path, DWORD access, DWORD share, DWORD disposition, DWORD flags) {
+    const std::optional<std::wstring> wide = win32::systemPath(path);
+    return wide ? CreateFileW(wide->c_str(), access, share, nullptr, disposition, flags, nullptr)
+                : INVALID_HANDLE_VALUE;
+}
+
+DWORD fileAttributes(const std::string& path) {
+    const std::optional<std::wstring> wide = win32::systemPath(path);
+    return wide ? GetFileAttributesW(wide->c_str()) : INVALID_FILE_ATTRIBUTES;
+}
+
+} // namespace
 
 std::string systemErrorText() {
     // The C library's streams report through errno, the system's calls through
@@ -88,7 +164,7 @@ std::string systemErrorText() {
 }
 
 std::string utf8FromSystemText(std::string_view text) {
-    const std::wstring wide = win32::wideFromAnsi(text);
+    const std::wstring wide = wideFrom(CP_ACP, text).value_or(std::wstring());
     return utf8FromWide(wide.data(), static_cast<int>(wide.size()));
 }
 
@@ -124,27 +200,11 @@ SystemErrorKept::~SystemErrorKept() {
 void adviseSequential(std::FILE*) {}
 
 std::filesystem::path toFsPath(const char* text) {
-    const int length = MultiByteToWideChar(CP_ACP, 0, text, -1, nullptr, 0);
-    if (length <= 0) {
-        return {};
-    }
-    std::wstring wide(static_cast<std::size_t>(length), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wide.data(), length);
-    wide.resize(static_cast<std::size_t>(length - 1));
-    return std::filesystem::path(wide);
+    return std::filesystem::path(win32::wideFromUtf8(text));
 }
 
 std::string fromFsPath(const std::filesystem::path& path) {
-    const std::wstring& wide = path.native();
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) {
-        return {};
-    }
-    std::string text(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(length - 1));
-    return text;
+    return win32::utf8FromWide(path.native()).value_or(std::string());
 }
 
 namespace {
@@ -197,8 +257,8 @@ HANDLE checkRegular(HANDLE handle, std::int64_t maxBytes, bool singleOnly) {
 // refused, instead of what it points to.
 HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64_t maxBytes,
                    DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE) {
-    return checkRegular(CreateFileA(path, access, share, nullptr, disposition,
-                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
+    return checkRegular(createFile(path, access, share, disposition,
+                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT),
                         maxBytes, true);
 }
 
@@ -206,13 +266,17 @@ HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64
 
 std::FILE* createNewFile(const char* path) {
     // CREATE_NEW fails on any name that exists, a link or junction included.
-    HANDLE handle = CreateFileA(path, GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    HANDLE handle = createFile(path, GENERIC_WRITE, FILE_SHARE_READ, CREATE_NEW,
+                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT);
     return streamOf(handle, _O_WRONLY | _O_BINARY, "wb");
 }
 
 bool removeEntry(const char* path) {
-    const DWORD attributes = GetFileAttributesA(path);
+    const std::optional<std::wstring> wide = win32::systemPath(path);
+    if (!wide) {
+        return false;
+    }
+    const DWORD attributes = GetFileAttributesW(wide->c_str());
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         return GetLastError() == ERROR_FILE_NOT_FOUND || GetLastError() == ERROR_PATH_NOT_FOUND;
     }
@@ -220,11 +284,11 @@ bool removeEntry(const char* path) {
     // points to is not touched.
     const bool linkedFolder = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 &&
                               (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
-    if (linkedFolder ? RemoveDirectoryA(path) : DeleteFileA(path)) {
+    if (linkedFolder ? RemoveDirectoryW(wide->c_str()) : DeleteFileW(wide->c_str())) {
         return true;
     }
     const DWORD error = GetLastError();
-    const bool gone = GetFileAttributesA(path) == INVALID_FILE_ATTRIBUTES &&
+    const bool gone = GetFileAttributesW(wide->c_str()) == INVALID_FILE_ATTRIBUTES &&
                       GetLastError() == ERROR_FILE_NOT_FOUND;
     SetLastError(error);
     return gone;
@@ -294,8 +358,7 @@ const Ntdll& ntdll() {
 }
 
 std::wstring wide(const char* text) {
-    const std::filesystem::path path = toFsPath(text);
-    return path.native();
+    return win32::wideFromUtf8(text);
 }
 
 HANDLE handleOf(const Folder& folder) {
@@ -448,11 +511,11 @@ Folder openInstallFolder(const char* path, std::string& why) {
         root = end == std::string::npos ? text + "\\" : text.substr(0, end + 1);
         start = end == std::string::npos ? text.size() : end;
     }
-    Folder folder = folderOf(
-        CreateFileA(root.c_str(), FolderAccess,
-                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                    FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr),
-        root);
+    Folder folder =
+        folderOf(createFile(root.c_str(), FolderAccess,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+                            FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT),
+                 root);
     if (!folder.isOpen()) {
         why = root + ": " + systemErrorText();
         return Folder();
@@ -489,7 +552,7 @@ Folder openInstallFolder(const char* path, std::string& why) {
 }
 
 Folder openCurrentFolder() {
-    return folderOf(CreateFileA(".", FolderAccess,
+    return folderOf(CreateFileW(L".", FolderAccess,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr),
                     ".");
@@ -500,9 +563,9 @@ Folder openSubfolder(const Folder& parent, const char* name) {
                              parent.path() + "\\" + name);
     // Under Wine a handle opened on a host's symbolic link is its target's, and
     // only a look by name tells the link: a second guard, after the open.
-    const DWORD attributes = GetFileAttributesA(folder.path().c_str());
-    if (folder.isOpen() && attributes != INVALID_FILE_ATTRIBUTES &&
-        (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    const DWORD attributes =
+        folder.isOpen() ? fileAttributes(folder.path()) : INVALID_FILE_ATTRIBUTES;
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         SetLastError(ERROR_CANT_ACCESS_FILE);
         return Folder();
     }
@@ -555,8 +618,7 @@ Folder openPrivateFolder(const Folder& parent, const char* name, bool create,
 }
 
 EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
-    const std::string path = folder.path() + "\\" + name;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = fileAttributes(folder.path() + "\\" + name);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return EntryKind::Link; // as Wine shows a host's link
     }
@@ -674,6 +736,7 @@ bool moveIn(const Folder& from, const char* fromName, const Folder& to, const ch
 
 bool listFolder(const Folder& folder, std::vector<std::string>& names) {
     names.clear();
+    bool representable = true;
     std::vector<unsigned char> buffer(64 * 1024);
     FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
     while (GetFileInformationByHandleEx(handleOf(folder), kind, buffer.data(),
@@ -683,7 +746,11 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names) {
             const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
             const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
             if (name != L"." && name != L"..") {
-                names.push_back(fromFsPath(std::filesystem::path(name)));
+                if (std::optional<std::string> text = win32::utf8FromWide(name)) {
+                    names.push_back(std::move(*text));
+                } else {
+                    representable = false;
+                }
             }
             if (entry->NextEntryOffset == 0) {
                 break;
@@ -691,7 +758,11 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names) {
             at += entry->NextEntryOffset;
         }
     }
-    return GetLastError() == ERROR_NO_MORE_FILES;
+    if (GetLastError() != ERROR_NO_MORE_FILES) {
+        return false;
+    }
+    SetLastError(representable ? ERROR_SUCCESS : ERROR_NO_UNICODE_TRANSLATION);
+    return representable;
 }
 
 // Renames and deletions by handle are on the disk when the handle closes.
@@ -718,7 +789,14 @@ bool syncFilesIn(const Folder& folder, const std::vector<std::string>& names) {
 
 std::int64_t availableBytes(const Folder& folder) {
     ULARGE_INTEGER available{};
-    if (!GetDiskFreeSpaceExA(folder.path().c_str(), &available, nullptr, nullptr)) {
+    std::optional<std::wstring> path = win32::systemPath(folder.path());
+    if (!path) {
+        return -1;
+    }
+    if (path->back() != L'\\') {
+        *path += L'\\';
+    }
+    if (!GetDiskFreeSpaceExW(path->c_str(), &available, nullptr, nullptr)) {
         return -1;
     }
     return static_cast<std::int64_t>(available.QuadPart);

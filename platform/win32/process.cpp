@@ -1,6 +1,9 @@
 #include "platform/process.h"
 
-#include <windows.h>
+#include <optional>
+#include <string_view>
+
+#include "platform/win32/win32_platform.h"
 
 namespace {
 
@@ -22,41 +25,41 @@ std::string quoted(const std::string& argument) {
     return out + "\"";
 }
 
-bool isAbsolute(const std::string& path) {
-    return (path.size() >= 3 && path[1] == ':' && (path[2] == '\\' || path[2] == '/')) ||
-           path.starts_with("\\\\");
+bool isAbsolute(std::wstring_view path) {
+    return (path.size() >= 3 && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/')) ||
+           path.starts_with(L"\\\\");
 }
 
 // The program's file on the PATH's absolute folders. CreateProcess on a bare name
 // would look first in this program's folder and the current one, which for an
 // administrator's run may be a download folder another account can write to.
-std::string onPath(const std::string& name) {
-    const DWORD length = GetEnvironmentVariableA("PATH", nullptr, 0);
-    std::string path(length, '\0');
-    if (length == 0 || GetEnvironmentVariableA("PATH", path.data(), length) + 1 != length) {
+std::wstring onPath(const std::wstring& name) {
+    const DWORD length = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+    std::wstring path(length, L'\0');
+    if (length == 0 || GetEnvironmentVariableW(L"PATH", path.data(), length) + 1 != length) {
         return {};
     }
     path.resize(length - 1);
-    const bool hasExtension = name.find('.') != std::string::npos;
+    const bool hasExtension = name.find(L'.') != std::wstring::npos;
     std::size_t start = 0;
     while (start <= path.size()) {
-        std::size_t end = path.find(';', start);
-        if (end == std::string::npos) {
+        std::size_t end = path.find(L';', start);
+        if (end == std::wstring::npos) {
             end = path.size();
         }
-        std::string folder = path.substr(start, end - start);
+        std::wstring folder = path.substr(start, end - start);
         start = end + 1;
-        if (folder.size() >= 2 && folder.front() == '"' && folder.back() == '"') {
+        if (folder.size() >= 2 && folder.front() == L'"' && folder.back() == L'"') {
             folder = folder.substr(1, folder.size() - 2);
         }
         if (!isAbsolute(folder)) {
             continue;
         }
-        if (folder.back() != '\\' && folder.back() != '/') {
-            folder += '\\';
+        if (folder.back() != L'\\' && folder.back() != L'/') {
+            folder += L'\\';
         }
-        const std::string candidate = folder + name + (hasExtension ? "" : ".exe");
-        const DWORD attributes = GetFileAttributesA(candidate.c_str());
+        const std::wstring candidate = folder + name + (hasExtension ? L"" : L".exe");
+        const DWORD attributes = GetFileAttributesW(candidate.c_str());
         if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             return candidate;
         }
@@ -77,15 +80,16 @@ int runProgram(const std::vector<std::string>& arguments) {
         }
         commandLine += quoted(argument);
     }
-    const std::string program = onPath(arguments.front());
-    if (program.empty()) {
+    std::wstring wideLine = win32::wideFromUtf8(commandLine);
+    const std::wstring program = onPath(win32::wideFromUtf8(arguments.front()));
+    if (program.empty() || wideLine.empty()) {
         return -1;
     }
-    STARTUPINFOA startup{};
+    STARTUPINFOW startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
-                        CREATE_NO_WINDOW, nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(program.c_str(), wideLine.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW,
+                        nullptr, nullptr, &startup, &process)) {
         return -1;
     }
     CloseHandle(process.hThread);
@@ -97,18 +101,27 @@ int runProgram(const std::vector<std::string>& arguments) {
 }
 
 std::string createPrivateFolder(const char* prefix) {
-    char temporary[MAX_PATH + 1];
-    const DWORD length = GetTempPathA(sizeof temporary, temporary);
-    if (length == 0 || length >= sizeof temporary) {
+    const DWORD size = GetTempPathW(0, nullptr);
+    std::wstring temporary(size, L'\0');
+    const DWORD length = size == 0 ? 0 : GetTempPathW(size, temporary.data());
+    if (length == 0 || length >= size) {
+        return {};
+    }
+    temporary.resize(length);
+    const std::optional<std::string> folderText = win32::utf8FromWide(temporary);
+    if (!folderText) {
         return {};
     }
     // The account's own temporary folder is closed to other accounts, and what is
     // made in it inherits that.
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        const std::string folder = std::string(temporary) + prefix +
-                                   std::to_string(GetCurrentProcessId()) + "-" +
-                                   std::to_string(GetTickCount() + attempt);
-        if (CreateDirectoryA(folder.c_str(), nullptr)) {
+        const std::string folder = *folderText + prefix + std::to_string(GetCurrentProcessId()) +
+                                   "-" + std::to_string(GetTickCount() + attempt);
+        const std::optional<std::wstring> wide = win32::systemPath(folder);
+        if (!wide) {
+            return {};
+        }
+        if (CreateDirectoryW(wide->c_str(), nullptr)) {
             return folder;
         }
         if (GetLastError() != ERROR_ALREADY_EXISTS) {

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -30,10 +31,16 @@ inline CursorHandle fromHcursor(HCURSOR cursor) {
     return reinterpret_cast<CursorHandle>(cursor);
 }
 
-// Windows is handed text through its wide-character calls: UTF-8 (the core's
-// texts for the desktop) and the ANSI code page (paths) become UTF-16 here.
+// Windows is handed text through its wide-character calls: the core's UTF-8
+// (texts for the desktop, paths, the record's values) becomes UTF-16 here, and
+// back. Neither direction replaces a character it cannot take: malformed UTF-8
+// gives an empty text, and UTF-16 that is no Unicode (a lone surrogate) nothing.
 std::wstring wideFromUtf8(std::string_view text);
-std::wstring wideFromAnsi(std::string_view text);
+std::optional<std::string> utf8FromWide(std::wstring_view wide);
+// A path as the system's path calls take it at any length: full, with
+// backslashes, and "\\?\" ahead. Nothing, with the system's error set, for text
+// that is no UTF-8 or a path too long for any call.
+std::optional<std::wstring> systemPath(std::string_view path);
 
 // Window class, window and message queue.
 void registerWindowClass(const char* className, WindowProcedure procedure, int iconResource);
@@ -92,8 +99,7 @@ void forgetAccessible();
 void screenDescribed(const ScreenDescription& description, ScreenEvent event);
 bool isKeyDown(std::uint32_t virtualKey);
 
-bool readRegistryString(const char* keyPath, const char* valueName, char* buffer,
-                        std::uint32_t bufferSize);
+bool readRegistryString(const char* keyPath, const char* valueName, std::string& value);
 bool writeRegistryString(const char* keyPath, const char* valueName, const char* text);
 
 } // namespace win32

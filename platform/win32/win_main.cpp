@@ -1,5 +1,7 @@
 #include <cstdio>
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "app/bwio.h"
 #include "app/command_line.h"
@@ -14,8 +16,7 @@ namespace {
 int showUsage(const RunOptions& options) {
     std::string text = usageText();
     if (!options.error.empty()) {
-        // The error quotes the command line, which is ANSI text.
-        text = utf8FromSystemText(options.error) + "\n\n" + text;
+        text = options.error + "\n\n" + text;
     }
     if (options.silent) {
         writeStandardText(stdout, text);
@@ -23,6 +24,22 @@ int showUsage(const RunOptions& options) {
         win32::messageBox("Tactico Update", text.c_str());
     }
     return options.error.empty() ? ExitUpdated : ExitBadCommandLine;
+}
+
+// The arguments after the program's name, as UTF-8: WinMain's own are ANSI text,
+// in which a name outside the code page has become another name or question
+// marks. The program's name ends where the C runtime ends it for WinMain.
+// Nothing when the line is no Unicode text.
+std::optional<std::string> argumentText() {
+    std::wstring_view line = GetCommandLineW();
+    std::size_t at = 0;
+    for (bool quoted = false; at < line.size() && (line[at] > L' ' || quoted); ++at) {
+        quoted = line[at] == L'"' ? !quoted : quoted;
+    }
+    while (at < line.size() && line[at] <= L' ') {
+        ++at;
+    }
+    return win32::utf8FromWide(line.substr(at));
 }
 
 // The program runs elevated, often from a download folder anyone may write to: a
@@ -58,13 +75,17 @@ void NTAPI restrictDllSearchAtAttach(PVOID, DWORD reason, PVOID) {
 extern "C" __attribute__((section(".CRT$XLB"), used))
 const PIMAGE_TLS_CALLBACK tacticoRestrictDllSearch = restrictDllSearchAtAttach;
 
-int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR commandLine,
-                   int showCommand) {
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int showCommand) {
     loadDllsFromSystemFolderOnly();
     // The window's show mode is the application's choice, not the caller's.
     (void)previousInstance;
     (void)showCommand;
-    const RunOptions options = parseCommandLine(commandLine);
+    const std::optional<std::string> arguments = argumentText();
+    const std::string commandLine = arguments.value_or(std::string());
+    RunOptions options = parseCommandLine(commandLine.c_str());
+    if (!arguments) {
+        options.error = "the command line holds text that is no Unicode: it is not read";
+    }
     if (options.silent) {
         win32::attachParentConsole();
     }
@@ -78,5 +99,5 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR command
     } else {
         win32::install(instance);
     }
-    return runApplication(instance, commandLine);
+    return runApplication(instance, commandLine.c_str());
 }

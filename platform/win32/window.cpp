@@ -46,15 +46,15 @@ LRESULT dpiChanged(HWND window, WPARAM wParam, LPARAM lParam) {
 }
 
 // The window is a Unicode one, so that its title is whole whatever the ANSI code
-// page; the core types the system's narrow text (the folder it types is a path),
-// so a character arrives as its ANSI byte, or not at all where that code page
-// lacks it.
+// page; the core takes a typed character as one byte, so it arrives as its ANSI
+// byte, or not at all where that code page lacks it. Never as a look-alike: a
+// typed "Ł" that became "L" would name another folder.
 WPARAM ansiCharacter(WPARAM character) {
     const auto wide = static_cast<wchar_t>(character);
     char bytes[8];
     BOOL lost = FALSE;
-    const int length =
-        WideCharToMultiByte(CP_ACP, 0, &wide, 1, bytes, sizeof bytes, nullptr, &lost);
+    const int length = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, &wide, 1, bytes,
+                                           sizeof bytes, nullptr, &lost);
     return length == 1 && !lost ? static_cast<unsigned char>(bytes[0]) : 0;
 }
 

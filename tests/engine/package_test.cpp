@@ -65,10 +65,8 @@ class Package : public ::testing::Test {
     }
 
     std::string target(int index) const {
-        char path[1024];
-        formTargetPath(path, sizeof path, (folder / "game").c_str(),
-                       UpdateFileList[index].subfolder, UpdateFileList[index].name);
-        return path;
+        return formTargetPath(folder / "game", UpdateFileList[index].subfolder,
+                              UpdateFileList[index].name);
     }
 
     // Extraction must fail, blaming the right side, and leave the target as it was.

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # Reads the Windows program's resources and imports back out of the built file:
 #   tests/release/resources.sh <tactico-update.exe>
-# The manifest (administrator, supported systems, DPI awareness), the version
-# strings, the three images of icon 100, and imports from Windows' own DLLs only.
+# The manifest (administrator, supported systems, DPI awareness, long paths), the
+# version strings, the three images of icon 100, and imports from Windows' own DLLs
+# only.
 set -euo pipefail
 [[ $# -eq 1 ]] || { echo "usage: $0 <tactico-update.exe>" >&2; exit 2; }
 exe=$1
@@ -28,8 +29,9 @@ for os in e2011457-1546-43c5-a5fe-008deee3d3f0 35138b9a-5d96-4fbd-8e2d-a2440225f
 done
 has '>PerMonitorV2, PerMonitor</dpiAwareness>' "per-monitor DPI awareness"
 has '>true/pm</dpiAware>' "DPI awareness for systems before Windows 10"
+has '>true</longPathAware>' "long paths"
 grep -q 'activeCodePage' <<<"$resources" && fail "the manifest switches the code page"
-echo "ok: manifest asks for an administrator, names Vista to 11, is per-monitor DPI aware"
+echo "ok: manifest asks for an administrator, names Vista to 11, is per-monitor DPI aware, takes long paths"
 
 has "FILEVERSION ${version/./, }, 0, 0" "file version $version.0.0"
 has "PRODUCTVERSION ${version/./, }, 0, 0" "product version $version.0.0"

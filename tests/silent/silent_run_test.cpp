@@ -142,13 +142,15 @@ TEST(SilentRun, EachRunHasItsExitCodeAndItsReasonInTheLog) {
         // The record names a version and a folder, and the folder holds the game.
         Case("version only", {[](SampleSetup& s) { s.writeRecord(OldVersion, nullptr); }}, 1,
              {"has no \"Location\""}),
-        // Short enough to read, too long for the data files' paths under it.
+        // No path has a fixed-size area to outgrow.
         Case("long folder", {[](SampleSetup& s) {
-                 s.writeRecord(
-                     OldVersion,
-                     (s.root / std::string(190 - s.root.string().size() - 1, 'x')).c_str());
+                 const fs::path longer = s.root / std::string(120, 'x') / std::string(120, 'y');
+                 fs::create_directories(longer.parent_path());
+                 fs::rename(s.game, longer);
+                 s.game = longer;
+                 s.writeRecord(OldVersion, longer.c_str());
              }},
-             1, {"name is too long"}),
+             0, {std::string(120, 'x') + "/" + std::string(120, 'y')}),
         Case("no program", {[](SampleSetup& s) { fs::remove(s.target(0)); }}, 1,
              {"tactico.exe: No such file"}),
         // The sources: there, whole, and as a digest file lists them.

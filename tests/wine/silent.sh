@@ -21,7 +21,7 @@ logged "Language: fra"
 echo "ok: the user-interface language without /lang"
 wineserver -k 2>/dev/null || true
 
-# The installation's folder name, ANSI text inside the program, must come out as
+# The installation's folder name, UTF-8 inside the program, must come out as
 # UTF-8 like the language's words, once and not twice encoded.
 sample español
 exits 0 /silent /lang=esp

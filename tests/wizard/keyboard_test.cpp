@@ -56,7 +56,7 @@ TEST(Keyboard, UpdateInEachLanguageWithoutTheMouse) {
         // The field has the focus and takes the keys; away from it, they do nothing.
         s.type("q").key(win::kVkTab).type("z").key(win::kVkTab, 2).type("x");
         s.check([&setup](UpdateWizard& w) {
-            EXPECT_EQ(std::string(w.installPath), setup.game.string() + "qx");
+            EXPECT_EQ(w.installPath, setup.game.string() + "qx");
             fs::remove(setup.target(CityDat));
         });
         s.key(win::kVkBack, 2).key(win::kVkTab).key(win::kVkReturn).waitState(VersionScreen);
@@ -129,12 +129,16 @@ TEST(Keyboard, EachScreenIsDescribedInReadingOrder) {
                  text({QuickStartOutOfDateMessages[l], DeleteQuickStartQuestions[l]}) +
                      "\nbutton: " + YesLabels[l] + " (focus)\nbutton: " + NoLabels[l] + exit},
                 {FolderEntryScreen, text({PathEntryPrompts[l], ContinuePrompts[l]}) +
-                                        "\nother: /old (focus)\nbutton: " + NextLabels[l] + exit},
+                                        "\nother: /\xF3"
+                                        "d (focus)\nbutton: " +
+                                        NextLabels[l] + exit},
                 {WriteFailureScreen,
                  text({WriteFailureMessages[l]}) + back + exit + " (focus)" + exit},
             };
             std::strcpy(w.installedVersion, "Version 3.60");
-            std::strcpy(w.installPath, "/old");
+            // UTF-8 "/Łódź": described as the 1252 fonts draw it, without Ł and ź.
+            w.installPath = "/\xC5\x81\xC3\xB3"
+                            "d\xC5\xBA";
             w.language = l;
             for (const auto& [state, expected] : screens) {
                 w.state = state;

@@ -30,9 +30,9 @@ TEST_F(UpdateFlow, WriteFailureResumesInATypedFolderAndAnotherLanguage) {
     script.key(win::kVkBack, setup.game.string().size() + 2).type("\x1b\xe9\x07");
     script.check([](UpdateWizard& w) { EXPECT_STREQ(w.buttons[2]->text, "|"); });
     script.type(std::string(150, 'W')).check([](UpdateWizard& w) {
-        EXPECT_GT(std::strlen(w.installPath), 10u);
-        EXPECT_LT(std::strlen(w.installPath), 150u);
-        EXPECT_EQ(std::string(w.buttons[2]->text), std::string(w.installPath) + "|");
+        EXPECT_GT(w.installPath.size(), 10u);
+        EXPECT_LT(w.installPath.size(), 150u);
+        EXPECT_EQ(std::string(w.buttons[2]->text), w.installPath + "|");
     });
     script.key(win::kVkBack, 150).type(other.string()).key(win::kVkReturn).frames(2);
     script.waitState(FolderEntryScreen).check([&](UpdateWizard& w) {

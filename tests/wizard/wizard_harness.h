@@ -34,7 +34,7 @@ inline const char* const OldVersion = demo::InstalledVersionText;
 inline constexpr int EuroCfg = 1, PicsCfg = 10, CityDat = 13;
 
 inline std::string recordedVersion() {
-    char value[PathAreaBytes] = {};
+    char value[VersionTextBytes] = {};
     return readInstallValue("Tactico", "Version", value, sizeof value) ? value : "<none>";
 }
 

@@ -116,7 +116,7 @@ void renderAll(Run& run) {
     run.done = true;
     std::snprintf(w->installedVersion, sizeof w->installedVersion, "%s",
                   "Version 3.70 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)");
-    std::snprintf(w->installPath, sizeof w->installPath, "%s", platform().defaultInstallPath);
+    w->installPath = platform().defaultInstallPath;
 
     for (int language = 0; language < LanguageCount; ++language) {
         if (!LanguageEnabled[language])
