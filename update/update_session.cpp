@@ -132,13 +132,24 @@ std::optional<UpdateStepKind> UpdateSession::choosePatch() {
                PatchFileName, patch_.baseVersions().c_str());
         return std::nullopt;
     case PatchFit::Bad:
-        runLog("The update file is corrupt: %s", patch_.problem().c_str());
-        return UpdateStepKind::SourceFailed;
+        // One download damaged need not stop the other, listed in the same digest file.
+        if (!fullBeside) {
+            runLog("The update file is corrupt: %s", patch_.problem().c_str());
+            return UpdateStepKind::SourceFailed;
+        }
+        runLog("%s cannot be used: %s", PatchFileName, patch_.problem().c_str());
+        break;
     case PatchFit::Incompatible:
-    case PatchFit::BaseDiffers:
+    case PatchFit::BaseDiffers: {
+        const std::string installed = versionNumberOf(recorded);
+        if (fit == PatchFit::Incompatible && !installed.empty() &&
+            installed == versionNumberOf(plan_.versionText.c_str())) {
+            runLog("The installation is already at %s", installed.c_str());
+        }
+        runLog("%s does not fit this installation: %s", PatchFileName, patch_.problem().c_str());
         break;
     }
-    runLog("%s does not fit this installation: %s", PatchFileName, patch_.problem().c_str());
+    }
     patch_.close();
     if (fullBeside) {
         runLog("Using %s instead, the full update", PackageFileName);
