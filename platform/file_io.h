@@ -67,10 +67,6 @@ bool removeEntry(const char* path);
 // Opens path for binary reading only when it is a regular file of at most
 // maxBytes (a FIFO or device fails at once, without waiting for a writer).
 std::FILE* openRegularFile(const char* path, std::int64_t maxBytes);
-// Opens path for appending, creating it when missing, only when it is (or
-// becomes) a regular file with no other name: a second hard link would carry what
-// is written into a file someone else chose.
-std::FILE* appendRegularFile(const char* path);
 
 // A folder held open. Every name below is looked up inside the folder the handle
 // was opened on, so a folder renamed or swapped for a link after it was opened
@@ -135,6 +131,10 @@ enum class EntryKind { None, File, Link, Other };
 // What stands at name in folder, looked at without following a link; size, when
 // given, takes a file's size.
 EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size = nullptr);
+// name in folder for appending, created when missing, only when it is (or becomes)
+// a regular file with no other name: a second hard link would carry what is
+// written into a file someone else chose.
+std::FILE* appendFileIn(const Folder& folder, const char* name);
 // name in folder as a new file for binary writing; null when anything stands there.
 std::FILE* createFileIn(const Folder& folder, const char* name);
 // name in folder for binary reading, only a regular file of at most maxBytes

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/file_io.h"
+#include "update/paths.h"
 
 namespace {
 
@@ -30,8 +31,18 @@ std::string formatted(const char* format, va_list arguments) {
 bool openRunLog(const char* path) {
     closeRunLog();
     // Never a link, a FIFO or a device: the program may run elevated, and the
-    // path may name a place an ordinary account prepared.
-    logFile = appendRegularFile(path);
+    // path may name a place an ordinary account prepared. Its folder is walked as
+    // the game's is: a link on the way only where no other account could have put it.
+    const std::string text = path;
+    const std::size_t cut = text.find_last_of(PathSeparator == '\\' ? "\\/" : "/");
+    const std::string folderPath = cut == std::string::npos ? "."
+                                   : cut == 0               ? text.substr(0, 1)
+                                                            : text.substr(0, cut);
+    std::string why;
+    const Folder folder = openInstallFolder(folderPath.c_str(), why);
+    logFile = folder.isOpen()
+                  ? appendFileIn(folder, text.c_str() + (cut == std::string::npos ? 0 : cut + 1))
+                  : nullptr;
     if (logFile == nullptr) {
         return false;
     }

@@ -150,11 +150,6 @@ std::FILE* openRegularFile(const char* path, std::int64_t maxBytes) {
     return streamOf(openRegular(AT_FDCWD, path, O_RDONLY, maxBytes, 0, true), "rb");
 }
 
-std::FILE* appendRegularFile(const char* path) {
-    return streamOf(openRegular(AT_FDCWD, path, O_WRONLY | O_APPEND | O_CREAT, -1, 0666, true),
-                    "a");
-}
-
 std::FILE* openLocked(const char* path) {
     return openRegularFile(path, -1);
 }
@@ -381,4 +376,9 @@ bool programRunning(const Folder&, const char*) {
 
 bool removeAtRestart(const Folder&, const char*) {
     return false;
+}
+
+std::FILE* appendFileIn(const Folder& folder, const char* name) {
+    return streamOf(openRegular(fd(folder), name, O_WRONLY | O_APPEND | O_CREAT, -1, 0666, true),
+                    "a");
 }

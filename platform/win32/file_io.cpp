@@ -299,11 +299,6 @@ std::FILE* openRegularFile(const char* path, std::int64_t maxBytes) {
                     "rb");
 }
 
-std::FILE* appendRegularFile(const char* path) {
-    HANDLE handle = openRegular(path, FILE_APPEND_DATA, OPEN_ALWAYS, -1);
-    return streamOf(handle, _O_WRONLY | _O_APPEND | _O_TEXT, "a");
-}
-
 std::FILE* openLocked(const char* path) {
     // Others may read it meanwhile; nobody may write, rename or delete it.
     return streamOf(openRegular(path, GENERIC_READ, OPEN_EXISTING, -1, FILE_SHARE_READ),
@@ -887,4 +882,11 @@ bool removeAtRestart(const Folder& folder, const char* name) {
     path += L'\\';
     path += wide(name);
     return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
+}
+
+std::FILE* appendFileIn(const Folder& folder, const char* name) {
+    constexpr ULONG OpenOrCreate = 3; // FILE_OPEN_IF
+    HANDLE handle = checkRegular(
+        openIn(folder, name, FILE_APPEND_DATA, OpenOrCreate, OpenNonDirectory), -1, true);
+    return streamOf(handle, _O_WRONLY | _O_APPEND | _O_TEXT, "a");
 }

@@ -20,6 +20,7 @@
 #include "tests/temp_folder.h"
 #include "update/file_ops.h"
 #include "update/in_use.h"
+#include "update/run_log.h"
 
 namespace {
 
@@ -69,9 +70,9 @@ TEST_F(UntrustedFolders, ReadingAndRemovalTakeOnlyRegularFilesAndNamesAsThemselv
     for (const char* name : {"to-secret", "dangling", "fifo"}) {
         EXPECT_FALSE(readSmallFile(here, name, 100, text)) << name;
         EXPECT_EQ(openLocked(name), nullptr) << name;
-        EXPECT_EQ(appendRegularFile(name), nullptr) << name;
+        EXPECT_EQ(appendFileIn(here, name), nullptr) << name;
     }
-    std::FILE* log = appendRegularFile("log");
+    std::FILE* log = appendFileIn(here, "log");
     ASSERT_NE(log, nullptr);
     std::fclose(log);
 
@@ -87,7 +88,7 @@ TEST_F(UntrustedFolders, ReadingAndRemovalTakeOnlyRegularFilesAndNamesAsThemselv
     // the name.
     fs::create_hard_link("outside/secret", "linked");
     EXPECT_EQ(openRegularFile("linked", -1), nullptr);
-    EXPECT_EQ(appendRegularFile("linked"), nullptr);
+    EXPECT_EQ(appendFileIn(here, "linked"), nullptr);
     EXPECT_TRUE(removeIn(here, "linked"));
 }
 
@@ -117,6 +118,20 @@ TEST_F(UntrustedFolders, TheInstallationPathTakesLinksOnlyFromClosedFolders) {
         ASSERT_EQ(lchown("open", 65534, 65534), 0);
         EXPECT_FALSE(openInstallFolder((folder / "open/game/data").c_str(), why).isOpen());
     }
+}
+
+// An /log path is walked as the game folder is: a link planted in a folder others
+// may write does not lead the log into a folder only root may write.
+TEST_F(UntrustedFolders, TheLogTakesLinksOnlyFromClosedFolders) {
+    fs::create_directories("secure");
+    fs::create_directories("shared");
+    fs::permissions("shared", fs::perms::all);
+    fs::create_directory_symlink(fs::absolute("secure"), "shared/logs");
+    EXPECT_FALSE(openRunLog("shared/logs/update.log"));
+    EXPECT_FALSE(fs::exists("secure/update.log"));
+    EXPECT_TRUE(openRunLog((folder / "secure/update.log").c_str()));
+    closeRunLog();
+    EXPECT_TRUE(fs::exists("secure/update.log"));
 }
 
 TEST(ViewerRoute, TheViewerRunsAsTheUserWhoAsked) {
