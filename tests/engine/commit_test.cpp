@@ -109,6 +109,17 @@ TEST_F(Commit, AFailedMoveUndoesEverythingBeforeIt) {
     EXPECT_FALSE(fs::exists(staging));
 }
 
+// A record that says it took the new version but reads back the old one (a
+// registry redirected, a write that went elsewhere) is no update: all goes back.
+TEST_F(Commit, ARecordThatReadsBackOldUndoesTheUpdate) {
+    ops.writeRegistryString = [](const char*, const char*, const char*) { return true; };
+    selectPlatform(&ops);
+    EXPECT_EQ(commitUpdate(update), CommitOutcome::NothingChanged);
+    expectTargets(false);
+    EXPECT_EQ(recorded(), "Version 3.69");
+    EXPECT_FALSE(fs::exists(staging / JournalFileName));
+}
+
 // The folders are held from before the commit: "data" swapped for a link once the
 // journal is written, the files still go where it was, nothing where the link points.
 TEST_F(Commit, AFolderSwappedForALinkMidwayLeadsNowhere) {
