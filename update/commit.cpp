@@ -6,14 +6,12 @@
 #include <vector>
 
 #include "platform/file_io.h"
-#include "update/copy_bytes.h"
 #include "update/file_ops.h"
 #include "update/in_use.h"
 #include "update/install_record.h"
 #include "update/journal.h"
 #include "update/paths.h"
 #include "update/run_log.h"
-#include "update/update_session.h"
 
 namespace commit_hooks {
 bool (*afterOperation)(int count) = nullptr;
