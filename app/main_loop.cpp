@@ -10,7 +10,7 @@
 #include "app/silent_answers.h"
 #include "app/test_hooks.h"
 #include "platform/file_io.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 #include "wizard/update_wizard.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include "app/run_context.h"
 #include "platform/file_io.h"
 #include "platform/windows1252.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 #include "wizard/keyboard_focus.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"

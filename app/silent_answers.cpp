@@ -2,7 +2,7 @@
 
 #include "app/bwio.h"
 #include "app/run_context.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 #include "wizard/update_wizard.h"
 
 namespace {

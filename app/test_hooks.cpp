@@ -5,7 +5,7 @@
 #include <thread>
 
 #include "update/commit.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 namespace test_hooks {
 bool failMouseAllocation = false;

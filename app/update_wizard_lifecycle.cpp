@@ -7,7 +7,7 @@
 #include "datafile/directory.h"
 #include "update/install_record.h"
 #include "update/package.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 #include "update/update_session.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"

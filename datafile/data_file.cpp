@@ -6,7 +6,7 @@
 
 #include "datafile/directory.h"
 #include "platform/file_io.h"
-#include "update/paths.h"
+#include "platform/paths.h"
 
 struct DataFile::State {
     std::FILE* stream;

@@ -6,7 +6,7 @@
 #include <system_error>
 
 #include "platform/file_io.h"
-#include "update/paths.h"
+#include "platform/paths.h"
 
 struct Directory::State {
     std::string path;

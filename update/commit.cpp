@@ -10,8 +10,8 @@
 #include "update/in_use.h"
 #include "update/install_record.h"
 #include "update/journal.h"
-#include "update/paths.h"
-#include "update/run_log.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 
 namespace commit_hooks {
 bool (*afterOperation)(int count) = nullptr;

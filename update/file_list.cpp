@@ -1,6 +1,6 @@
 #include "update/file_list.h"
 
-#include "update/paths.h"
+#include "platform/paths.h"
 
 const UpdateFileEntry UpdateFileList[UpdateFileCount] = {
     {"tactico.exe", "\\"},

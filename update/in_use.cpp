@@ -5,8 +5,8 @@
 #include <string>
 #include <thread>
 
-#include "update/paths.h"
-#include "update/run_log.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 
 namespace {
 

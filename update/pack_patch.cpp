@@ -14,7 +14,7 @@
 #include "update/file_list.h"
 #include "update/file_ops.h"
 #include "update/package.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 #include "update/vcdiff.h"
 
 namespace {

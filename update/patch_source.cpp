@@ -4,8 +4,8 @@
 #include "update/commit.h"
 #include "update/digest.h"
 #include "update/file_ops.h"
-#include "update/paths.h"
-#include "update/run_log.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 
 PatchSource::~PatchSource() {
     close();

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/file_io.h"
-#include "update/paths.h"
+#include "platform/paths.h"
 
 namespace {
 

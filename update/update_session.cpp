@@ -10,9 +10,9 @@
 #include "update/in_use.h"
 #include "update/install_record.h"
 #include "update/package.h"
-#include "update/paths.h"
+#include "platform/paths.h"
 #include "update/publisher_keys.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 namespace {
 

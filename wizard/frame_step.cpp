@@ -5,7 +5,7 @@
 #include "platform/windows1252.h"
 #include "render/font.h"
 #include "render/screen.h"
-#include "update/paths.h"
+#include "platform/paths.h"
 #include "wizard/keyboard_focus.h"
 #include "wizard/wizard_steps.h"
 

@@ -6,8 +6,8 @@
 #include "app/run_context.h"
 #include "platform/file_io.h"
 #include "update/install_record.h"
-#include "update/paths.h"
-#include "update/run_log.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 #include "wizard/texts.h"
 #include "wizard/wizard_steps.h"
 

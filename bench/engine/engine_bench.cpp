@@ -27,8 +27,8 @@
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/package.h"
-#include "update/paths.h"
-#include "update/run_log.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 #include "update/update_session.h"
 #include <optional>
 #include <random>

@@ -13,7 +13,7 @@
 #include <utility>
 
 #include "platform/regfile/regfile_document.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 namespace fs = std::filesystem;
 

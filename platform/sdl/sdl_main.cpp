@@ -18,7 +18,7 @@
 #include "platform/headless/headless.h"
 #include "platform/messages.h"
 #include "platform/sdl/sdl_backend.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 namespace {
 

@@ -18,7 +18,7 @@
 #include "platform/sdl/sdl_backend.h"
 #include "platform/windows1252.h"
 #include "resources/resource_images.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 struct OpaqueWindow {
     SDL_Window* window;

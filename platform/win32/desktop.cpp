@@ -12,7 +12,7 @@
 
 #include "platform/viewer_route.h"
 #include "platform/win32/system_library.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 namespace win32 {
 

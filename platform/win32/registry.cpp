@@ -2,7 +2,7 @@
 #include <vector>
 
 #include "platform/win32/win32_platform.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 namespace win32 {
 namespace {

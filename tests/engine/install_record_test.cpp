@@ -9,7 +9,7 @@
 #include "platform/regfile/regfile_store.h"
 #include "tests/temp_folder.h"
 #include "update/install_record.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "update/file_list.h"
 #include "update/package.h"
 #include "update/patch_file.h"
-#include "update/paths.h"
-#include "update/run_log.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 #include "update/update_source.h"
 #include "update/vcdiff.h"
 

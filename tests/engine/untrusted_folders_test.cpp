@@ -20,7 +20,7 @@
 #include "tests/temp_folder.h"
 #include "update/file_ops.h"
 #include "update/in_use.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 namespace {
 

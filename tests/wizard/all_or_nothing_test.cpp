@@ -4,19 +4,32 @@
 #include <sys/stat.h>
 #include <sys/syscall.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <optional>
+#include <string>
+#include <vector>
 
 #include "update/commit.h"
 #include "update/journal.h"
-#include "update/run_log.h"
+#include "platform/run_log.h"
 #include "wizard_harness.h"
 
 namespace {
 // Where set, every flush of this folder fails as a failing disk's would.
 std::optional<struct stat> failingFolder;
+// Where set, every rename (by its new name) and every flush of a folder (by its
+// inode), in order.
+std::vector<std::string>* diskEvents = nullptr;
 } // namespace
+
+extern "C" int renameat(int fromFolder, const char* from, int toFolder, const char* to) {
+    if (diskEvents != nullptr) {
+        diskEvents->push_back(std::string("rename ") + to);
+    }
+    return static_cast<int>(::syscall(SYS_renameat, fromFolder, from, toFolder, to));
+}
 
 // The program's flushes, of folders as of files, come here rather than to the C
 // library's fsync.
@@ -26,6 +39,9 @@ extern "C" int fsync(int fd) {
         info.st_ino == failingFolder->st_ino) {
         errno = EIO;
         return -1;
+    }
+    if (diskEvents != nullptr && ::fstat(fd, &info) == 0 && S_ISDIR(info.st_mode)) {
+        diskEvents->push_back("flush " + std::to_string(info.st_ino));
     }
     return static_cast<int>(::syscall(SYS_fsync, fd));
 }
@@ -71,6 +87,33 @@ TEST(AllOrNothing, ARecordNotFlushedKeepsTheOldFilesForTheNextStart) {
         EXPECT_EQ(recordedVersion(), UpdaterVersionText);
         setup.expectOldOrNew();
         EXPECT_FALSE(fs::exists(staging));
+    }
+}
+
+// A power cut after the record names the new version must find every new name in
+// the game's folders on the disk: each folder is flushed after the last rename into
+// it and before the record is written.
+TEST(AllOrNothing, TheGamesFoldersReachTheDiskBeforeTheRecord) {
+    const SampleSetup setup("flushorder");
+    std::vector<std::string> events;
+    diskEvents = &events;
+    const bool ran = toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup);
+    diskEvents = nullptr;
+    ASSERT_TRUE(ran);
+    const auto record = std::find(events.begin(), events.end(), "rename registry.reg");
+    ASSERT_NE(record, events.end());
+    auto lastMove = record;
+    for (auto at = events.begin(); at != record; ++at) {
+        for (const UpdateFileEntry& entry : UpdateFileList) {
+            lastMove = *at == std::string("rename ") + entry.name ? at : lastMove;
+        }
+    }
+    ASSERT_NE(lastMove, record);
+    for (const char* folder : {"", "data", "pictures"}) {
+        struct stat info {};
+        ASSERT_EQ(::stat((setup.game / folder).c_str(), &info), 0);
+        EXPECT_NE(std::find(lastMove, record, "flush " + std::to_string(info.st_ino)), record)
+            << "game/" << folder;
     }
 }
 

@@ -1,4 +1,4 @@
-#include "update/paths.h"
+#include "platform/paths.h"
 
 #include <cstring>
 

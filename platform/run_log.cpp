@@ -1,11 +1,11 @@
-#include "update/run_log.h"
+#include "platform/run_log.h"
 
 #include <cstdarg>
 #include <ctime>
 #include <string>
 
 #include "platform/file_io.h"
-#include "update/paths.h"
+#include "platform/paths.h"
 
 namespace {
 
