@@ -4,8 +4,8 @@
 #include <cstdlib>
 #include <thread>
 
-#include "update/commit.h"
 #include "platform/run_log.h"
+#include "update/commit.h"
 
 namespace test_hooks {
 bool failMouseAllocation = false;

@@ -6,12 +6,12 @@
 #include <vector>
 
 #include "platform/file_io.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 #include "update/file_ops.h"
 #include "update/in_use.h"
 #include "update/install_record.h"
 #include "update/journal.h"
-#include "platform/paths.h"
-#include "platform/run_log.h"
 
 namespace commit_hooks {
 bool (*afterOperation)(int count) = nullptr;

@@ -9,12 +9,12 @@
 
 #include "platform/file_io.h"
 #include "platform/process.h"
+#include "platform/run_log.h"
 #include "update/copy_bytes.h"
 #include "update/digest.h"
 #include "update/file_list.h"
 #include "update/file_ops.h"
 #include "update/package.h"
-#include "platform/run_log.h"
 #include "update/vcdiff.h"
 
 namespace {

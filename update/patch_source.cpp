@@ -1,11 +1,11 @@
 #include "update/patch_source.h"
 
 #include "platform/file_io.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 #include "update/commit.h"
 #include "update/digest.h"
 #include "update/file_ops.h"
-#include "platform/paths.h"
-#include "platform/run_log.h"
 
 PatchSource::~PatchSource() {
     close();

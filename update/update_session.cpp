@@ -5,14 +5,14 @@
 #include <utility>
 
 #include "platform/file_io.h"
+#include "platform/paths.h"
+#include "platform/run_log.h"
 #include "update/copy_bytes.h"
 #include "update/file_ops.h"
 #include "update/in_use.h"
 #include "update/install_record.h"
 #include "update/package.h"
-#include "platform/paths.h"
 #include "update/publisher_keys.h"
-#include "platform/run_log.h"
 
 namespace {
 

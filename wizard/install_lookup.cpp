@@ -5,9 +5,9 @@
 #include "app/language_codes.h"
 #include "app/run_context.h"
 #include "platform/file_io.h"
-#include "update/install_record.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
+#include "update/install_record.h"
 #include "wizard/texts.h"
 #include "wizard/wizard_steps.h"
 

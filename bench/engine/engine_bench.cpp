@@ -22,13 +22,13 @@
 #include <sys/resource.h>
 #include <vector>
 
+#include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/regfile/regfile_store.h"
+#include "platform/run_log.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/package.h"
-#include "platform/paths.h"
-#include "platform/run_log.h"
 #include "update/update_session.h"
 #include <optional>
 #include <random>

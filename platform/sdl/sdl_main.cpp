@@ -17,8 +17,8 @@
 #include "app/run_report.h"
 #include "platform/headless/headless.h"
 #include "platform/messages.h"
-#include "platform/sdl/sdl_backend.h"
 #include "platform/run_log.h"
+#include "platform/sdl/sdl_backend.h"
 
 namespace {
 

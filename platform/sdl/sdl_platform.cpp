@@ -14,11 +14,11 @@
 #include "platform/messages.h"
 #include "platform/posix/start_viewer.h"
 #include "platform/regfile/regfile_store.h"
+#include "platform/run_log.h"
 #include "platform/sdl/key_translation.h"
 #include "platform/sdl/sdl_backend.h"
 #include "platform/windows1252.h"
 #include "resources/resource_images.h"
-#include "platform/run_log.h"
 
 struct OpaqueWindow {
     SDL_Window* window;

@@ -10,9 +10,9 @@
 
 #include <string>
 
+#include "platform/run_log.h"
 #include "platform/viewer_route.h"
 #include "platform/win32/system_library.h"
-#include "platform/run_log.h"
 
 namespace win32 {
 

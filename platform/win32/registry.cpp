@@ -1,8 +1,8 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win32/win32_platform.h"
 #include "platform/run_log.h"
+#include "platform/win32/win32_platform.h"
 
 namespace win32 {
 namespace {

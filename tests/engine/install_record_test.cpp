@@ -7,9 +7,9 @@
 
 #include "platform/platform.h"
 #include "platform/regfile/regfile_store.h"
+#include "platform/run_log.h"
 #include "tests/temp_folder.h"
 #include "update/install_record.h"
-#include "platform/run_log.h"
 
 namespace {
 

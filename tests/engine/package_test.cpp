@@ -8,13 +8,13 @@
 #include <string>
 #include <utility>
 
+#include "platform/paths.h"
+#include "platform/run_log.h"
 #include "tests/temp_folder.h"
 #include "update/digest.h"
 #include "update/file_list.h"
 #include "update/package.h"
 #include "update/patch_file.h"
-#include "platform/paths.h"
-#include "platform/run_log.h"
 #include "update/update_source.h"
 #include "update/vcdiff.h"
 

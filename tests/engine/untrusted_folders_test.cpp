@@ -16,11 +16,11 @@
 #include "platform/file_io.h"
 #include "platform/folder_trust.h"
 #include "platform/posix/start_viewer.h"
+#include "platform/run_log.h"
 #include "platform/viewer_route.h"
 #include "tests/temp_folder.h"
 #include "update/file_ops.h"
 #include "update/in_use.h"
-#include "platform/run_log.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/run_log.h"
 #include "update/commit.h"
 #include "update/journal.h"
-#include "platform/run_log.h"
 #include "wizard_harness.h"
 
 namespace {
