@@ -7,13 +7,14 @@
 #   tests/release/reproducible.sh           two fresh copies
 #   tests/release/reproducible.sh --reuse   the checkout's own build folders, as
 #                                           scripts/test.sh has just made them,
-#                                           against one fresh copy
+#                                           against one fresh copy, the programs only
+#                                           (no archives, no signing)
 # The copies are the files git tracks or would track, as they are in the checkout.
 set -euo pipefail
 . "$(dirname "$0")/../lib.sh"
-reuse=""
+reuse="" archives=1
 case ${1:-} in
---reuse) reuse=1 ;;
+--reuse) reuse=1 archives="" ;;
 "") ;;
 *) usage "[--reuse]" ;;
 esac
@@ -43,15 +44,16 @@ build() {
             cmake --preset "$preset" "${options[@]}" >"$work/configure.log" 2>&1 ||
                 { cat "$work/configure.log" >&2; fail "$1: cmake --preset $preset"; }
             targets=(tactico-update)
-            [[ $preset != default ]] || targets+=(fonts)
+            [[ $preset != default || -z $archives ]] || targets+=(fonts)
             cmake --build --preset "$preset" -j2 --target "${targets[@]}" >"$work/build.log" 2>&1 ||
                 { cat "$work/build.log" >&2; fail "$1: building $preset"; }
+            [[ -n $archives ]] || exit 0
             cd "$folder"
             SOURCE_DATE_EPOCH=$epoch cpack >"$work/package.log" 2>&1 ||
                 { cat "$work/package.log" >&2; fail "$1: packaging $preset"; }
         )
     done
-    echo "built and packaged $1 in $((SECONDS - start)) s"
+    echo "built${archives:+ and packaged} $1 in $((SECONDS - start)) s"
 }
 
 if [[ -n $reuse ]]; then
@@ -95,11 +97,14 @@ compare() {
 compare build/bin/tactico-update
 compare build-windows/bin/tactico-update.exe
 compare build-windows32/bin/tactico-update.exe
-for archive in "$second"/build/tactico-update-*.tar.gz "$second"/build-windows/tactico-update-*.zip \
-    "$second"/build-windows32/tactico-update-*.zip; do
-    compare "${archive#"$second"/}"
-done
+if [[ -n $archives ]]; then
+    for archive in "$second"/build/tactico-update-*.tar.gz "$second"/build-windows/tactico-update-*.zip \
+        "$second"/build-windows32/tactico-update-*.zip; do
+        compare "${archive#"$second"/}"
+    done
+fi
 [[ $different -eq 0 ]] || fail "two builds of the same tree differ"
+[[ -n $archives ]] || exit 0
 
 # A player's check of a signed release: the zip as the unsigned one but for the
 # program, and the program, its signature removed, the one built here.
