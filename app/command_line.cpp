@@ -92,6 +92,12 @@ std::string apply(RunOptions& options, const OptionWord& option) {
     if (name == "deletequickstart") {
         return withoutValue(options.deleteQuickStart);
     }
+    if (name == "check") {
+        return withoutValue(options.check);
+    }
+    if (name == "list") {
+        return withoutValue(options.list);
+    }
     if (name == "help" || name == "?") {
         return withoutValue(options.help);
     }
@@ -161,9 +167,11 @@ RunOptions parseCommandLine(const char* text) {
     if (text == nullptr) {
         return options;
     }
+    bool othersThanListing = false;
     for (const std::string& word : splitWords(text)) {
         if (!isOption(word)) {
             options.pack = options.pack || word.find("-pack") != std::string::npos;
+            options.list = options.list || word == "-list";
             continue;
         }
         // "--pack" and the like keep asking for pack mode, as any word with
@@ -174,6 +182,8 @@ RunOptions parseCommandLine(const char* text) {
             continue;
         }
         const OptionWord option = splitOption(word);
+        const std::string name = option.name.substr(option.name.starts_with("--") ? 2 : 1);
+        othersThanListing = othersThanListing || (name != "list" && name != "silent");
         if (std::string refused = apply(options, option);
             !refused.empty() && options.error.empty()) {
             options.error = refused;
@@ -186,6 +196,20 @@ RunOptions parseCommandLine(const char* text) {
     if (options.error.empty() && base && !options.pack) {
         options.error = "/base and /baseversion are options of -pack";
     }
+    if (options.error.empty() && options.check && options.pack) {
+        options.error = "/check is no option of -pack: it checks an update";
+    }
+    if (options.list) {
+        // Only /silent may come with it: whatever else is asked is not done.
+        RunOptions listing;
+        listing.list = true;
+        listing.silent = true;
+        listing.error = options.error;
+        if (listing.error.empty() && (othersThanListing || options.pack)) {
+            listing.error = "-list takes no other option";
+        }
+        return listing;
+    }
     return options;
 }
 
@@ -195,6 +219,7 @@ const char* usageHead() {
     return "Usage: tactico-update [options]\n"
            "       tactico-update -pack [/base=FILE /baseversion=VERSION[,...]] [/silent]\n"
            "                            [/log=FILE]\n"
+           "       tactico-update -list\n"
            "\n"
            "Without options the update wizard opens in its window. Options are written\n"
            "/name or --name (with =value where one is needed), in any case:\n"
@@ -205,17 +230,22 @@ const char* usageHead() {
            "  /dir=FOLDER        the game's folder, instead of the installation record's\n"
            "  /log=FILE          append a log of this run to FILE\n"
            "  /deletequickstart  delete the old quick-start games (default: keep them)\n"
+           "  /check             only check: run every check the update makes, reading\n"
+           "                     every file it would use, write nothing, and end with\n"
+           "                     the exit code the update would give\n"
            "  /help, /?          this text\n"
            "  -pack              build update.dat from the files in the current folder\n"
            "  /base=FILE         with -pack: also build update.patch against FILE, the\n"
            "                     update.dat of the version being patched (needs xdelta3)\n"
            "  /baseversion=LIST  with /base: the versions it fits, as in 3.69,3.70\n"
+           "  -list              print what update.dat, update.patch and the digest file\n"
+           "                     in the current folder hold, and whether they agree\n"
            "\n"
-           "Exit codes of /silent and of -pack /silent:\n"
-           "  0  updated (or packed)\n"
+           "Exit codes of /silent, /check, -pack /silent and -list:\n"
+           "  0  updated (or packed; with /check: it would update; -list: all agree)\n"
            "  1  installation not found\n"
            "  2  update.dat (or update.patch) or the language's readme missing, cut,\n"
-           "     corrupt or unsigned\n"
+           "     corrupt or unsigned (-list: what it lists does not agree)\n"
            "  3  an installation file or the record could not be written (nothing changed)\n"
            "  4  bad command line, or the log cannot be opened\n"
            "  5  packing failed\n"

@@ -10,6 +10,11 @@ struct RunOptions {
     bool help = false;
     bool pack = false;
     bool deleteQuickStart = false;
+    // /check: the update's checks only, reading every source and writing nothing.
+    bool check = false;
+    // -list: what the update folder holds, on standard output. It takes no other
+    // option and shows no window, as /silent.
+    bool list = false;
     int language = -1;         // a Language, or -1 when not given
     std::string installFolder; // empty: the installation record's "Location"
     std::string logPath;       // empty: no log
@@ -20,7 +25,8 @@ struct RunOptions {
 };
 
 // Words that are no option are ignored, except that any word holding "-pack"
-// (case-sensitive) asks for pack mode; an option's value never does.
+// (case-sensitive) asks for pack mode, and "-list" asks for the listing; an
+// option's value never does.
 RunOptions parseCommandLine(const char* text);
 
 const char* usageText();

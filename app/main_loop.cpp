@@ -81,11 +81,14 @@ int runApplication(InstanceHandle instance, const char* commandLine) {
     UpdateWizard* created = createApplication();
     runMainLoop();
     const int finalState = created != nullptr ? created->state : -1;
+    const bool checksPassed = created != nullptr && created->checksPassed;
     destroyApplication(created);
 
-    const RunOutcome outcome = runOutcome(created != nullptr, finalState, run_context::packResult);
-    // The window keeps exit code 0, which whatever starts it may rely on.
-    const int exitCode = options.silent ? outcome.exitCode : 0;
+    const RunOutcome outcome =
+        runOutcome(created != nullptr, finalState, run_context::packResult, checksPassed);
+    // The window keeps exit code 0, which whatever starts it may rely on; a check
+    // is asked for its answer.
+    const int exitCode = options.silent || options.check ? outcome.exitCode : 0;
     logRunEnd(outcome, exitCode);
     shell::beforeFrame = nullptr;
     setRunLogEcho(nullptr);

@@ -2,7 +2,7 @@
 
 #include "wizard/update_wizard.h"
 
-RunOutcome runOutcome(bool started, int finalState, PackResult pack) {
+RunOutcome runOutcome(bool started, int finalState, PackResult pack, bool checksPassed) {
     if (pack == PackResult::Packed) {
         return {ExitUpdated, "packed update.dat and update.dat.sha256"};
     }
@@ -14,6 +14,9 @@ RunOutcome runOutcome(bool started, int finalState, PackResult pack) {
     }
     if (!started) {
         return {ExitNotStarted, "the program could not start"};
+    }
+    if (checksPassed) {
+        return {ExitUpdated, "checked: the update would go through; nothing was written"};
     }
     switch (finalState) {
     case CompletedScreen:

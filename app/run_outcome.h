@@ -23,5 +23,6 @@ struct RunOutcome {
 };
 
 // finalState is the wizard's state when the main loop ended; started is false
-// when the application object was never made.
-RunOutcome runOutcome(bool started, int finalState, PackResult pack);
+// when the application object was never made; checksPassed, that a check-only run
+// found nothing in the update's way.
+RunOutcome runOutcome(bool started, int finalState, PackResult pack, bool checksPassed = false);

@@ -43,10 +43,11 @@ void logRunStart(const char* commandLine) {
     if (options.pack) {
         runLog("Mode: pack%s", options.silent ? ", unattended" : "");
     } else if (options.silent) {
-        runLog("Mode: unattended, language %s, quick-start games %s",
+        runLog("Mode: %sunattended, language %s, quick-start games %s",
+               options.check ? "check only (nothing is written), " : "",
                languageCode(silentLanguage()), options.deleteQuickStart ? "deleted" : "kept");
     } else {
-        runLog("Mode: window");
+        runLog("Mode: window%s", options.check ? ", check only (nothing is written)" : "");
     }
     if (!options.installFolder.empty()) {
         runLog("Installation folder from the command line: %s", options.installFolder.c_str());

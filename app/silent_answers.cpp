@@ -32,6 +32,9 @@ Button* answerFor(UpdateWizard& w) {
     case QuickStartScreen:
         return findButton(
             w, run_context::options.deleteQuickStart ? DeleteQuickStart : KeepQuickStart, 0);
+    // Reached once a check-only run's checks passed; the run ends there.
+    case ProgressScreen:
+        return findButton(w, Quit, 0);
     // Finish, or Exit on a failure: nobody is there to type another folder.
     case CompletedScreen:
     case NotInstalledScreen:
@@ -59,7 +62,8 @@ void SilentAnswers::answerCurrentScreen() {
         return;
     }
     // Until a screen is built its buttons are those of the one before.
-    if (w == nullptr || w->builtState != w->state || w->state == ProgressScreen) {
+    if (w == nullptr || w->builtState != w->state ||
+        (w->state == ProgressScreen && !w->checksPassed)) {
         return;
     }
     if (Button* answer = answerFor(*w)) {

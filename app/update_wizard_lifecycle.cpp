@@ -74,6 +74,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
     builtState = -1;
     progressCount = 0;
     session = nullptr;
+    checkOnly = run_context::options.check;
     mouse = nullptr;
     keyboard = nullptr;
 
@@ -88,7 +89,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
         showStartupMessage("Setup",
                            packed ? "Packed files successfully !" : "Unable to pack files");
         finished = true;
-    } else {
+    } else if (!checkOnly) {
         finishInterruptedUpdates();
     }
 

@@ -295,18 +295,19 @@ bool baseMatches(const PatchEntry& entry, std::FILE* base, bool& readFailed) {
 
 namespace {
 
-// The result hashed on its way to the staged file.
+// The result hashed on its way to the staged file, or only hashed without one.
 class HashingSink final : public VcdiffSink {
   public:
-    explicit HashingSink(std::FILE* stream) : file(stream) {}
+    explicit HashingSink(std::FILE* stream) : file(stream), writing(stream != nullptr) {}
     bool write(const unsigned char* data, std::size_t size) override {
         hash.add(data, size);
-        return file.write(data, size);
+        return !writing || file.write(data, size);
     }
     Sha256 hash;
 
   private:
     VcdiffFileSink file;
+    bool writing;
 };
 
 } // namespace

@@ -93,10 +93,11 @@ struct PatchWorkspace {
     std::unique_ptr<unsigned char[]> inflating;
 };
 
-// Writes the entry's result to target (front to back, from where it stands),
-// reading patch at the entry's bytes and base where the entry is a delta, and
-// hashes what it writes: Done only when the size and SHA-256 are the entry's. An
-// unchanged entry writes nothing. Memory stays bounded by the largest delta and base.
+// Writes the entry's result to target (front to back, from where it stands; a
+// null target takes nothing), reading patch at the entry's bytes and base where
+// the entry is a delta, and hashes what it writes: Done only when the size and
+// SHA-256 are the entry's. An unchanged entry writes nothing. Memory stays
+// bounded by the largest delta and base.
 PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
                                  std::FILE* target, PatchWorkspace& workspace);
 PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,

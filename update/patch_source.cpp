@@ -66,27 +66,33 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
 
 bool PatchSource::copyIn(const Sha256Digest* listed) {
     const Folder& staging = installed->staging;
+    // Nothing is written where there is no staging folder: the hashed handle is read on.
+    const bool inPlace = !staging.isOpen();
     std::FILE* from = openLocked(PatchFileName);
     if (from == nullptr) {
         why = std::string(PatchFileName) + " cannot be opened: " + systemErrorText();
         return false;
     }
-    std::FILE* to = createFreshIn(staging, PatchCopyName);
+    std::FILE* to = inPlace ? nullptr : createFreshIn(staging, PatchCopyName);
     copied = to != nullptr;
     Sha256 hash;
     const auto buffer = makeCopyBuffer();
     length = 0;
     bool readFailed = false;
-    bool ok = to != nullptr && buffer;
+    bool ok = (inPlace || to != nullptr) && buffer;
     for (bool more = ok; more;) {
         const std::size_t got = std::fread(buffer.get(), 1, CopyBufferBytes, from);
         hash.add(buffer.get(), got);
         length += static_cast<std::int64_t>(got);
-        ok = std::fwrite(buffer.get(), 1, got, to) == got;
+        ok = to == nullptr || std::fwrite(buffer.get(), 1, got, to) == got;
         readFailed = got < CopyBufferBytes && std::ferror(from) != 0;
         more = ok && !readFailed && got == CopyBufferBytes;
     }
-    std::fclose(from);
+    if (inPlace && ok && !readFailed) {
+        patch = from;
+    } else {
+        std::fclose(from);
+    }
     ok = ok && !readFailed;
     if (to != nullptr) {
         ok = syncFile(to) && ok;
@@ -103,7 +109,9 @@ bool PatchSource::copyIn(const Sha256Digest* listed) {
               DigestFileName + " lists " + digestToHex(*listed);
         return false;
     }
-    patch = openFileIn(staging, PatchCopyName, length);
+    if (!inPlace) {
+        patch = openFileIn(staging, PatchCopyName, length);
+    }
     if (patch == nullptr) {
         why = std::string(PatchFileName) + " cannot be read back: " + systemErrorText();
         return false;

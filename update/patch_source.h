@@ -30,7 +30,8 @@ class PatchSource {
     PatchSource& operator=(const PatchSource&) = delete;
 
     // Copies "update.patch" from the current folder into folders' staging folder
-    // (open) and checks the copy against listed (its digest line, when there is
+    // (where that is not open, as in a dry run, it is read where it lies, through
+    // one handle) and checks the copy against listed (its digest line, when there is
     // one), recordVersion (the record's "Version" as stored) and every installed
     // file in folders, in that order; problem() says why when it is not Fits. The
     // installed files are read through folders from then on, which must outlive
@@ -47,9 +48,10 @@ class PatchSource {
     bool nothingToWrite(int e) const;
     std::uint64_t resultSize(int e) const { return table ? table->entries[e].resultSize : 0; }
 
-    // Entry e's new contents to target. SourceShort when the patch's bytes are not
-    // what its table promises; WriteFailed, with problem() saying so, when the
-    // target cannot be written or the installed file read.
+    // Entry e's new contents to target (null: made and hashed, written nowhere).
+    // SourceShort when the patch's bytes are not what its table promises;
+    // WriteFailed, with problem() saying so, when the target cannot be written or
+    // the installed file read.
     CopyResult stageEntry(int e, std::FILE* target);
 
   private:

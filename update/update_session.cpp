@@ -11,6 +11,7 @@
 #include "update/file_ops.h"
 #include "update/in_use.h"
 #include "update/install_record.h"
+#include "update/journal.h"
 #include "update/package.h"
 #include "update/publisher_keys.h"
 
@@ -43,6 +44,20 @@ const char* blockedTarget(const Folder& folder, const char* name) {
     default:
         return "something other than a file is in the way";
     }
+}
+
+// What a recovery would find in installPath, looked at and left as it is.
+RecoveryOutcome interruptedUpdateIn(const char* installPath) {
+    InstallFolders folders;
+    if (!folders.open(installPath) || !folders.openStaging(false)) {
+        return folders.stagingRefused() ? RecoveryOutcome::Left : RecoveryOutcome::NoJournal;
+    }
+    if (entryIn(folders.staging, JournalFileName) != EntryKind::None) {
+        runLog("An update of %s was killed inside its commit: the update would first complete or "
+               "undo it; these checks look at the files as they are now",
+               installPath);
+    }
+    return RecoveryOutcome::NoJournal;
 }
 
 // Installations whose update recovery completed in this run, with the version it
@@ -119,8 +134,8 @@ std::optional<UpdateStepKind> UpdateSession::choosePatch() {
     // are still those of the number stored.
     char recorded[200] = "";
     readInstallValue("Tactico", "Version", recorded, sizeof recorded);
-    // The patch is read from a copy there.
-    if (!folders_.openStaging(true)) {
+    // The patch is read from a copy there; a dry run reads it where it lies.
+    if (!plan_.dryRun && !folders_.openStaging(true)) {
         return UpdateStepKind::WriteFailed;
     }
     const PatchFit fit = patch_.open(folders_, recorded, sources_.listedDigest(PatchFileName));
@@ -162,7 +177,10 @@ std::optional<UpdateStepKind> UpdateSession::choosePatch() {
 // Everything the update needs is checked before anything is written but the
 // staging folder; a check that fails leaves nothing behind.
 UpdateStepKind UpdateSession::check() {
-    const UpdateStepKind kind = checkSources();
+    UpdateStepKind kind = checkSources();
+    if (plan_.dryRun && kind == UpdateStepKind::Checked) {
+        kind = readThrough();
+    }
     if (kind != UpdateStepKind::Checked && kind != UpdateStepKind::Committed) {
         patch_.close();
         folders_.removeStaging();
@@ -174,7 +192,10 @@ UpdateStepKind UpdateSession::checkSources() {
     const char* installPath = plan_.installPath.c_str();
     // A typed folder may hold an update killed inside its commit; a journal that
     // stays must not be overwritten by this update's.
-    if (recoverInterruptedUpdate(installPath, plan_.versionText.c_str()) == RecoveryOutcome::Left) {
+    const RecoveryOutcome recovery =
+        plan_.dryRun ? interruptedUpdateIn(installPath)
+                     : recoverInterruptedUpdate(installPath, plan_.versionText.c_str());
+    if (recovery == RecoveryOutcome::Left) {
         return UpdateStepKind::WriteFailed;
     }
     if (completedByRecovery().erase({plan_.installPath, plan_.versionText}) != 0) {
@@ -229,7 +250,7 @@ UpdateStepKind UpdateSession::checkSources() {
                static_cast<long long>(needed), static_cast<long long>(available));
         return UpdateStepKind::WriteFailed;
     }
-    if (!updateFolder_.isOpen() || !folders_.openStaging(true)) {
+    if (!updateFolder_.isOpen() || (!plan_.dryRun && !folders_.openStaging(true))) {
         return UpdateStepKind::WriteFailed;
     }
     runLog("Checked %s: %lld bytes", fromPatch_ ? PatchFileName : PackageFileName,
@@ -301,6 +322,66 @@ UpdateStepKind UpdateSession::stage(int e) {
     }
     runLog("Cannot write %s: %s", target.c_str(), reason.c_str());
     return UpdateStepKind::WriteFailed;
+}
+
+// A dry run's staging and the commit's first check: every byte the update would
+// stage is read as it would be and written nowhere, and every place it would write
+// to is looked at, in the update's order, so the first failure is the one the
+// update would meet. What only writing tells (a full disk, a file in use, a
+// record that cannot be written) stays untold.
+UpdateStepKind UpdateSession::readThrough() {
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        const char* name = UpdateFileList[e].name;
+        std::string why;
+        const Folder* folder = folders_.folderOf(e, &why);
+        const char* blocked = folder == nullptr ? why.c_str() : blockedTarget(*folder, name);
+        CopyResult result = CopyResult::WriteFailed;
+        if (isReadmeEntry(e)) {
+            result = blocked != nullptr      ? CopyResult::WriteFailed
+                     : sources_.hashReadme() ? CopyResult::Done
+                                             : CopyResult::SourceShort;
+        } else if (fromPatch_ && patch_.nothingToWrite(e)) {
+            continue;
+        } else if (!fromPatch_) {
+            result = sources_.stageEntry(e, nullptr);
+        } else if (blocked == nullptr) {
+            result = patch_.stageEntry(e, nullptr);
+        }
+        if (result == CopyResult::Done && blocked == nullptr) {
+            continue;
+        }
+        if (result == CopyResult::SourceShort) {
+            runLog(
+                "The update file is corrupt: %s",
+                (fromPatch_ && !isReadmeEntry(e) ? patch_.problem() : sources_.problem()).c_str());
+            return UpdateStepKind::SourceFailed;
+        }
+        const std::string target = entryTargetPath(plan_.installPath.c_str(), e);
+        const std::string reason = blocked != nullptr ? blocked : patch_.problem();
+        if (equalsIgnoreCase(name, "pics.cfg")) {
+            runLog("Cannot write %s: %s; the update goes on without it", target.c_str(),
+                   reason.c_str());
+            continue;
+        }
+        runLog("Cannot write %s: %s", target.c_str(), reason.c_str());
+        return UpdateStepKind::WriteFailed;
+    }
+    if (!sources_.matchesDigests()) {
+        runLog("The update file is corrupt: %s", sources_.problem().c_str());
+        return UpdateStepKind::SourceFailed;
+    }
+    const std::string patchProblem = patch_.problem();
+    if (fromPatch_) {
+        runLog("Checked only, nothing written: the update would install %s, made for version %s, "
+               "from the installed files it was made against",
+               PatchFileName, patch_.baseVersions().c_str());
+    } else {
+        runLog("Checked only, nothing written: the update would install %s, the full update, %s",
+               PackageFileName,
+               patchProblem.empty() ? "as there is no update.patch"
+                                    : ("as update.patch cannot be used: " + patchProblem).c_str());
+    }
+    return UpdateStepKind::Checked;
 }
 
 // All of it, or nothing.

@@ -16,12 +16,18 @@ struct UpdatePlan {
     std::string readme;
     // What the record's "Version" says once the update is in.
     std::string versionText;
+    // Only the checks: the first step also reads every byte the update would use
+    // (hashing update.dat or decoding update.patch, but writing nowhere) and looks
+    // at every file it would replace, and the session ends there. Nothing is
+    // written, not even the staging folder, and no interrupted update is recovered.
+    bool dryRun = false;
 
     bool operator==(const UpdatePlan&) const = default;
 };
 
 enum class UpdateStepKind {
-    Checked,      // the sources are there and sound, the space suffices
+    Checked,      // the sources are there and sound, the space suffices (a dry run: and
+                  // everything else it found lets the update go through)
     Staged,       // entry's new contents wait for the commit (or were skipped)
     Committed,    // every file in place and the record names the new version
     SourceFailed, // a source is missing or corrupt
@@ -65,6 +71,8 @@ class UpdateSession {
     bool holdFolders();
     std::optional<UpdateStepKind> choosePatch();
     UpdateStepKind stage(int entry);
+    // The rest of a dry run, once the checks passed.
+    UpdateStepKind readThrough();
     UpdateStepKind commit();
 
     UpdatePlan plan_;

@@ -294,6 +294,21 @@ bool UpdateSource::copyReadme(const Folder& folder, const char* name, std::uint6
     return ok;
 }
 
+bool UpdateSource::hashReadme() {
+    readmeDigest.reset();
+    const auto size = static_cast<std::uint64_t>(readmeLength);
+    const std::optional<Sha256Digest> digest =
+        readmeFile != nullptr && seekFile(readmeFile, 0, SEEK_SET) ? digestOfBytes(readmeFile, size)
+                                                                   : std::nullopt;
+    if (!digest || std::fgetc(readmeFile) != EOF) {
+        why = readmeName + " is no longer the " + std::to_string(readmeLength) +
+              " bytes it was when checked";
+        return false;
+    }
+    readmeDigest = digest;
+    return true;
+}
+
 bool UpdateSource::matchesDigests() {
     if (!digests) {
         return true;

@@ -63,6 +63,9 @@ class UpdateSource {
     // be read or is no longer the size it was, clear when target cannot be written
     // (then no target is left).
     bool copyReadme(const Folder& folder, const char* name, std::uint64_t& size, bool& sourceBad);
+    // The readme, hashed as copyReadme would and written nowhere. False when it can
+    // no longer be read as it was measured.
+    bool hashReadme();
 
     // The last check before anything moves: what was read matches the digest file.
     bool matchesDigests();

@@ -17,8 +17,12 @@ void drawBar(const UpdateWizard& w, int steps) {
 } // namespace
 
 void runUpdateStep(UpdateWizard& w) {
+    if (w.checksPassed) {
+        return;
+    }
     // Going back and choosing another folder or language makes it another update.
-    UpdatePlan plan{w.installPath, LanguageReadmeFiles[w.language], UpdaterVersionText};
+    UpdatePlan plan{w.installPath, LanguageReadmeFiles[w.language], UpdaterVersionText,
+                    w.checkOnly};
     if (w.session == nullptr || w.session->plan() != plan || w.session->committed()) {
         delete w.session;
         w.session = new UpdateSession(std::move(plan));
@@ -30,6 +34,7 @@ void runUpdateStep(UpdateWizard& w) {
     case UpdateStepKind::Staged:
         drawBar(w, step.kind == UpdateStepKind::Checked ? 0 : step.entry + 1);
         w.progressCount = static_cast<std::int16_t>(session.stepsDone());
+        w.checksPassed = w.checkOnly;
         return;
     case UpdateStepKind::Committed:
         w.state = stateAfterUpdate(w);

@@ -67,6 +67,10 @@ class UpdateWizard : public BWIO {
     // The update under way: what it staged, for which folder and readme; null
     // before the first step. Deleting it removes what it staged and did not commit.
     UpdateSession* session;
+    // Only the checks: the update stops on the progress screen once they pass
+    // (checksPassed), having written nothing, and waits for Exit.
+    bool checkOnly = false;
+    bool checksPassed = false;
     // The keyboard focus: the slot of the focused element, -1 for none. It is
     // drawn only once the keyboard has moved it (focusShown), as Windows does.
     std::int16_t focusSlot = -1;

@@ -42,6 +42,21 @@ TEST(CommandLine, PackIsAWordHoldingTheSwitchAsTyped) {
     }
 }
 
+// The listing shows what the folder holds and does nothing else it could be asked
+// to; a check is of an update, not of packing.
+TEST(CommandLine, ListingStandsAloneAndCheckIsNoPacking) {
+    for (const char* line : {"-list", "/silent -list", "--LIST"}) {
+        const RunOptions options = parseCommandLine(line);
+        EXPECT_EQ(std::tie(options.list, options.silent, options.error), std::tuple(true, true, ""))
+            << line;
+    }
+    for (const char* line : {"-list /check", "-list /log=x.log", "-list -pack", "-list /lang"})
+        EXPECT_NE(parseCommandLine(line).error, "") << line;
+    EXPECT_FALSE(parseCommandLine("x-list").list);
+    EXPECT_TRUE(parseCommandLine("/check /silent").check);
+    EXPECT_NE(parseCommandLine("-pack /check").error, "");
+}
+
 // A patch needs both its base and the versions it fits, and only packing makes one.
 TEST(CommandLine, PatchPackingTakesABaseAndItsVersions) {
     const RunOptions options =

@@ -44,6 +44,7 @@ RunResult run(const SampleSetup& setup, const std::string& options,
               std::function<void()> pump = nullptr) {
     const fs::path previous = fs::current_path();
     const fs::path log = setup.root / "run.log";
+    fs::remove(log);
     fs::current_path(setup.updateFolder);
     useRecordOf(setup);
     headless::setPumpHook(std::move(pump));
@@ -69,13 +70,13 @@ std::string joined(const std::vector<std::string>& lines) {
         [](const std::string& text, const std::string& line) { return text + line + "\n"; });
 }
 
-// Every file of the installation with its contents.
+// Every file of a folder with its contents, every subfolder, every link's target.
 std::map<fs::path, std::string> snapshot(const fs::path& folder) {
     std::map<fs::path, std::string> files;
     for (const auto& item : fs::recursive_directory_iterator(folder)) {
-        if (item.is_regular_file()) {
-            files[item.path()] = readFile(item.path());
-        }
+        files[item.path()] = item.is_symlink()     ? "link to " + fs::read_symlink(item).string()
+                             : item.is_directory() ? "folder"
+                                                   : readFile(item.path());
     }
     return files;
 }
@@ -93,7 +94,9 @@ struct Case {
 
 // Each case in a sample of its own, run with /silent: it ends with its exit code
 // and says why in the log. A failed run changes no file and not the record; one
-// that succeeds leaves the whole new version and nothing beside it.
+// that succeeds leaves the whole new version and nothing beside it. Run with
+// /check first, it gives the same exit code (a change made after the checks
+// excepted) and writes nothing anywhere.
 void expectRuns(std::span<const Case> cases, const Step& prepare = nullptr) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -106,6 +109,14 @@ void expectRuns(std::span<const Case> cases, const Step& prepare = nullptr) {
         }
         const std::string recordBefore = readFile(setup.root / "registry.reg");
         const auto filesBefore = snapshot(setup.game);
+        const auto updateFolderBefore = snapshot(setup.updateFolder);
+        const RunResult dryRun = run(setup, "/silent /check /lang=eng");
+        EXPECT_EQ(dryRun.exitCode, c.afterCheck ? 0 : c.exitCode) << joined(dryRun.log);
+        EXPECT_EQ(logHas(dryRun, "Checked only, nothing written: the update would install"),
+                  dryRun.exitCode == 0);
+        EXPECT_EQ(readFile(setup.root / "registry.reg"), recordBefore);
+        EXPECT_EQ(snapshot(setup.game), filesBefore);
+        EXPECT_EQ(snapshot(setup.updateFolder), updateFolderBefore);
         bool checked = false;
         const RunResult r = run(setup, "/silent /lang=eng", [&] {
             auto* w = dynamic_cast<UpdateWizard*>(shell::application);
