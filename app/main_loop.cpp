@@ -11,6 +11,9 @@
 #include "app/test_hooks.h"
 #include "platform/file_io.h"
 #include "platform/run_log.h"
+#include "update/package_listing.h"
+#include "update/publisher_keys.h"
+#include "wizard/texts.h"
 #include "wizard/update_wizard.h"
 
 namespace {
@@ -55,6 +58,17 @@ bool openRequestedLog(const RunOptions& options) {
     return false;
 }
 
+// -list: what the update folder holds, on standard output; nothing else is done.
+int printListing() {
+    ListingRequest request{UpdaterVersionText, {}, publisherKeys()};
+    for (int language = 0; language < LanguageCount; ++language) {
+        request.readmes.emplace_back(LanguageReadmeFiles[language]);
+    }
+    const PackageListing listing = listUpdateFolder(request);
+    writeStandardText(stdout, listing.text);
+    return listing.problems.empty() ? ExitUpdated : ExitPackageBad;
+}
+
 } // namespace
 
 int runApplication(InstanceHandle instance, const char* commandLine) {
@@ -68,6 +82,8 @@ int runApplication(InstanceHandle instance, const char* commandLine) {
         return ExitUpdated;
     if (!options.error.empty() || !openRequestedLog(options))
         return ExitBadCommandLine;
+    if (options.list)
+        return printListing();
     setRunLogEcho(options.silent ? stdout : nullptr);
     logRunStart(commandLine);
     test_hooks::pauseCommitsAsAsked();

@@ -61,3 +61,24 @@ linux_sample described
 grep -qx '  push button "Install in English" focused' "$root/out" ||
     { cat "$root/out" >&2; fail "the language screen was not described"; }
 echo "ok: the headless desktop prints the screen's description"
+
+# -list: every entry, set and line, and whether they agree; the folder as it was.
+list_case() { # <name> <exit code> <text the listing holds> <change in the update folder> [prepare option]
+    linux_sample "list-$1" ${5:-}
+    (cd "$root/update" && eval "$4")
+    local before
+    before=$(cd "$root/update" && find . -printf '%p %s %T@\n' | sort)
+    run "$2" -list
+    grep -qF -- "$3" "$root/out" || { cat "$root/out" >&2; fail "-list, $1: no \"$3\""; }
+    [[ $(cd "$root/update" && find . -printf '%p %s %T@\n' | sort) == "$before" ]] ||
+        fail "-list, $1: the update folder changed"
+}
+list_case sound 0 "Everything listed agrees" true --patch
+grep -qE '^    data/euro\.cfg +delta +[0-9]+ +[0-9]+$' "$root/out" &&
+    grep -qE '^  update\.patch +matches$' "$root/out" || { cat "$root/out" >&2; fail "no patch table"; }
+list_case changed-byte 2 "update.dat has SHA-256" \
+    'printf x | dd of=update.dat bs=1 seek=5000 conv=notrunc status=none'
+grep -qE '^  data/euro\.cfg +[0-9]+  [0-9a-f]{64}$' "$root/out" || fail "no entry of update.dat"
+list_case absent-file 2 "update.dat.sha256 lists readme_fra.txt, which is not here" \
+    'rm readme_fra.txt'
+echo "ok: -list shows each entry and line; exit code 2 for a changed byte or a file listed and absent"
