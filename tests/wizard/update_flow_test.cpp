@@ -88,4 +88,18 @@ TEST_F(UpdateFlow, EscapeDuringTheUpdateLeavesTheGameAsItWas) {
     EXPECT_EQ(recordedVersion(), "Tactico 3.69 (3.69)");
 }
 
+// A check in the window stops where the update would go on writing and waits
+// there for Exit, whatever the frames bring.
+TEST_F(UpdateFlow, ACheckStopsOnTheProgressScreenUntilExit) {
+    Script script = toProgress(English);
+    script.frames(60).check([](UpdateWizard& w) {
+        EXPECT_EQ(w.state, ProgressScreen);
+        EXPECT_TRUE(w.checksPassed);
+    });
+    ASSERT_TRUE(script.clickSlot(0).run(setup.updateFolder, "/check"));
+    setup.expectFiles(setup.game, 0, 0);
+    EXPECT_EQ(setup.strayFiles(), std::vector<fs::path>{});
+    EXPECT_EQ(recordedVersion(), OldVersion);
+}
+
 } // namespace
