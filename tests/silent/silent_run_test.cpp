@@ -353,6 +353,28 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
         writeSignedDigest(s, publisher);
         usePublisherKeysForTest(keys);
     });
+
+    // The listing judges the signature as the update does.
+    SampleSetup listed("run-listed");
+    const auto list = [&](const TestPublisherKey& signer) {
+        writeSignedDigest(listed, signer);
+        usePublisherKeysForTest(keys);
+        const fs::path previous = fs::current_path();
+        fs::current_path(listed.updateFolder);
+        ::testing::internal::CaptureStdout();
+        const int exitCode = runApplication(nullptr, "-list");
+        const std::string output = ::testing::internal::GetCapturedStdout();
+        fs::current_path(previous);
+        usePublisherKeysForTest({});
+        return std::pair(exitCode, output);
+    };
+    const auto [signedCode, signedOutput] = list(publisher);
+    EXPECT_EQ(signedCode, 0) << signedOutput;
+    EXPECT_NE(signedOutput.find("valid, by publisher key test.pem"), std::string::npos);
+    const auto [otherCode, otherOutput] = list(other);
+    EXPECT_EQ(otherCode, 2) << otherOutput;
+    EXPECT_NE(otherOutput.find("no signature of update.dat.sha256 by a publisher key"),
+              std::string::npos);
 }
 
 TEST(SilentRun, APatchFitsOnlyTheVersionAndFilesItWasMadeAgainst) {
