@@ -9,8 +9,9 @@ set -euo pipefail
 bin=$(realpath "$1")
 nobody=65534
 as_nobody() { setpriv --reuid=$nobody --regid=$nobody --clear-groups "$@"; }
-[[ $(id -u) -eq 0 ]] && as_nobody true 2>/dev/null ||
-    { echo "SKIP: planting as another account needs root and setpriv"; exit 0; }
+# The races are stepped at a real-time priority, which a container may withhold.
+[[ $(id -u) -eq 0 ]] && as_nobody true 2>/dev/null && chrt -f 10 true 2>/dev/null ||
+    { echo "SKIP: planting as another account needs root, setpriv and a real-time priority"; exit 0; }
 command -v inotifywait >/dev/null || fail "inotifywait is missing (scripts/setup.sh tests)"
 work_folder tactico-planted
 chmod 755 "$work"
@@ -31,24 +32,34 @@ outside_state() {
     (cd "$outside" && find . -printf '%p %m %s %l\n' | sort && find . -type f -exec md5sum {} + | sort)
 }
 planted() { before=$(outside_state); }
-# race <expected exit code> <event> <folder> <swap> <arguments...>: the program in
-# the background; at the first <event> in <folder> it is stopped while nobody runs
-# the shell command <swap>, then it goes on to its end.
-race() {
-    local want=$1 event=$2 folder=$3 swap=$4 watch
-    shift 4
-    as_nobody timeout 60 inotifywait -e "$event" "$folder" >/dev/null 2>"$root/watch" &
-    watch=$!
-    wait_for 10 grep -q "Watches established" "$root/watch" || fail "no watch on $folder"
-    (cd "$root/update" && exec "$bin/tactico-update" "$@" >"$root/out" 2>"$root/err") &
+# A race is played out step by step. The program runs on one processor, where each
+# watch, and the stop it sends, run at a real-time priority: woken by the program's
+# event, they stop it before it takes one more step, however busy the machine is.
+# start_stopped <arguments...>: the program (or $program), stopped before it begins.
+start_stopped() {
+    (cd "$update" && exec taskset -c 0 sh -c 'kill -STOP $$ && exec "$@"' start \
+        "${program:-$bin/tactico-update}" "$@" >"$root/out" 2>"$root/err") &
     program_pid=$!
-    wait "$watch" || fail "no $event in $folder"
-    # On a busy machine the whole update can end before the stop lands: the run
-    # then shows its outcome only, and says so.
-    kill -STOP "$program_pid" 2>/dev/null || echo "note: the program ended before the swap: $swap"
-    as_nobody sh -c "$swap" || true
-    kill -CONT "$program_pid" 2>/dev/null || true
-    ended "$swap" "$want"
+    wait_for 10 stopped || fail "the program did not start"
+}
+stopped() { [[ $(sed -E 's/.*\) (.).*/\1/' "/proc/$program_pid/stat" 2>/dev/null) == T ]]; }
+# stop_at <event> <file or folder>: the program goes on to its first <event> there.
+stop_at() {
+    rm -f "$root/watch"
+    taskset -c 0 chrt -f 10 sh -c 'inotifywait -t 60 -e "$1" "$2" >/dev/null 2>"$3" && kill -STOP "$4"' \
+        watch "$1" "$2" "$root/watch" "$program_pid" &
+    local watch=$!
+    wait_for 10 grep -q "Watches established" "$root/watch" || fail "no watch on $2"
+    kill -CONT "$program_pid"
+    wait "$watch" || fail "no $1 at $2"
+    wait_for 10 stopped || fail "the program went on past $1 at $2"
+}
+# then_nobody <expected exit code> <swap>: while the program stands stopped, nobody
+# runs the shell command <swap>; the program then goes on to its end.
+then_nobody() {
+    as_nobody sh -c "$2" || true
+    kill -CONT "$program_pid"
+    ended "$2" "$1"
 }
 # outcome <case> <exit code> <arguments...>: once nobody has planted, the run ends
 # with that exit code and outside is unharmed.
@@ -90,9 +101,13 @@ sample moved-data
 as_nobody mkdir "$outside/theirs/data"
 as_nobody cp "$install/data/euro.cfg" "$outside/theirs/data/"
 planted
-race 0 create "$install" "mv '$install/data' '$install/data.real' && ln -s '$outside/theirs/data' '$install/data'
-    { echo theirs >'$install/$staging/14.new' || ls '$install/$staging' || rm -rf '$install/$staging'; } 2>/dev/null" \
-    --silent
+start_stopped --silent
+# Once the staging folder holds a file: an empty one is anyone's to remove, as any
+# empty folder in a folder others may write.
+stop_at create "$install"
+stop_at moved_to "$install/$staging"
+then_nobody 0 "mv '$install/data' '$install/data.real' && ln -s '$outside/theirs/data' '$install/data'
+    { echo theirs >'$install/$staging/14.new' || ls '$install/$staging' || rm -rf '$install/$staging'; } 2>/dev/null"
 [[ -d $install/$staging ]] && fail "staging left behind"
 cmp -s "$install/data.real/club.dat" "$update/club.dat" || fail "the update did not land in the folder it held"
 unharmed "data swapped for a link while staging changes nothing through the link; the staging folder is nobody's to touch"
@@ -102,8 +117,9 @@ as_nobody mkdir "$outside/theirs/qstart"
 as_nobody touch "$outside/theirs/qstart/saved.qst"
 as_nobody sh -c "cd '$install/qstart' && seq 2000 | sed 's/$/.qst/' | xargs touch"
 planted
-race 0 delete "$install/qstart" "mv '$install/qstart' '$install/qstart.real' && ln -s '$outside/theirs/qstart' '$install/qstart'" \
-    --silent /deletequickstart
+start_stopped --silent /deletequickstart
+stop_at delete "$install/qstart"
+then_nobody 0 "mv '$install/qstart' '$install/qstart.real' && ln -s '$outside/theirs/qstart' '$install/qstart'"
 [[ -z $(ls "$install/qstart.real" | grep '\.qst$') ]] || fail "quick-start games were left"
 unharmed "qstart swapped for a link during the deletion deletes nothing through it"
 
