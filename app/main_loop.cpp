@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/bwio.h"
-#include "app/devices.h"
 #include "app/main_loop.h"
 #include "app/run_context.h"
 #include "app/run_report.h"
@@ -11,6 +10,7 @@
 #include "app/test_hooks.h"
 #include "platform/file_io.h"
 #include "platform/run_log.h"
+#include "wizard/devices.h"
 #include "wizard/update_wizard.h"
 
 namespace {

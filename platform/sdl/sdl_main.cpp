@@ -12,13 +12,13 @@
 
 #include "app/bwio.h"
 #include "app/command_line.h"
-#include "app/language_codes.h"
 #include "app/run_context.h"
 #include "app/run_report.h"
 #include "platform/headless/headless.h"
 #include "platform/messages.h"
 #include "platform/run_log.h"
 #include "platform/sdl/sdl_backend.h"
+#include "wizard/language_codes.h"
 
 namespace {
 
