@@ -244,7 +244,7 @@ cat >"$root/xdelta3/xdelta3" <<'DELTA'
 # from the base's start and then a mebibyte in, over and over.
 set -e
 new=${*: -2:1} delta=${!#}
-[[ $new == tactico.exe ]] || exec /usr/bin/xdelta3 "$@"
+[[ $new == tactico.exe ]] || PATH=${PATH#*:} exec xdelta3 "$@"
 integer() {
     local value=$1 bytes
     bytes=$(printf '\\x%02x' $((value & 127)))
@@ -275,7 +275,7 @@ planted
 started=$SECONDS
 run 2 --silent
 ((SECONDS - started <= 5)) || fail "the thrashing patch took $((SECONDS - started)) s"
-logged "tactico.exe"
+logged "tactico.exe: the new file is not the size and SHA-256 the patch lists"
 as_was "4: a patch whose copies jump a mebibyte each is decoded in moments and refused"
 
 # 5: a log folder that is a link to a root-only folder.
