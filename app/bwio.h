@@ -1,35 +1,12 @@
-// The application framework: the one application object, the window it owns,
-// and the main loop that drives it one frame at a time.
+// The application framework: the one application object (wizard/bwio.h), the
+// window it owns, and the main loop that drives it one frame at a time.
 #pragma once
 
 #include <cstdint>
 #include <functional>
 
 #include "platform/platform.h"
-
-class Directory;
-
-class BWIO {
-  public:
-    BWIO();
-    virtual ~BWIO();
-    BWIO(const BWIO&) = delete;
-    BWIO& operator=(const BWIO&) = delete;
-
-    // Draws the whole screen of the current state into the frame buffer.
-    virtual void buildScreen() = 0;
-    // One frame of application work; false ends the main loop.
-    virtual bool frameStep() = 0;
-
-    const char* commandLine() const;
-
-    int openGraphics(std::int16_t width, std::int16_t height, const char* title, bool showMaximised,
-                     const Directory& fontDirectory, std::int16_t minHeight, std::int16_t maxHeight,
-                     std::int16_t minWidth, std::int16_t maxWidth);
-    void closeGraphics();
-    void setWindowTitle(const char* text);
-    void pumpMessages();
-};
+#include "wizard/bwio.h"
 
 // Module-level state of the shell, one copy per process.
 namespace shell {

@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-#include "app/language_codes.h"
 #include "update/patch_file.h"
 #include "update/publisher_keys.h"
+#include "wizard/language_codes.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
 #include <new>
 
 #include "app/bwio.h"
-#include "app/devices.h"
 #include "app/window_state.h"
 #include "platform/messages.h"
 #include "platform/windows1252.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "wizard/devices.h"
 
 namespace window_state {
 std::int16_t borderWidth = 0;

@@ -1,4 +1,4 @@
-#include "app/devices.h"
+#include "wizard/devices.h"
 
 namespace input {
 std::int16_t mouseX = 0;

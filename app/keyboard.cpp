@@ -1,8 +1,8 @@
 #include <cstdlib>
 
 #include "app/bwio.h"
-#include "app/devices.h"
 #include "platform/messages.h"
+#include "wizard/devices.h"
 
 namespace {
 KEYBOARD* keyboardSlot = nullptr;

@@ -3,7 +3,6 @@
 #include <string>
 
 #include "app/bwio.h"
-#include "app/devices.h"
 #include "app/main_loop.h"
 #include "app/run_context.h"
 #include "app/run_report.h"
@@ -13,6 +12,7 @@
 #include "platform/run_log.h"
 #include "update/package_listing.h"
 #include "update/publisher_keys.h"
+#include "wizard/devices.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
 

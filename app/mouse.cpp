@@ -1,7 +1,7 @@
 #include <cstdlib>
 
 #include "app/bwio.h"
-#include "app/devices.h"
+#include "wizard/devices.h"
 
 namespace {
 

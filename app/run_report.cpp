@@ -1,12 +1,12 @@
 #include "app/run_report.h"
 
 #include "app/bwio.h"
-#include "app/language_codes.h"
 #include "app/run_context.h"
 #include "platform/file_io.h"
 #include "platform/run_log.h"
 #include "platform/windows1252.h"
 #include "wizard/keyboard_focus.h"
+#include "wizard/language_codes.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
 

@@ -1,7 +1,6 @@
 #include <new>
 #include <string>
 
-#include "app/devices.h"
 #include "app/run_context.h"
 #include "app/test_hooks.h"
 #include "datafile/directory.h"
@@ -9,6 +8,7 @@
 #include "update/install_record.h"
 #include "update/package.h"
 #include "update/update_session.h"
+#include "wizard/devices.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
 #include "wizard/wizard_steps.h"
@@ -77,6 +77,7 @@ UpdateWizard::UpdateWizard() : BWIO() {
     checkOnly = run_context::options.check;
     mouse = nullptr;
     keyboard = nullptr;
+    givenInstallFolder = run_context::options.installFolder;
 
     if (run_context::options.pack) {
         const bool packed =

@@ -1,10 +1,10 @@
 #include <algorithm>
 
 #include "app/bwio.h"
-#include "app/devices.h"
 #include "app/window_state.h"
 #include "platform/messages.h"
 #include "render/screen.h"
+#include "wizard/devices.h"
 
 namespace {
 

@@ -23,11 +23,12 @@ linux_sample() {
         fail "tactico-demo prepare"
     export TACTICO_REGISTRY=$root/registry.reg
 }
-# run <expected exit code> <arguments...>: the Linux program in root's update
-# folder, its output in $root/out and $root/err.
+# run <expected exit code> <arguments...>: the Linux program (or $program) in root's
+# update folder, its output in $root/out and $root/err.
 run() {
     local got=0
-    (cd "$root/update" && timeout 60 "$bin/tactico-update" "${@:2}" >"$root/out" 2>"$root/err") || got=$?
+    (cd "$root/update" && timeout 60 "${program:-$bin/tactico-update}" "${@:2}" >"$root/out" 2>"$root/err") ||
+        got=$?
     [[ $got -eq $1 ]] || { cat "$root/out" "$root/err" >&2; fail "exit code $got, not $1: ${*:2}"; }
 }
 

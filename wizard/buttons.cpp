@@ -2,9 +2,9 @@
 #include <cstring>
 #include <new>
 
-#include "app/devices.h"
 #include "render/draw.h"
 #include "render/font.h"
+#include "wizard/devices.h"
 #include "wizard/keyboard_focus.h"
 #include "wizard/update_wizard.h"
 

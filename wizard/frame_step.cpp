@@ -1,11 +1,11 @@
 #include <string>
 
-#include "app/devices.h"
 #include "platform/paths.h"
 #include "platform/platform.h"
 #include "platform/windows1252.h"
 #include "render/font.h"
 #include "render/screen.h"
+#include "wizard/devices.h"
 #include "wizard/keyboard_focus.h"
 #include "wizard/wizard_steps.h"
 

@@ -2,12 +2,11 @@
 #include <cstring>
 #include <string>
 
-#include "app/language_codes.h"
-#include "app/run_context.h"
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
 #include "update/install_record.h"
+#include "wizard/language_codes.h"
 #include "wizard/texts.h"
 #include "wizard/wizard_steps.h"
 
@@ -43,9 +42,8 @@ bool gameExecutablePresent(const char* installPath) {
     return true;
 }
 
-// An administrator's /dir stands in for the record's "Location".
-bool readLocation(std::string& installPath) {
-    const std::string& folder = run_context::options.installFolder;
+// An administrator's /dir (folder) stands in for the record's "Location".
+bool readLocation(const std::string& folder, std::string& installPath) {
     if (folder.empty()) {
         if (!readInstallValue(RecordKey, "Location", installPath)) {
             runLog("The installation record %s has no \"Location\"", RecordName);
@@ -71,8 +69,8 @@ void chooseLanguage(UpdateWizard& wizard, std::int32_t language) {
                          sizeof wizard.installedVersion)) {
         runLog("Installation record: \"Version\" = \"%s\"", wizard.installedVersion);
         showAsNewName(wizard.installedVersion);
-        found =
-            readLocation(wizard.installPath) && gameExecutablePresent(wizard.installPath.c_str());
+        found = readLocation(wizard.givenInstallFolder, wizard.installPath) &&
+                gameExecutablePresent(wizard.installPath.c_str());
     } else {
         runLog("No installation record: %s has no \"Version\"", RecordName);
     }

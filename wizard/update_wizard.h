@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/bwio.h"
 #include "render/screen.h"
 #include "wizard/button.h"
+#include "wizard/bwio.h"
 
 class MOUSE;
 class KEYBOARD;
@@ -59,6 +59,9 @@ class UpdateWizard : public BWIO {
     char installedVersion[VersionTextBytes];
     // UTF-8, as long as the system allows; the screens show what their fonts can draw.
     std::string installPath;
+    // An administrator's /dir, which stands in for the record's "Location"; empty
+    // for none.
+    std::string givenInstallFolder;
     MOUSE* mouse;
     KEYBOARD* keyboard;
     bool finished;

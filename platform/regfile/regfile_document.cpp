@@ -1,7 +1,5 @@
 #include "platform/regfile/regfile_document.h"
 
-#include "platform/regfile/regfile_encoding.h"
-
 namespace {
 
 constexpr std::string_view Header = "Windows Registry Editor Version 5.00";

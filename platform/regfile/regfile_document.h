@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-enum class RegFileEncoding { Plain, Utf8Bom, Utf16Le };
+#include "platform/regfile/regfile_encoding.h"
 
 struct RegFileValue {
     std::string name; // empty for the key's default value ("@")

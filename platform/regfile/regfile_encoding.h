@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/regfile/regfile_document.h"
+enum class RegFileEncoding { Plain, Utf8Bom, Utf16Le };
 
 // Strips the byte-order mark and decodes UTF-16LE to UTF-8. False for what cannot
 // be decoded (odd length, broken surrogate pair, UTF-16BE).

@@ -10,14 +10,9 @@
 #include <cstring>
 #include <string>
 
-#include "app/bwio.h"
-#include "app/command_line.h"
-#include "app/language_codes.h"
-#include "app/run_context.h"
-#include "app/run_report.h"
+#include "platform/entry.h"
 #include "platform/headless/headless.h"
 #include "platform/messages.h"
-#include "platform/run_log.h"
 #include "platform/sdl/sdl_backend.h"
 
 namespace {
@@ -37,15 +32,14 @@ std::string joinArguments(int argc, char** argv) {
 }
 
 // The language of messages, as POSIX orders the variables.
-int systemLanguage() {
+std::string systemLanguage() {
     for (const char* name : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
         const char* value = std::getenv(name);
         if (value != nullptr && *value != '\0') {
-            const int language = languageFromLocaleName(value);
-            return language >= 0 ? language : 0;
+            return value;
         }
     }
-    return 0;
+    return "";
 }
 
 std::string systemDescription() {
@@ -66,19 +60,13 @@ void closeWhenIdle() {
     });
 }
 
-int runHeadless(const std::string& commandLine) {
+InstanceHandle installTerminal() {
     headless::DesktopConfig config;
     config.printMessageBoxes = true;
     config.printScreens = true;
     headless::install(config);
     closeWhenIdle();
-    return runApplication(headless::ops().instance(), commandLine.c_str());
-}
-
-// Message boxes reach standard output through the run's progress lines.
-int runUnattended(const std::string& commandLine) {
-    headless::install({});
-    return runApplication(headless::ops().instance(), commandLine.c_str());
+    return headless::ops().instance();
 }
 
 // SDL's offscreen and dummy drivers open windows nobody can see; a wizard there
@@ -93,55 +81,51 @@ const char* invisibleDriver() {
     return asked != nullptr && std::strstr(asked, driver) != nullptr ? nullptr : driver;
 }
 
-int refuseWithoutDisplay(const std::string& commandLine, const RunOptions& options,
-                         const char* driver) {
-    std::fputs("Error: Unable to open graphics\n"
-               "There is no display to show the update wizard on. To update without one, run\n"
-               "  tactico-update --silent [--lang=eng] [--log=FILE]\n"
-               "(tactico-update --help lists the options.)\n",
-               stderr);
-    if (!options.logPath.empty() && openRunLog(options.logPath.c_str())) {
-        run_context::options = options;
-        logRunStart(commandLine.c_str());
-        runLog("Error: Unable to open graphics (no display; SDL video driver: %s)", driver);
-        logRunEnd({0, "no display"}, 0);
-        closeRunLog();
+bool sdlInstalled = false;
+
+OpenedDesktop openDesktop(DesktopKind kind) {
+    const char* choice = std::getenv("TACTICO_PLATFORM");
+    if (kind == DesktopKind::Unattended) {
+        // Message boxes reach standard output through the run's progress lines.
+        headless::install({});
+        return {true, headless::ops().instance(), ""};
     }
-    return 0;
+    if (kind == DesktopKind::Terminal ||
+        (choice != nullptr && std::strcmp(choice, "headless") == 0)) {
+        return {true, installTerminal(), ""};
+    }
+    sdl::install();
+    if (const char* driver = invisibleDriver()) {
+        sdl::shutdown();
+        return {false, nullptr, std::string("no display; SDL video driver: ") + driver};
+    }
+    sdlInstalled = true;
+    return {true, sdl::ops().instance(), ""};
+}
+
+void closeDesktop() {
+    if (sdlInstalled) {
+        sdl::shutdown();
+        sdlInstalled = false;
+    }
+}
+
+void showUsage(const std::string& error, const std::string& usage, bool) {
+    if (!error.empty()) {
+        std::fprintf(stderr, "tactico-update: %s\n\n", error.c_str());
+    }
+    std::fputs(usage.c_str(), stdout);
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    const std::string commandLine = joinArguments(argc, argv);
-    const RunOptions options = parseCommandLine(commandLine.c_str());
-    if (!options.error.empty()) {
-        std::fprintf(stderr, "tactico-update: %s\n\n", options.error.c_str());
-        std::fputs(usageText(), stdout);
-        return ExitBadCommandLine;
-    }
-    if (options.help) {
-        std::fputs(usageText(), stdout);
-        return 0;
-    }
-    run_context::systemLanguage = systemLanguage();
-    run_context::platformDescription = systemDescription();
-
-    if (options.silent)
-        return runUnattended(commandLine);
-    const char* choice = std::getenv("TACTICO_PLATFORM");
-    if (choice != nullptr && std::strcmp(choice, "headless") == 0)
-        return runHeadless(commandLine);
-
-    sdl::install();
-    if (const char* driver = invisibleDriver()) {
-        sdl::shutdown();
-        // Packing waits for nobody: it reports in the terminal instead of a box.
-        if (options.pack)
-            return runHeadless(commandLine);
-        return refuseWithoutDisplay(commandLine, options, driver);
-    }
-    const int exitCode = runApplication(sdl::ops().instance(), commandLine.c_str());
-    sdl::shutdown();
-    return exitCode;
+    ProgramEntry entry;
+    entry.arguments = joinArguments(argc, argv);
+    entry.language = systemLanguage();
+    entry.systemDescription = systemDescription();
+    entry.showUsage = showUsage;
+    entry.openDesktop = openDesktop;
+    entry.closeDesktop = closeDesktop;
+    return programMain(entry);
 }

@@ -15,12 +15,12 @@ bool usable(DWORD which) {
 
 struct PrimaryLanguage {
     WORD id;
-    int language;
+    const char* name;
 };
-// In the wizard's Language order.
+// The languages the wizard has texts in, by their ISO 639-1 names.
 constexpr PrimaryLanguage PrimaryLanguages[] = {
-    {LANG_ENGLISH, 0},   {LANG_SPANISH, 1},    {LANG_FRENCH, 2},  {LANG_ITALIAN, 3},
-    {LANG_NORWEGIAN, 4}, {LANG_PORTUGUESE, 5}, {LANG_SWEDISH, 6}, {LANG_DUTCH, 7},
+    {LANG_ENGLISH, "en"},   {LANG_SPANISH, "es"},    {LANG_FRENCH, "fr"},  {LANG_ITALIAN, "it"},
+    {LANG_NORWEGIAN, "no"}, {LANG_PORTUGUESE, "pt"}, {LANG_SWEDISH, "sv"}, {LANG_DUTCH, "nl"},
 };
 
 } // namespace
@@ -39,14 +39,14 @@ void attachParentConsole() {
     }
 }
 
-int userInterfaceLanguage() {
+std::string userInterfaceLanguage() {
     const WORD primary = PRIMARYLANGID(GetUserDefaultUILanguage());
     for (const PrimaryLanguage& entry : PrimaryLanguages) {
         if (entry.id == primary) {
-            return entry.language;
+            return entry.name;
         }
     }
-    return 0;
+    return "";
 }
 
 // A procedure looked up by name, as the type it has.

@@ -13,9 +13,9 @@ namespace win32 {
 // from a command prompt, it writes into the prompt's, unless its output already
 // goes to a file or pipe.
 void attachParentConsole();
-// The user's Windows display language as a Language, English when the wizard
-// has no texts in it.
-int userInterfaceLanguage();
+// The ISO 639-1 name of the user's Windows display language where the wizard has
+// texts in it; empty otherwise.
+std::string userInterfaceLanguage();
 // "Windows 10.0.19045", with the Wine version where Wine runs it.
 std::string systemDescription();
 headless::DesktopConfig unattendedDesktop();

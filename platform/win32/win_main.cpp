@@ -3,28 +3,37 @@
 #include <string>
 #include <string_view>
 
-#include "app/bwio.h"
-#include "app/command_line.h"
-#include "app/run_context.h"
+#include "platform/entry.h"
 #include "platform/file_io.h"
 #include "platform/win32/unattended.h"
 #include "platform/win32/win32_platform.h"
 
 namespace {
 
+HINSTANCE programInstance = nullptr;
+
 // On the console for /silent, where a script reads it; in a box otherwise.
-int showUsage(const RunOptions& options) {
-    std::string text = usageText();
-    if (!options.error.empty()) {
-        text = options.error + "\n\n" + text;
-    }
-    if (options.silent) {
+void showUsage(const std::string& error, const std::string& usage, bool unattended) {
+    const std::string text = error.empty() ? usage : error + "\n\n" + usage;
+    if (unattended) {
+        win32::attachParentConsole();
         writeStandardText(stdout, text);
     } else {
         win32::messageBox("Tactico Update", text.c_str());
     }
-    return options.error.empty() ? ExitUpdated : ExitBadCommandLine;
 }
+
+OpenedDesktop openDesktop(DesktopKind kind) {
+    if (kind == DesktopKind::Unattended) {
+        win32::attachParentConsole();
+        headless::install(win32::unattendedDesktop());
+    } else {
+        win32::install(programInstance);
+    }
+    return {true, programInstance, ""};
+}
+
+void closeDesktop() {}
 
 // The arguments after the program's name, as UTF-8: WinMain's own are ANSI text,
 // in which a name outside the code page has become another name or question
@@ -80,24 +89,13 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE previousInstance, LPSTR, int sh
     // The window's show mode is the application's choice, not the caller's.
     (void)previousInstance;
     (void)showCommand;
-    const std::optional<std::string> arguments = argumentText();
-    const std::string commandLine = arguments.value_or(std::string());
-    RunOptions options = parseCommandLine(commandLine.c_str());
-    if (!arguments) {
-        options.error = "the command line holds text that is no Unicode: it is not read";
-    }
-    if (options.silent) {
-        win32::attachParentConsole();
-    }
-    if (options.help || !options.error.empty()) {
-        return showUsage(options);
-    }
-    run_context::systemLanguage = win32::userInterfaceLanguage();
-    run_context::platformDescription = win32::systemDescription();
-    if (options.silent) {
-        headless::install(win32::unattendedDesktop());
-    } else {
-        win32::install(instance);
-    }
-    return runApplication(instance, commandLine.c_str());
+    programInstance = instance;
+    ProgramEntry entry;
+    entry.arguments = argumentText();
+    entry.language = win32::userInterfaceLanguage();
+    entry.systemDescription = win32::systemDescription();
+    entry.showUsage = showUsage;
+    entry.openDesktop = openDesktop;
+    entry.closeDesktop = closeDesktop;
+    return programMain(entry);
 }

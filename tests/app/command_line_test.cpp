@@ -4,7 +4,7 @@
 #include <tuple>
 
 #include "app/command_line.h"
-#include "app/language_codes.h"
+#include "wizard/language_codes.h"
 #include "wizard/texts.h"
 
 namespace {

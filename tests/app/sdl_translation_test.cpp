@@ -1,9 +1,9 @@
 // What the real desktop's keyboard and text events turn into.
 #include <gtest/gtest.h>
 
-#include "app/devices.h"
 #include "platform/messages.h"
 #include "platform/sdl/key_translation.h"
+#include "wizard/devices.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Start-up and shut-down of the real application object through the entry point.
-#include "app/devices.h"
 #include "platform/messages.h"
 #include "tests/app/shell_test_support.h"
+#include "wizard/devices.h"
 #include "wizard/update_wizard.h"
 
 namespace {

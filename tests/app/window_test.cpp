@@ -2,11 +2,11 @@
 // presentation puts on the screen, and the input the window procedure latches.
 #include <memory>
 
-#include "app/devices.h"
 #include "app/main_loop.h"
 #include "datafile/directory.h"
 #include "platform/messages.h"
 #include "tests/app/shell_test_support.h"
+#include "wizard/devices.h"
 
 namespace {
 

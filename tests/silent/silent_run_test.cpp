@@ -6,6 +6,7 @@
 #include <numeric>
 #include <span>
 
+#include "app/bwio.h"
 #include "tests/publisher_key.h"
 #include "tests/wizard/wizard_harness.h"
 #include "tools/demo/playthrough.h"

@@ -56,7 +56,7 @@ extern std::int32_t pressLatch;
 } // namespace input
 
 class MOUSE {
-public:
+  public:
     MOUSE();
     ~MOUSE();
     MOUSE(const MOUSE&) = delete;
@@ -74,7 +74,7 @@ public:
 };
 
 class KEYBOARD {
-public:
+  public:
     KEYBOARD();
     ~KEYBOARD();
     KEYBOARD(const KEYBOARD&) = delete;

@@ -1,4 +1,4 @@
-#include "app/language_codes.h"
+#include "wizard/language_codes.h"
 
 #include <cctype>
 #include <cstring>
