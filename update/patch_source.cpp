@@ -16,6 +16,17 @@ namespace {
 // The copy's name in the staging folder.
 constexpr const char* PatchCopyName = "update.patch";
 
+int picturesEntry() {
+    static const int entry = [] {
+        int found = -1;
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            found = equalsIgnoreCase(UpdateFileList[e].name, "pics.cfg") ? e : found;
+        }
+        return found;
+    }();
+    return entry;
+}
+
 } // namespace
 
 void PatchSource::close() {
@@ -41,10 +52,12 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
                            const Sha256Digest* listed) {
     close();
     table.reset();
+    chosen = nullptr;
     why.clear();
     installed = &folders;
-    for (bool& left : leftAsItIs) {
-        left = false;
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        installedFiles[e] = Installed{};
+        leftAsItIs[e] = false;
     }
     // The whole file against its line first: nothing in it is believed before.
     if (!copyIn(listed)) {
@@ -55,13 +68,7 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
     if (!table) {
         return fail(PatchFit::Bad, std::string(PatchFileName) + " is no sound patch: " + problem);
     }
-    if (!table->fits(recordVersion)) {
-        const std::string number = versionNumberOf(recordVersion);
-        return fail(PatchFit::Incompatible, "it was made for version " + baseVersions() +
-                                                ", the record says " +
-                                                (number.empty() ? "no version" : number));
-    }
-    return checkBases();
+    return chooseSet(recordVersion);
 }
 
 bool PatchSource::copyIn(const Sha256Digest* listed) {
@@ -111,63 +118,122 @@ bool PatchSource::copyIn(const Sha256Digest* listed) {
     return true;
 }
 
-// Every file the patch was made against, as installed: a patch applied to anything
-// else would make a file nobody shipped.
-PatchFit PatchSource::checkBases() {
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        if (isReadmeEntry(e)) {
+// The set made for the record's version whose every file is installed: a patch
+// applied to anything else would make a file nobody shipped. A set that finds all
+// but a player's own pics.cfg serves only where none finds all.
+PatchFit PatchSource::chooseSet(const char* recordVersion) {
+    const PatchSet* allButPictures = nullptr;
+    std::string firstProblem;
+    bool versionFits = false;
+    for (const PatchSet& set : table->sets) {
+        if (!set.fits(recordVersion)) {
             continue;
         }
-        std::string path;
-        std::FILE* base = openBase(e, path);
-        bool readFailed = base == nullptr;
-        const bool matches = base != nullptr && baseMatches(table->entries[e], base, readFailed);
-        if (base != nullptr) {
-            std::fclose(base);
-        }
-        if (matches) {
+        versionFits = true;
+        std::string problem;
+        if (!basesMatch(set, problem)) {
+            firstProblem = firstProblem.empty() ? problem : firstProblem;
             continue;
         }
-        const std::string what = readFailed ? " cannot be read"
-                                            : " is not the file this patch "
-                                              "was made against";
-        // A player's own pictures list stays theirs, as when it cannot be written.
-        if (equalsIgnoreCase(UpdateFileList[e].name, "pics.cfg")) {
-            runLog("%s%s; the update goes on without it", path.c_str(), what.c_str());
-            leftAsItIs[e] = true;
-            continue;
+        const int pictures = picturesEntry();
+        if (installedIs(pictures, set.entries[pictures], problem)) {
+            chosen = &set;
+            break;
         }
-        return fail(PatchFit::BaseDiffers, path + what);
+        allButPictures = allButPictures ? allButPictures : &set;
     }
-    return PatchFit::Fits;
+    if (!versionFits) {
+        const std::string number = versionNumberOf(recordVersion);
+        return fail(PatchFit::Incompatible, "it was made for version " + baseVersions() +
+                                                ", the record says " +
+                                                (number.empty() ? "no version" : number));
+    }
+    if (chosen == nullptr && allButPictures != nullptr) {
+        // A player's own pictures list stays theirs, as when it cannot be written.
+        chosen = allButPictures;
+        const int pictures = picturesEntry();
+        std::string problem;
+        installedIs(pictures, chosen->entries[pictures], problem);
+        runLog("%s; the update goes on without it", problem.c_str());
+        leftAsItIs[pictures] = true;
+    }
+    return chosen != nullptr ? PatchFit::Fits : fail(PatchFit::BaseDiffers, firstProblem);
+}
+
+bool PatchSource::basesMatch(const PatchSet& set, std::string& problem) {
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        if (!isReadmeEntry(e) && e != picturesEntry() && !installedIs(e, set.entries[e], problem)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool PatchSource::installedIs(int e, const PatchEntry& entry, std::string& problem) {
+    Installed& file = installedFiles[e];
+    std::string path;
+    std::FILE* base = nullptr;
+    // Sizes first: a file is hashed only for a set it may be the base of.
+    if (!file.looked) {
+        file.looked = true;
+        base = openBase(e, path);
+        file.readFailed = base == nullptr || !seekFile(base, 0, SEEK_END);
+        file.size = file.readFailed ? -1 : tellFile(base);
+        file.readFailed = file.readFailed || file.size < 0;
+    }
+    if (!file.readFailed && static_cast<std::uint64_t>(file.size) == entry.baseSize &&
+        !file.digest) {
+        base = base != nullptr ? base : openBase(e, path);
+        file.digest = base != nullptr && seekFile(base, 0, SEEK_SET)
+                          ? digestOfBytes(base, entry.baseSize)
+                          : std::nullopt;
+        file.readFailed = !file.digest;
+    }
+    if (base != nullptr) {
+        std::fclose(base);
+    }
+    if (!file.readFailed && static_cast<std::uint64_t>(file.size) == entry.baseSize &&
+        file.digest == entry.baseDigest) {
+        return true;
+    }
+    problem = shownName(e) + (file.readFailed ? " cannot be read"
+                                              : " is not the file this patch was made against");
+    return false;
+}
+
+std::string PatchSource::shownName(int e) const {
+    const Folder* folder = installed->folderOf(e);
+    return folder == nullptr ? UpdateFileList[e].name
+                             : folder->path() + PathSeparator + UpdateFileList[e].name;
 }
 
 std::FILE* PatchSource::openBase(int e, std::string& shown) {
+    shown = shownName(e);
     const Folder* folder = installed->folderOf(e);
-    shown = UpdateFileList[e].name;
-    if (folder == nullptr) {
-        return nullptr;
-    }
-    shown = folder->path() + PathSeparator + UpdateFileList[e].name;
-    return openFileIn(*folder, UpdateFileList[e].name, -1);
+    return folder == nullptr ? nullptr : openFileIn(*folder, UpdateFileList[e].name, -1);
 }
 
 std::string PatchSource::baseVersions() const {
     std::string text;
     if (table) {
-        for (const std::string& version : table->baseVersions) {
-            text += (text.empty() ? "" : ", ") + version;
+        for (const PatchSet& set : table->sets) {
+            if (chosen != nullptr && chosen != &set) {
+                continue;
+            }
+            for (const std::string& version : set.versions) {
+                text += (text.empty() ? "" : ", ") + version;
+            }
         }
     }
     return text;
 }
 
 bool PatchSource::nothingToWrite(int e) const {
-    return !table || leftAsItIs[e] || table->entries[e].kind == PatchKind::Unchanged;
+    return !chosen || leftAsItIs[e] || chosen->entries[e].kind == PatchKind::Unchanged;
 }
 
 CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
-    const PatchEntry& entry = table->entries[e];
+    const PatchEntry& entry = chosen->entries[e];
     std::FILE* base = nullptr;
     if (entry.kind == PatchKind::Delta) {
         std::string path;

@@ -1,9 +1,9 @@
 // "update.patch" as an update applies it: copied into the staging folder through
 // one handle and hashed as it is read, and believed only once that copy matches its
-// digest line, fits the installed version and finds every installed file it was
-// made against. Its table and entries come from the copy, which no other account
-// can change. Then each entry's new contents are made from the installed file,
-// hashed as they are written.
+// digest line and one of its sets fits the installed version and finds every
+// installed file it was made against. Its table and entries come from the copy,
+// which no other account can change. Then each entry's new contents are made from
+// the installed file, hashed as they are written.
 #pragma once
 
 #include <cstdint>
@@ -19,7 +19,8 @@ enum class PatchFit {
     Fits,
     Bad,          // the patch is cut, corrupt or not what the digest file lists
     Incompatible, // made for other versions than the record's
-    BaseDiffers,  // an installed file is not the one the patch was made against
+    BaseDiffers,  // an installed file is not the one the patch's set for the record's
+                  // version was made against
 };
 
 class PatchSource {
@@ -31,21 +32,22 @@ class PatchSource {
 
     // Copies "update.patch" from the current folder into folders' staging folder
     // (open) and checks the copy against listed (its digest line, when there is
-    // one), recordVersion (the record's "Version" as stored) and every installed
-    // file in folders, in that order; problem() says why when it is not Fits. The
-    // installed files are read through folders from then on, which must outlive
-    // the source.
+    // one), then looks for the first set made for recordVersion (the record's
+    // "Version" as stored) whose files are those installed in folders; problem()
+    // says why when it is not Fits. The installed files are read through folders
+    // from then on, which must outlive the source.
     PatchFit open(InstallFolders& folders, const char* recordVersion, const Sha256Digest* listed);
     // Lets the copy go.
     void close();
 
     const std::string& problem() const { return why; }
     std::int64_t patchBytes() const { return length; }
-    // What the patch was made for, as "3.69" or "3.69, 3.70".
+    // What the chosen set was made for, as "3.69" or "3.69, 3.70"; before a set is
+    // chosen, what every set was made for.
     std::string baseVersions() const;
     // Whether entry e has nothing to write: unchanged, or a pics.cfg left as it is.
     bool nothingToWrite(int e) const;
-    std::uint64_t resultSize(int e) const { return table ? table->entries[e].resultSize : 0; }
+    std::uint64_t resultSize(int e) const { return chosen ? chosen->entries[e].resultSize : 0; }
 
     // Entry e's new contents to target. SourceShort when the patch's bytes are not
     // what its table promises; WriteFailed, with problem() saying so, when the
@@ -55,13 +57,30 @@ class PatchSource {
   private:
     PatchFit fail(PatchFit fit, std::string problem);
     bool copyIn(const Sha256Digest* listed);
-    PatchFit checkBases();
+    PatchFit chooseSet(const char* recordVersion);
+    // Whether every installed file is set's base but a player's own pics.cfg; the
+    // first that is not in problem.
+    bool basesMatch(const PatchSet& set, std::string& problem);
+    // Whether entry e's installed file is its base: its size and SHA-256, each
+    // read once whichever sets ask. False also when it cannot be read.
+    bool installedIs(int e, const PatchEntry& entry, std::string& problem);
     // Entry e's installed file, read-only; null with the reason in name's words.
     std::FILE* openBase(int e, std::string& shown);
+    // Entry e's installed file as the log names it.
+    std::string shownName(int e) const;
+
+    struct Installed {
+        bool looked = false;
+        bool readFailed = false;
+        std::int64_t size = -1;
+        std::optional<Sha256Digest> digest;
+    };
 
     std::FILE* patch = nullptr;
     std::int64_t length = 0;
     std::optional<PatchTable> table;
+    const PatchSet* chosen = nullptr;
+    Installed installedFiles[UpdateFileCount];
     InstallFolders* installed = nullptr;
     bool copied = false;
     bool leftAsItIs[UpdateFileCount] = {};
