@@ -1,5 +1,7 @@
 #include "update/patch_source.h"
 
+#include <algorithm>
+
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
@@ -55,9 +57,11 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
     chosen = nullptr;
     why.clear();
     installed = &folders;
+    differs = false;
     for (int e = 0; e < UpdateFileCount; ++e) {
         installedFiles[e] = Installed{};
         leftAsItIs[e] = false;
+        measuredOnly[e] = false;
     }
     // The whole file against its line first: nothing in it is believed before.
     if (!copyIn(listed)) {
@@ -95,8 +99,9 @@ bool PatchSource::copyIn(const Sha256Digest* listed) {
     }
     std::fclose(from);
     ok = ok && !readFailed;
+    // Only this run reads the copy, and a crash discards it: nothing to push to
+    // the disk.
     if (to != nullptr) {
-        ok = syncFile(to) && ok;
         ok = std::fclose(to) == 0 && ok;
     }
     Sha256Digest actual{};
@@ -124,14 +129,16 @@ bool PatchSource::copyIn(const Sha256Digest* listed) {
 PatchFit PatchSource::chooseSet(const char* recordVersion) {
     const PatchSet* allButPictures = nullptr;
     std::string firstProblem;
-    bool versionFits = false;
+    const auto fitting =
+        std::count_if(table->sets.begin(), table->sets.end(),
+                      [&](const PatchSet& set) { return set.fits(recordVersion); });
     for (const PatchSet& set : table->sets) {
         if (!set.fits(recordVersion)) {
             continue;
         }
-        versionFits = true;
         std::string problem;
-        if (!basesMatch(set, problem)) {
+        // Sets for the same version are told apart by every file's SHA-256.
+        if (!basesMatch(set, problem, fitting == 1)) {
             firstProblem = firstProblem.empty() ? problem : firstProblem;
             continue;
         }
@@ -142,7 +149,7 @@ PatchFit PatchSource::chooseSet(const char* recordVersion) {
         }
         allButPictures = allButPictures ? allButPictures : &set;
     }
-    if (!versionFits) {
+    if (fitting == 0) {
         const std::string number = versionNumberOf(recordVersion);
         return fail(PatchFit::Incompatible, "it was made for version " + baseVersions() +
                                                 ", the record says " +
@@ -157,19 +164,46 @@ PatchFit PatchSource::chooseSet(const char* recordVersion) {
         runLog("%s; the update goes on without it", problem.c_str());
         leftAsItIs[pictures] = true;
     }
-    return chosen != nullptr ? PatchFit::Fits : fail(PatchFit::BaseDiffers, firstProblem);
+    if (chosen == nullptr) {
+        return fail(PatchFit::BaseDiffers, firstProblem);
+    }
+    // The decoder's memory at once for the largest delta, rather than again for
+    // each larger one: fresh pages cost more than the decoding.
+    std::uint64_t window = 0;
+    std::uint64_t base = 0;
+    for (const PatchEntry& entry : chosen->entries) {
+        if (entry.kind == PatchKind::Delta) {
+            window = std::max(window, entry.resultSize);
+            base = std::max(base, entry.baseSize);
+        }
+    }
+    workspace.decoder.reserve(window, base);
+    return PatchFit::Fits;
 }
 
-bool PatchSource::basesMatch(const PatchSet& set, std::string& problem) {
+bool PatchSource::basesMatch(const PatchSet& set, std::string& problem, bool measureDeltas) {
     for (int e = 0; e < UpdateFileCount; ++e) {
-        if (!isReadmeEntry(e) && e != picturesEntry() && !installedIs(e, set.entries[e], problem)) {
+        if (isReadmeEntry(e) || e == picturesEntry()) {
+            continue;
+        }
+        measuredOnly[e] = measureDeltas && set.entries[e].kind == PatchKind::Delta;
+        if (!installedIs(e, set.entries[e], problem, measuredOnly[e])) {
             return false;
         }
     }
     return true;
 }
 
-bool PatchSource::installedIs(int e, const PatchEntry& entry, std::string& problem) {
+PatchFit PatchSource::checkMeasuredBases() {
+    for (int e = 0; chosen != nullptr && e < UpdateFileCount; ++e) {
+        if (measuredOnly[e] && !installedIs(e, chosen->entries[e], why)) {
+            return PatchFit::BaseDiffers;
+        }
+    }
+    return chosen != nullptr ? PatchFit::Fits : PatchFit::Bad;
+}
+
+bool PatchSource::installedIs(int e, const PatchEntry& entry, std::string& problem, bool sizeOnly) {
     Installed& file = installedFiles[e];
     std::string path;
     std::FILE* base = nullptr;
@@ -181,8 +215,8 @@ bool PatchSource::installedIs(int e, const PatchEntry& entry, std::string& probl
         file.size = file.readFailed ? -1 : tellFile(base);
         file.readFailed = file.readFailed || file.size < 0;
     }
-    if (!file.readFailed && static_cast<std::uint64_t>(file.size) == entry.baseSize &&
-        !file.digest) {
+    const bool sized = !file.readFailed && static_cast<std::uint64_t>(file.size) == entry.baseSize;
+    if (sized && !sizeOnly && !file.digest) {
         base = base != nullptr ? base : openBase(e, path);
         file.digest = base != nullptr && seekFile(base, 0, SEEK_SET)
                           ? digestOfBytes(base, entry.baseSize)
@@ -192,8 +226,7 @@ bool PatchSource::installedIs(int e, const PatchEntry& entry, std::string& probl
     if (base != nullptr) {
         std::fclose(base);
     }
-    if (!file.readFailed && static_cast<std::uint64_t>(file.size) == entry.baseSize &&
-        file.digest == entry.baseDigest) {
+    if (sized && !file.readFailed && (sizeOnly || file.digest == entry.baseDigest)) {
         return true;
     }
     problem = shownName(e) + (file.readFailed ? " cannot be read"
@@ -242,6 +275,7 @@ CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
             why = path + " cannot be read: " + systemErrorText();
             return CopyResult::WriteFailed;
         }
+        adviseSequential(base);
     }
     const PatchApplyResult result = applyPatchEntry(patch, entry, base, target, workspace);
     if (base != nullptr) {
@@ -253,6 +287,13 @@ CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
     case PatchApplyStatus::PatchBad:
         why = std::string(PatchFileName) + ", entry " + UpdateFileList[e].name + ": " +
               result.message;
+        // Only now is it worth reading the installed file a second time.
+        if (measuredOnly[e]) {
+            measuredOnly[e] = false;
+            std::string problem;
+            differs = !installedIs(e, entry, problem);
+            why = differs ? problem : why;
+        }
         return CopyResult::SourceShort;
     default:
         why = std::string(UpdateFileList[e].name) + ": " + result.message;

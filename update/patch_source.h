@@ -4,6 +4,12 @@
 // installed file it was made against. Its table and entries come from the copy,
 // which no other account can change. Then each entry's new contents are made from
 // the installed file, hashed as they are written.
+//
+// A file the patch makes from the installed one is read once: where one set alone
+// fits the version, the checks take such a file's size, and the SHA-256 of what is
+// made of it stands for its own (a different base cannot make the listed result).
+// Only when that fails is the installed file hashed, to tell a file that is not
+// the one the patch was made against from a corrupt patch.
 #pragma once
 
 #include <cstdint>
@@ -47,23 +53,31 @@ class PatchSource {
     std::string baseVersions() const;
     // Whether entry e has nothing to write: unchanged, or a pics.cfg left as it is.
     bool nothingToWrite(int e) const;
+    // Hashes the installed files open() only measured: what a run that writes
+    // nothing does to tell whether the update would find them all. BaseDiffers,
+    // with problem() naming the file, where one is not its base.
+    PatchFit checkMeasuredBases();
     std::uint64_t resultSize(int e) const { return chosen ? chosen->entries[e].resultSize : 0; }
 
     // Entry e's new contents to target. SourceShort when the patch's bytes are not
-    // what its table promises; WriteFailed, with problem() saying so, when the
-    // target cannot be written or the installed file read.
+    // what its table promises, or (baseDiffers() then set) the installed file is
+    // not the one it was made against; WriteFailed, with problem() saying so, when
+    // the target cannot be written or the installed file read.
     CopyResult stageEntry(int e, std::FILE* target);
+    bool baseDiffers() const { return differs; }
 
   private:
     PatchFit fail(PatchFit fit, std::string problem);
     bool copyIn(const Sha256Digest* listed);
     PatchFit chooseSet(const char* recordVersion);
-    // Whether every installed file is set's base but a player's own pics.cfg; the
-    // first that is not in problem.
-    bool basesMatch(const PatchSet& set, std::string& problem);
-    // Whether entry e's installed file is its base: its size and SHA-256, each
-    // read once whichever sets ask. False also when it cannot be read.
-    bool installedIs(int e, const PatchEntry& entry, std::string& problem);
+    // Whether every installed file is set's base but a player's own pics.cfg (a
+    // file the set patches only by its size, where measureDeltas); the first that
+    // is not in problem.
+    bool basesMatch(const PatchSet& set, std::string& problem, bool measureDeltas);
+    // Whether entry e's installed file is its base: its size and, unless sizeOnly,
+    // its SHA-256, each read once whichever sets ask. False also when it cannot be
+    // read.
+    bool installedIs(int e, const PatchEntry& entry, std::string& problem, bool sizeOnly = false);
     // Entry e's installed file, read-only; null with the reason in name's words.
     std::FILE* openBase(int e, std::string& shown);
     // Entry e's installed file as the log names it.
@@ -84,6 +98,9 @@ class PatchSource {
     InstallFolders* installed = nullptr;
     bool copied = false;
     bool leftAsItIs[UpdateFileCount] = {};
+    // Entries whose installed file was measured but not hashed.
+    bool measuredOnly[UpdateFileCount] = {};
+    bool differs = false;
     PatchWorkspace workspace;
     std::string why;
 };

@@ -127,7 +127,7 @@ std::optional<UpdateStepKind> UpdateSession::choosePatch() {
     switch (fit) {
     case PatchFit::Fits:
         fromPatch_ = true;
-        runLog("Using %s: it was made for version %s, and every installed file is the one it "
+        runLog("Using %s: it was made for version %s, and every installed file is the size it "
                "was made against",
                PatchFileName, patch_.baseVersions().c_str());
         return std::nullopt;
@@ -187,7 +187,7 @@ UpdateStepKind UpdateSession::checkSources() {
         runLog("Cannot open %s: %s", readme, systemErrorText().c_str());
         return UpdateStepKind::SourceFailed;
     }
-    if (canOpen(PatchFileName)) {
+    if (!patchLeft_ && canOpen(PatchFileName)) {
         // The installed files the patch is checked against are read through the
         // folders the update then writes in.
         if (!holdFolders()) {
@@ -281,6 +281,9 @@ UpdateStepKind UpdateSession::stage(int e) {
             }
         }
         size = fromPatch_ ? patch_.resultSize(e) : sources_.count(e);
+        if (!written && fromPatch_ && patch_.baseDiffers()) {
+            return leavePatch();
+        }
     }
     if (written) {
         staging_.staged[e] = true;
@@ -301,6 +304,20 @@ UpdateStepKind UpdateSession::stage(int e) {
     }
     runLog("Cannot write %s: %s", target.c_str(), reason.c_str());
     return UpdateStepKind::WriteFailed;
+}
+
+// An installed file the checks only measured is not the one the patch was made
+// against: as if the checks had found it, nothing staged stays, and update.dat
+// beside the patch serves instead, from the checks on.
+UpdateStepKind UpdateSession::leavePatch() {
+    runLog("%s does not fit this installation: %s", PatchFileName, patch_.problem().c_str());
+    discard();
+    if (!canOpen(PackageFileName)) {
+        return UpdateStepKind::InstallCorrupt;
+    }
+    runLog("Using %s instead, the full update", PackageFileName);
+    patchLeft_ = true;
+    return check();
 }
 
 // All of it, or nothing.

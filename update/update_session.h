@@ -65,6 +65,7 @@ class UpdateSession {
     bool holdFolders();
     std::optional<UpdateStepKind> choosePatch();
     UpdateStepKind stage(int entry);
+    UpdateStepKind leavePatch();
     UpdateStepKind commit();
 
     UpdatePlan plan_;
@@ -77,6 +78,8 @@ class UpdateSession {
     // update.patch, when the checks chose it over update.dat.
     PatchSource patch_;
     bool fromPatch_ = false;
+    // update.patch was found not to fit while staging: update.dat serves instead.
+    bool patchLeft_ = false;
 };
 
 // Completes or undoes an update killed inside its commit in installPath, and

@@ -81,17 +81,21 @@ struct SampleSetup {
         fs::remove_all(root, ignored);
     }
 
-    // Packs update.patch against the old version's package (and, with a 3.80
-    // release, that one's too) and, unless keepFull, removes update.dat. An
-    // unchanged entry, where given, is new in both already.
-    void makePatch(bool keepFull = false, int unchangedEntry = -1, bool with380 = false) const {
+    // Packs update.patch against the old version's package (and, given the versions
+    // a 3.80 release's installations hold, that one's too) and, unless keepFull,
+    // removes update.dat. An unchanged entry, where given, is new in both already.
+    void makePatch(bool keepFull = false, int unchangedEntry = -1,
+                   const std::vector<std::string>& versions380 = {}) const {
+        const bool with380 = !versions380.empty();
         if (unchangedEntry >= 0) {
             fs::permissions(target(unchangedEntry), fs::perms::owner_write, fs::perm_options::add);
             writeFile(target(unchangedEntry), newContents(unchangedEntry));
         }
         // Packed once per kind: the samples are alike, and xdelta3 takes its time.
-        static std::map<std::pair<int, bool>, std::pair<std::string, std::string>> packed;
-        if (const auto made = packed.find({unchangedEntry, with380}); made != packed.end()) {
+        static std::map<std::pair<int, std::vector<std::string>>,
+                        std::pair<std::string, std::string>>
+            packed;
+        if (const auto made = packed.find({unchangedEntry, versions380}); made != packed.end()) {
             writeFile(updateFolder / PatchFileName, made->second.first);
             writeFile(updateFolder / DigestFileName, made->second.second);
         } else {
@@ -111,7 +115,7 @@ struct SampleSetup {
                 }
             }
             if (with380) {
-                bases.bases.push_back({(base380 / PackageFileName).string(), {"3.80", "3.81"}});
+                bases.bases.push_back({(base380 / PackageFileName).string(), versions380});
                 fs::current_path(base380);
                 EXPECT_TRUE(packUpdate({}, UpdaterVersionText));
             }
@@ -120,8 +124,8 @@ struct SampleSetup {
             fs::current_path(updateFolder);
             EXPECT_TRUE(packUpdate(bases, UpdaterVersionText));
             fs::current_path(previous);
-            packed[{unchangedEntry, with380}] = {readFile(updateFolder / PatchFileName),
-                                                 readFile(updateFolder / DigestFileName)};
+            packed[{unchangedEntry, versions380}] = {readFile(updateFolder / PatchFileName),
+                                                     readFile(updateFolder / DigestFileName)};
         }
         if (!keepFull) {
             fs::remove(updateFolder / PackageFileName);
