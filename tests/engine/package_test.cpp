@@ -10,7 +10,7 @@
 
 #include "platform/paths.h"
 #include "platform/run_log.h"
-#include "platform/sha256.h"
+#include "tests/fuzz/fixed_base.h"
 #include "tests/temp_folder.h"
 #include "update/digest.h"
 #include "update/file_list.h"
@@ -403,49 +403,28 @@ TEST_F(PatchPackage, AMalformedPatchIsRefusedBeforeAnythingIsWritten) {
     EXPECT_TRUE(refused([](auto& s) { s[0].entries[13].resultSize = std::uint64_t{1} << 32; }));
 }
 
-// A patch of the first format: one set, its stored bytes in entry order. The first
-// set of a patch is stored first, in entry order, so its bytes are those.
-TEST_F(PatchPackage, APatchOfTheFirstFormatStillReads) {
-    const PatchSet& set = table->sets[0];
-    std::string v1 = patchBytes.substr(0, 8) + littleEndian(1) + char(set.versions.size());
-    for (const std::string& version : set.versions) {
-        v1 += char(version.size()) + version;
-    }
-    v1 += char(UpdateFileCount - 1);
-    std::uint64_t stored = 0;
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        const PatchEntry& e = set.entries[i];
-        if (isReadmeEntry(i)) {
-            continue;
-        }
-        const std::string numbers[] = {littleEndian(static_cast<std::uint32_t>(e.baseSize)),
-                                       littleEndian(static_cast<std::uint32_t>(e.resultSize)),
-                                       littleEndian(static_cast<std::uint32_t>(e.storedBytes)),
-                                       littleEndian(static_cast<std::uint32_t>(e.rawBytes))};
-        const std::string high(4, '\0');
-        v1 += char(e.kind) + numbers[0] + high +
-              std::string(e.baseDigest.begin(), e.baseDigest.end()) + numbers[1] + high +
-              std::string(e.resultDigest.begin(), e.resultDigest.end()) + numbers[2] + high +
-              numbers[3] + high;
-        stored += e.storedBytes;
-    }
-    Sha256 hash;
-    hash.add(v1.data(), v1.size());
-    Sha256Digest digest{};
-    ASSERT_TRUE(hash.finish(digest));
-    v1 += std::string(digest.begin(), digest.end()) +
-          patchBytes.substr(set.entries[0].offset, stored);
-
-    const std::optional<PatchTable> read = readTable(v1);
-    ASSERT_TRUE(read.has_value()) << why;
-    ASSERT_EQ(read->sets.size(), 1u);
-    EXPECT_EQ(read->sets[0].versions, set.versions);
-    for (const int index : {5, 13}) {
-        EXPECT_EQ(apply(v1, read->sets[0].entries[index], sourceOf(index)).status,
+// A patch of the first format, as packing wrote it before there were sets: its
+// one set fits, and both its entries (a delta and a whole file) are made.
+TEST(PatchFormat, AFirstFormatPatchStillReads) {
+    std::string bytes =
+        readFile(fs::path(TACTICO_SOURCE_DIR) / "tests/fuzz/seeds/patch/two-entries.patch");
+    std::string base = fixedBase();
+    std::FILE* patch = fmemopen(bytes.data(), bytes.size(), "rb");
+    std::string why;
+    const std::optional<PatchTable> table =
+        readPatchTable(patch, static_cast<std::int64_t>(bytes.size()), why);
+    ASSERT_TRUE(table.has_value()) << why;
+    ASSERT_EQ(table->sets.size(), 1u);
+    EXPECT_TRUE(table->sets[0].fits("Version 3.70 (ENG)"));
+    for (const int index : {13, 14}) {
+        std::FILE* from = fmemopen(base.data(), base.size(), "rb");
+        std::FILE* to = std::tmpfile();
+        EXPECT_EQ(applyPatchEntry(patch, table->sets[0].entries[index], from, to).status,
                   PatchApplyStatus::Done);
-        EXPECT_TRUE(readFile("result-file") == nextSourceOf(index));
+        std::fclose(from);
+        std::fclose(to);
     }
-    EXPECT_FALSE(readTable(v1 + "x"));
+    std::fclose(patch);
 }
 
 // One planted in the current folder is not run, though the PATH's empty and
