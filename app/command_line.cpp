@@ -123,15 +123,21 @@ std::string apply(RunOptions& options, const OptionWord& option) {
         options.installFolder = folder;
         return {};
     }
+    // The n-th /base and the n-th /baseversion make one base, whichever comes first.
+    const auto firstWithout = [&](auto PatchBase::*part) -> PatchBase& {
+        const auto without = std::find_if(options.patchBases.begin(), options.patchBases.end(),
+                                          [&](const PatchBase& b) { return (b.*part).empty(); });
+        return without != options.patchBases.end() ? *without : options.patchBases.emplace_back();
+    };
     if (name == "base") {
         if (std::string missing = requireValue(); !missing.empty()) {
             return missing;
         }
-        options.basePackage = option.value;
+        firstWithout(&PatchBase::package).package = option.value;
         return {};
     }
     if (name == "baseversion") {
-        options.baseVersions.clear();
+        std::vector<std::string>& versions = firstWithout(&PatchBase::versions).versions;
         std::size_t at = 0;
         while (at <= option.value.size()) {
             const std::size_t comma = std::min(option.value.find(',', at), option.value.size());
@@ -139,13 +145,12 @@ std::string apply(RunOptions& options, const OptionWord& option) {
             if (!isPatchVersion(version)) {
                 return option.name + ": \"" + version + "\" is no version number like 3.69";
             }
-            if (std::find(options.baseVersions.begin(), options.baseVersions.end(), version) ==
-                options.baseVersions.end()) {
-                options.baseVersions.push_back(version);
+            if (std::find(versions.begin(), versions.end(), version) == versions.end()) {
+                versions.push_back(version);
             }
             at = comma + 1;
         }
-        if (options.baseVersions.size() > PatchMaxVersions) {
+        if (versions.size() > PatchMaxVersions) {
             return option.name + ": at most " + std::to_string(PatchMaxVersions) + " versions";
         }
         return {};
@@ -189,9 +194,15 @@ RunOptions parseCommandLine(const char* text) {
             options.error = refused;
         }
     }
-    const bool base = !options.basePackage.empty();
-    if (options.error.empty() && base != !options.baseVersions.empty()) {
-        options.error = "/base and /baseversion go together";
+    const bool base = !options.patchBases.empty();
+    if (options.error.empty() && std::ranges::any_of(options.patchBases, [](const PatchBase& b) {
+            return b.package.empty() || b.versions.empty();
+        })) {
+        options.error = "/base and /baseversion go together: each /base=FILE followed by its "
+                        "/baseversion=LIST";
+    }
+    if (options.error.empty() && options.patchBases.size() > PatchMaxSets) {
+        options.error = "at most " + std::to_string(PatchMaxSets) + " /base packages";
     }
     if (options.error.empty() && base && !options.pack) {
         options.error = "/base and /baseversion are options of -pack";
@@ -217,8 +228,8 @@ namespace {
 
 const char* usageHead() {
     return "Usage: tactico-update [options]\n"
-           "       tactico-update -pack [/base=FILE /baseversion=VERSION[,...]] [/silent]\n"
-           "                            [/log=FILE]\n"
+           "       tactico-update -pack [/base=FILE /baseversion=VERSION[,...]]...\n"
+           "                            [/silent] [/log=FILE]\n"
            "       tactico-update -list\n"
            "\n"
            "Without options the update wizard opens in its window. Options are written\n"
@@ -236,8 +247,9 @@ const char* usageHead() {
            "  /help, /?          this text\n"
            "  -pack              build update.dat from the files in the current folder\n"
            "  /base=FILE         with -pack: also build update.patch against FILE, the\n"
-           "                     update.dat of the version being patched (needs xdelta3)\n"
-           "  /baseversion=LIST  with /base: the versions it fits, as in 3.69,3.70\n"
+           "                     update.dat of a release being patched (needs xdelta3);\n"
+           "                     one /base for each earlier release\n"
+           "  /baseversion=LIST  after each /base: the versions it fits, as in 3.69,3.70\n"
            "  -list              print what update.dat, update.patch and the digest file\n"
            "                     in the current folder hold, and whether they agree\n"
            "\n"

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "update/pack_patch.h"
+
 struct RunOptions {
     bool silent = false;
     bool help = false;
@@ -18,9 +20,9 @@ struct RunOptions {
     int language = -1;         // a Language, or -1 when not given
     std::string installFolder; // empty: the installation record's "Location"
     std::string logPath;       // empty: no log
-    // -pack /base=FILE /baseversion=3.69[,...]: also a patch against that package.
-    std::string basePackage;
-    std::vector<std::string> baseVersions;
+    // -pack /base=FILE /baseversion=3.69[,...] ...: also a patch against each
+    // package, the n-th /base with the n-th /baseversion.
+    std::vector<PatchBase> patchBases;
     std::string error; // why the command line is refused; empty when it is not
 };
 

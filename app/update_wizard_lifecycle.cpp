@@ -80,11 +80,9 @@ UpdateWizard::UpdateWizard() : BWIO() {
     givenInstallFolder = run_context::options.installFolder;
 
     if (run_context::options.pack) {
-        const bool packed =
-            packUpdate({run_context::options.basePackage, run_context::options.baseVersions},
-                       UpdaterVersionText);
+        const bool packed = packUpdate({run_context::options.patchBases}, UpdaterVersionText);
         run_context::packResult = !packed ? PackResult::Failed
-                                  : run_context::options.basePackage.empty()
+                                  : run_context::options.patchBases.empty()
                                       ? PackResult::Packed
                                       : PackResult::PackedWithPatch;
         showStartupMessage("Setup",

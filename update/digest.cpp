@@ -48,10 +48,13 @@ std::string releaseLine(std::string_view release) {
     return std::string(ReleasePrefix) + std::string(release) + "\n";
 }
 
-std::string patchVersionsLine(const std::vector<std::string>& versions) {
+std::string patchVersionsLine(const std::vector<std::vector<std::string>>& sets) {
     std::string line = "# update.patch fits:";
-    for (const std::string& version : versions) {
-        line += " " + version;
+    for (std::size_t s = 0; s < sets.size(); ++s) {
+        line += s == 0 ? "" : ";";
+        for (const std::string& version : sets[s]) {
+            line += " " + version;
+        }
     }
     return line + "\n";
 }

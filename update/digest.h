@@ -34,8 +34,9 @@ std::optional<DigestList> parseDigestFile(const std::string& text);
 std::string releaseLine(std::string_view release);
 // The release a digest file names; nothing when it names none, or more than one.
 std::optional<std::string> releaseOf(const std::string& text);
-// For a patch, the versions it fits, for whoever reads the file.
-std::string patchVersionsLine(const std::vector<std::string>& versions);
+// For a patch, the versions each of its sets fits, for whoever reads the file:
+// "# update.patch fits: 3.69; 3.80 3.81" (sets apart by semicolons).
+std::string patchVersionsLine(const std::vector<std::vector<std::string>>& sets);
 
 // SHA-256 of a whole file; nothing when it cannot be read.
 std::optional<Sha256Digest> digestOfFile(const char* path);

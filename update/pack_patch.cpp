@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <new>
+#include <utility>
+#include <vector>
 #include <zlib.h>
 
 #include "platform/file_io.h"
@@ -128,13 +131,48 @@ struct Counts {
     int unchanged = 0;
     int deltas = 0;
     int whole = 0;
+    int shared = 0; // of the deltas and whole, those naming bytes an earlier set stored
 };
 
-// Every entry but the readme: its base and result measured, and its raw bytes
-// (a delta or the new file) deflated onto payloads.
+// The stored streams so far, by what they make: an entry that makes the same file
+// from the same base, or carries the same file whole, names the stream already
+// there instead of storing it again.
+struct StoredStreams {
+    std::map<std::pair<Sha256Digest, Sha256Digest>, PatchEntry> deltas; // by base and result
+    std::map<Sha256Digest, PatchEntry> whole;                           // by result
+    std::uint64_t bytes = 0;
+
+    bool reuse(PatchEntry& entry) const {
+        const auto delta = deltas.find({entry.baseDigest, entry.resultDigest});
+        const auto same = whole.find(entry.resultDigest);
+        const PatchEntry* stored = delta != deltas.end() ? &delta->second
+                                   : same != whole.end() ? &same->second
+                                                         : nullptr;
+        if (stored == nullptr) {
+            return false;
+        }
+        entry.kind = stored->kind;
+        entry.storedAt = stored->storedAt;
+        entry.storedBytes = stored->storedBytes;
+        entry.rawBytes = stored->rawBytes;
+        return true;
+    }
+    void add(const PatchEntry& entry) {
+        if (entry.kind == PatchKind::Delta) {
+            deltas.emplace(std::pair{entry.baseDigest, entry.resultDigest}, entry);
+        } else {
+            whole.emplace(entry.resultDigest, entry);
+        }
+        bytes += entry.storedBytes;
+    }
+};
+
+// Every entry but the readme against one base package: its base measured against
+// the new file (now), and its raw bytes (a delta or the new file) deflated onto
+// payloads unless an earlier set stored the same.
 bool packEntries(std::FILE* base, const std::uint32_t (&counts)[UpdateFileCount],
-                 const ScratchFolder& scratch, std::FILE* payloads,
-                 std::array<PatchEntry, UpdateFileCount>& entries, Counts& made) {
+                 const Measured (&now)[UpdateFileCount], const ScratchFolder& scratch,
+                 std::FILE* payloads, StoredStreams& stored, PatchSet& set, Counts& made) {
     auto buffer = makeCopyBuffer();
     if (!buffer) {
         return false;
@@ -147,26 +185,26 @@ bool packEntries(std::FILE* base, const std::uint32_t (&counts)[UpdateFileCount]
             continue;
         }
         const char* name = UpdateFileList[i].name;
-        PatchEntry& entry = entries[i];
+        PatchEntry& entry = set.entries[i];
         Measured was;
-        Measured now;
         if (!extractBase(base, offset, counts[i], basePath, buffer.get()) ||
             !measureFile(basePath, was)) {
             runLog("Packing the patch: cannot copy %s out of the base package", name);
             return false;
         }
         offset += counts[i];
-        if (!measureFile(name, now)) {
-            runLog("Packing the patch: cannot read %s", name);
-            return false;
-        }
         entry.baseSize = was.size;
         entry.baseDigest = was.digest;
-        entry.resultSize = now.size;
-        entry.resultDigest = now.digest;
-        if (was.size == now.size && was.digest == now.digest) {
+        entry.resultSize = now[i].size;
+        entry.resultDigest = now[i].digest;
+        if (was.size == now[i].size && was.digest == now[i].digest) {
             entry.kind = PatchKind::Unchanged;
             ++made.unchanged;
+            continue;
+        }
+        if (stored.reuse(entry)) {
+            ++made.shared;
+            ++(entry.kind == PatchKind::Delta ? made.deltas : made.whole);
             continue;
         }
         // A source window as large as the base lets every part of it be matched, and
@@ -184,68 +222,98 @@ bool packEntries(std::FILE* base, const std::uint32_t (&counts)[UpdateFileCount]
             runLog("Packing the patch: xdelta3 failed on %s (exit code %d)", name, code);
             return false;
         }
-        const bool useDelta = delta.size < now.size && delta.size <= PatchMaxDeltaBytes &&
+        const bool useDelta = delta.size < now[i].size && delta.size <= PatchMaxDeltaBytes &&
                               was.size <= VcdiffMaxBaseBytes;
         entry.kind = useDelta ? PatchKind::Delta : PatchKind::Whole;
-        entry.rawBytes = useDelta ? delta.size : now.size;
+        entry.rawBytes = useDelta ? delta.size : now[i].size;
+        entry.storedAt = stored.bytes;
         ++(useDelta ? made.deltas : made.whole);
         if (!deflateFile(useDelta ? deltaPath : std::string(name), payloads, entry.storedBytes)) {
             runLog("Packing the patch: cannot compress %s", name);
             return false;
         }
+        stored.add(entry);
     }
     return true;
+}
+
+std::string versionsText(const std::vector<std::string>& versions) {
+    std::string text;
+    for (const std::string& version : versions) {
+        text += (text.empty() ? "" : ",") + version;
+    }
+    return text;
+}
+
+// One set against the base package of base.
+bool packSet(const PatchBase& base, const Measured (&now)[UpdateFileCount],
+             const ScratchFolder& scratch, std::FILE* payloads, StoredStreams& stored,
+             PatchSet& set) {
+    std::FILE* package = openFile(base.package.c_str(), "rb");
+    if (package == nullptr) {
+        runLog("Packing the patch: cannot open the base package %s: %s", base.package.c_str(),
+               systemErrorText().c_str());
+        return false;
+    }
+    std::uint32_t counts[UpdateFileCount] = {};
+    if (!readBaseTable(package, counts)) {
+        std::fclose(package);
+        runLog("Packing the patch: %s is not a whole update package", base.package.c_str());
+        return false;
+    }
+    set.versions = base.versions;
+    Counts made;
+    const bool ok = packEntries(package, counts, now, scratch, payloads, stored, set, made);
+    std::fclose(package);
+    if (ok) {
+        runLog("Packed %s for version %s: %d entries as deltas, %d whole, %d unchanged; %d of "
+               "them the bytes of an earlier release's",
+               PatchFileName, versionsText(base.versions).c_str(), made.deltas, made.whole,
+               made.unchanged, made.shared);
+    }
+    return ok;
 }
 
 } // namespace
 
 bool packPatch(const PatchPackOptions& options, const char* temporaryPath) {
-    std::FILE* base = openFile(options.basePackage.c_str(), "rb");
-    if (base == nullptr) {
-        runLog("Packing the patch: cannot open the base package %s: %s",
-               options.basePackage.c_str(), systemErrorText().c_str());
-        return false;
-    }
-    std::uint32_t counts[UpdateFileCount] = {};
-    if (!readBaseTable(base, counts)) {
-        std::fclose(base);
-        runLog("Packing the patch: %s is not a whole update package", options.basePackage.c_str());
-        return false;
+    Measured now[UpdateFileCount];
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        if (!isReadmeEntry(i) && !measureFile(UpdateFileList[i].name, now[i])) {
+            runLog("Packing the patch: cannot read %s", UpdateFileList[i].name);
+            return false;
+        }
     }
     const ScratchFolder scratch;
     if (scratch.path.empty()) {
-        std::fclose(base);
         runLog("Packing the patch: cannot make a temporary folder: %s", systemErrorText().c_str());
         return false;
     }
     const std::string payloadPath = scratch / "payloads";
     std::FILE* payloads = openFile(payloadPath.c_str(), "w+b");
-    std::array<PatchEntry, UpdateFileCount> entries{};
-    Counts made;
-    bool ok = payloads != nullptr && packEntries(base, counts, scratch, payloads, entries, made);
-    std::fclose(base);
+    std::vector<PatchSet> sets(options.bases.size());
+    StoredStreams stored;
+    bool ok = payloads != nullptr && !options.bases.empty() &&
+              options.bases.size() <= static_cast<std::size_t>(PatchMaxSets);
+    for (std::size_t s = 0; ok && s < sets.size(); ++s) {
+        ok = packSet(options.bases[s], now, scratch, payloads, stored, sets[s]);
+    }
 
     std::FILE* patch = ok ? createFresh(temporaryPath) : nullptr;
     ok = patch != nullptr;
     if (ok) {
-        const std::string table = patchTableBytes(options.baseVersions, entries);
+        const std::string table = patchTableBytes(sets);
         ok = std::fwrite(table.data(), 1, table.size(), patch) == table.size();
-        const std::int64_t stored = fileLength(payloads);
         auto buffer = makeCopyBuffer();
-        ok = ok && buffer && stored >= 0 && seekFile(payloads, 0, SEEK_SET) &&
-             copyBytes(payloads, patch, static_cast<std::uint64_t>(stored), buffer.get()) ==
-                 CopyResult::Done;
+        ok = ok && buffer && fileLength(payloads) == static_cast<std::int64_t>(stored.bytes) &&
+             seekFile(payloads, 0, SEEK_SET) &&
+             copyBytes(payloads, patch, stored.bytes, buffer.get()) == CopyResult::Done;
         ok = syncFile(patch) && ok;
         ok = std::fclose(patch) == 0 && ok;
         if (ok) {
-            std::string versions;
-            for (const std::string& version : options.baseVersions) {
-                versions += (versions.empty() ? "" : ",") + version;
-            }
-            runLog("Packed %s for version %s: %lld bytes; %d entries as deltas, %d whole, %d "
-                   "unchanged",
-                   PatchFileName, versions.c_str(), static_cast<long long>(table.size() + stored),
-                   made.deltas, made.whole, made.unchanged);
+            runLog("Packed %s: %lld bytes for %d earlier release%s", PatchFileName,
+                   static_cast<long long>(table.size() + stored.bytes),
+                   static_cast<int>(sets.size()), sets.size() == 1 ? "" : "s");
         }
     }
     if (payloads != nullptr) {

@@ -1,6 +1,6 @@
-// Packing "update.patch" beside "update.dat": each entry against the same entry of
-// the full package of the version being patched, as a delta made by xdelta3, whole,
-// or unchanged.
+// Packing "update.patch" beside "update.dat": for each earlier release named, each
+// entry against the same entry of that release's full package, as a delta made by
+// xdelta3, whole, or unchanged.
 #pragma once
 
 #include <string>
@@ -8,9 +8,13 @@
 
 #include "update/patch_file.h"
 
+struct PatchBase {
+    std::string package;               // the earlier release's update.dat
+    std::vector<std::string> versions; // the versions it fits, as records store them
+};
+
 struct PatchPackOptions {
-    std::string basePackage;               // the earlier version's update.dat; empty: no patch
-    std::vector<std::string> baseVersions; // the versions it fits, as records store them
+    std::vector<PatchBase> bases; // none: no patch
 };
 
 // Writes the patch of the bare-named sources in the current folder to

@@ -92,10 +92,14 @@ bool isReadmeName(const std::string& name) {
 // update installs.
 bool writeDigestFile(const char* path, const std::string& release, const Sha256Digest& digest,
                      const std::optional<Sha256Digest>& patchDigest,
-                     const std::vector<std::string>& patchVersions) {
+                     const std::vector<PatchBase>& patchBases) {
     std::string text = release.empty() ? "" : releaseLine(release);
     if (patchDigest) {
-        text += patchVersionsLine(patchVersions);
+        std::vector<std::vector<std::string>> versions;
+        for (const PatchBase& base : patchBases) {
+            versions.push_back(base.versions);
+        }
+        text += patchVersionsLine(versions);
     }
     text += digestLine(PackageFileName, digest);
     if (patchDigest) {
@@ -146,7 +150,7 @@ bool packUpdate(const PatchPackOptions& patch, const std::string& release) {
     const bool written = writePackage(package, counts, digest);
     const bool closed = std::fclose(package) == 0;
     const std::string temporaryPatch = temporaryPathFor(PatchFileName);
-    const bool withPatch = !patch.basePackage.empty();
+    const bool withPatch = !patch.bases.empty();
     std::optional<Sha256Digest> patchDigest;
     bool patched = true;
     if (written && closed && withPatch) {
@@ -155,8 +159,7 @@ bool packUpdate(const PatchPackOptions& patch, const std::string& release) {
         patched = patched && patchDigest.has_value();
     }
     if (!written || !closed || !patched ||
-        !writeDigestFile(temporaryDigest.c_str(), release, digest, patchDigest,
-                         patch.baseVersions)) {
+        !writeDigestFile(temporaryDigest.c_str(), release, digest, patchDigest, patch.bases)) {
         removeQuietly(temporary.c_str());
         removeQuietly(temporaryDigest.c_str());
         removeQuietly(temporaryPatch.c_str());

@@ -258,10 +258,18 @@ class Lister {
         listPatchTable(*table);
     }
 
-    // One set of entries and the versions it fits.
+    // Each set of entries and the versions it fits.
     void listPatchTable(const PatchTable& table) {
+        line("  format " + std::to_string(table.format) + ", " + std::to_string(table.sets.size()) +
+             (table.sets.size() == 1 ? " set" : " sets"));
+        for (const PatchSet& set : table.sets) {
+            listPatchSet(set);
+        }
+    }
+
+    void listPatchSet(const PatchSet& set) {
         std::string versions;
-        for (const std::string& version : table.baseVersions) {
+        for (const std::string& version : set.versions) {
             versions += (versions.empty() ? "" : ", ") + version;
         }
         line("  for version " + versions);
@@ -270,7 +278,7 @@ class Lister {
             if (isReadmeEntry(e)) {
                 continue;
             }
-            const PatchEntry& entry = table.entries[e];
+            const PatchEntry& entry = set.entries[e];
             static const char* const kinds[] = {"unchanged", "delta", "whole"};
             std::string text = "    " + padded(entryPath(e), NameColumn) +
                                padded(kinds[static_cast<int>(entry.kind)], 9) +

@@ -6,6 +6,8 @@
 #include <limits>
 #include <memory>
 #include <new>
+#include <utility>
+#include <vector>
 #include <zlib.h>
 
 #include "platform/file_io.h"
@@ -16,11 +18,14 @@
 namespace {
 
 constexpr unsigned char Magic[8] = {'T', 'C', 'P', 'A', 'T', 'C', 'H', 0x1a};
-constexpr std::size_t EntryBytes = 1 + 8 + 32 + 8 + 32 + 8 + 8;
+constexpr std::uint32_t FirstFormat = 1;
+constexpr std::size_t EntryBytes = 1 + 8 + 32 + 8 + 32 + 8 + 8 + 8;
 constexpr int PatchEntryCount = UpdateFileCount - 1;
-constexpr std::size_t MaxTableBytes = sizeof Magic + 4 + 1 +
-                                      PatchMaxVersions * (1 + PatchMaxVersionLength) + 1 +
-                                      PatchEntryCount * EntryBytes + 32;
+constexpr std::size_t MaxTableBytes =
+    sizeof Magic + 4 + 1 +
+    PatchMaxSets *
+        (1 + PatchMaxVersions * (1 + PatchMaxVersionLength) + 1 + PatchEntryCount * EntryBytes) +
+    32;
 // update.dat counts in 32 bits; so does anything a patch makes or patches.
 constexpr std::uint64_t MaxFileBytes = std::numeric_limits<std::uint32_t>::max();
 
@@ -60,12 +65,13 @@ bool fail(std::string& why, std::string text) {
     return false;
 }
 
-bool readEntry(Reader& in, PatchEntry& entry, std::string& why) {
+bool readEntry(Reader& in, PatchEntry& entry, std::uint32_t format, std::string& why) {
     std::uint64_t kind = 0;
     if (!in.number(kind, 1) || !in.number(entry.baseSize, 8) ||
         !in.bytes(entry.baseDigest.data(), 32) || !in.number(entry.resultSize, 8) ||
-        !in.bytes(entry.resultDigest.data(), 32) || !in.number(entry.storedBytes, 8) ||
-        !in.number(entry.rawBytes, 8)) {
+        !in.bytes(entry.resultDigest.data(), 32) ||
+        (format != FirstFormat && !in.number(entry.storedAt, 8)) ||
+        !in.number(entry.storedBytes, 8) || !in.number(entry.rawBytes, 8)) {
         return fail(why, "its table is cut short");
     }
     if (kind > 2) {
@@ -77,8 +83,8 @@ bool readEntry(Reader& in, PatchEntry& entry, std::string& why) {
     }
     switch (entry.kind) {
     case PatchKind::Unchanged:
-        if (entry.storedBytes != 0 || entry.rawBytes != 0 || entry.baseSize != entry.resultSize ||
-            entry.baseDigest != entry.resultDigest) {
+        if (entry.storedAt != 0 || entry.storedBytes != 0 || entry.rawBytes != 0 ||
+            entry.baseSize != entry.resultSize || entry.baseDigest != entry.resultDigest) {
             return fail(why, "an unchanged entry is not its base");
         }
         break;
@@ -95,6 +101,79 @@ bool readEntry(Reader& in, PatchEntry& entry, std::string& why) {
             return fail(why, "a whole entry's size is not its result's");
         }
         break;
+    }
+    return true;
+}
+
+bool readSet(Reader& in, std::uint32_t format, PatchSet& set, std::string& why) {
+    std::uint64_t versions = 0;
+    if (!in.number(versions, 1) || versions == 0 || versions > PatchMaxVersions) {
+        return fail(why, "it names no version it fits");
+    }
+    for (std::uint64_t v = 0; v < versions; ++v) {
+        std::uint64_t size = 0;
+        char text[PatchMaxVersionLength] = {};
+        if (!in.number(size, 1) || size > PatchMaxVersionLength || !in.bytes(text, size) ||
+            !isPatchVersion(std::string(text, size))) {
+            return fail(why, "a version it fits is no version number");
+        }
+        set.versions.emplace_back(text, size);
+    }
+    std::uint64_t entries = 0;
+    if (!in.number(entries, 1) || entries != PatchEntryCount) {
+        return fail(why, "its table does not have " + std::to_string(PatchEntryCount) + " entries");
+    }
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        if (!isReadmeEntry(i) && !readEntry(in, set.entries[i], format, why)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Every stored byte belongs to exactly one stream, which any number of entries may
+// name: nothing hides between the streams, and no two overlap.
+bool placeStoredBytes(PatchTable& table, std::uint64_t start, std::uint64_t length,
+                      std::string& why) {
+    const std::uint64_t room = length - start;
+    if (table.format == FirstFormat) {
+        std::uint64_t at = 0;
+        for (int i = 0; i < UpdateFileCount; ++i) {
+            PatchEntry& entry = table.sets.front().entries[i];
+            if (!isReadmeEntry(i)) {
+                entry.storedAt = at;
+                at += std::min(entry.storedBytes, room);
+            }
+        }
+    }
+    std::vector<std::pair<std::uint64_t, std::uint64_t>> streams;
+    for (PatchSet& set : table.sets) {
+        for (int i = 0; i < UpdateFileCount; ++i) {
+            PatchEntry& entry = set.entries[i];
+            if (isReadmeEntry(i)) {
+                continue;
+            }
+            if (entry.storedAt > room || entry.storedBytes > room - entry.storedAt) {
+                return fail(why, "it is cut short");
+            }
+            entry.offset = start + entry.storedAt;
+            if (entry.storedBytes != 0) {
+                streams.emplace_back(entry.storedAt, entry.storedBytes);
+            }
+        }
+    }
+    std::sort(streams.begin(), streams.end());
+    streams.erase(std::unique(streams.begin(), streams.end()), streams.end());
+    std::uint64_t end = 0;
+    for (const auto& [at, bytes] : streams) {
+        if (at != end) {
+            return fail(why,
+                        at < end ? "its stored bytes overlap" : "it holds bytes no entry names");
+        }
+        end = at + bytes;
+    }
+    if (end != room) {
+        return fail(why, "it is longer than its table says");
     }
     return true;
 }
@@ -194,9 +273,9 @@ bool isPatchVersion(const std::string& text) {
                        [](unsigned char c) { return std::isdigit(c) || c == '.'; });
 }
 
-bool PatchTable::fits(const char* recordVersion) const {
+bool PatchSet::fits(const char* recordVersion) const {
     const std::string number = versionNumberOf(recordVersion);
-    return std::find(baseVersions.begin(), baseVersions.end(), number) != baseVersions.end();
+    return std::find(versions.begin(), versions.end(), number) != versions.end();
 }
 
 std::optional<PatchTable> readPatchTable(std::FILE* patch, std::int64_t length, std::string& why) {
@@ -204,71 +283,46 @@ std::optional<PatchTable> readPatchTable(std::FILE* patch, std::int64_t length, 
         fail(why, "it cannot be read");
         return std::nullopt;
     }
-    unsigned char table[MaxTableBytes];
-    const std::size_t count = std::fread(
-        table, 1, static_cast<std::size_t>(std::min<std::int64_t>(length, MaxTableBytes)), patch);
-    Reader in{table, table + count};
+    std::vector<unsigned char> table(
+        static_cast<std::size_t>(std::min<std::int64_t>(length, MaxTableBytes)));
+    const std::size_t count = std::fread(table.data(), 1, table.size(), patch);
+    Reader in{table.data(), table.data() + count};
     unsigned char magic[sizeof Magic] = {};
     std::uint64_t format = 0;
-    std::uint64_t versions = 0;
     if (!in.bytes(magic, sizeof magic) || std::memcmp(magic, Magic, sizeof Magic) != 0 ||
         !in.number(format, 4)) {
         fail(why, "it is not a patch package");
         return std::nullopt;
     }
-    if (format != PatchFormatVersion) {
+    if (format != FirstFormat && format != PatchFormatVersion) {
         fail(why, "its format " + std::to_string(format) + " is not one this program reads");
         return std::nullopt;
     }
     PatchTable result;
-    if (!in.number(versions, 1) || versions == 0 || versions > PatchMaxVersions) {
-        fail(why, "it names no version it fits");
+    result.format = static_cast<std::uint32_t>(format);
+    std::uint64_t sets = 1;
+    if (format != FirstFormat &&
+        (!in.number(sets, 1) || sets == 0 || sets > static_cast<std::uint64_t>(PatchMaxSets))) {
+        fail(why, "its number of sets is out of range");
         return std::nullopt;
     }
-    for (std::uint64_t v = 0; v < versions; ++v) {
-        std::uint64_t size = 0;
-        char text[PatchMaxVersionLength] = {};
-        if (!in.number(size, 1) || size > PatchMaxVersionLength || !in.bytes(text, size) ||
-            !isPatchVersion(std::string(text, size))) {
-            fail(why, "a version it fits is no version number");
-            return std::nullopt;
-        }
-        result.baseVersions.emplace_back(text, size);
-    }
-    std::uint64_t entries = 0;
-    if (!in.number(entries, 1) || entries != PatchEntryCount) {
-        fail(why, "its table does not have " + std::to_string(PatchEntryCount) + " entries");
-        return std::nullopt;
-    }
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        if (!isReadmeEntry(i) && !readEntry(in, result.entries[i], why)) {
+    result.sets.resize(static_cast<std::size_t>(sets));
+    for (PatchSet& set : result.sets) {
+        if (!readSet(in, result.format, set, why)) {
             return std::nullopt;
         }
     }
-    const std::size_t tableBytes = static_cast<std::size_t>(in.at - table);
+    const std::size_t tableBytes = static_cast<std::size_t>(in.at - table.data());
     Sha256Digest listed{};
     Sha256Digest actual{};
     Sha256 hash;
-    hash.add(table, tableBytes);
+    hash.add(table.data(), tableBytes);
     if (!in.bytes(listed.data(), listed.size()) || !hash.finish(actual) || actual != listed) {
         fail(why, "its table does not match its own SHA-256");
         return std::nullopt;
     }
-    std::uint64_t offset = tableBytes + listed.size();
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        PatchEntry& entry = result.entries[i];
-        if (isReadmeEntry(i)) {
-            continue;
-        }
-        if (entry.storedBytes > static_cast<std::uint64_t>(length) - offset) {
-            fail(why, "it is cut short");
-            return std::nullopt;
-        }
-        entry.offset = offset;
-        offset += entry.storedBytes;
-    }
-    if (offset != static_cast<std::uint64_t>(length)) {
-        fail(why, "it is longer than its table says");
+    if (!placeStoredBytes(result, tableBytes + listed.size(), static_cast<std::uint64_t>(length),
+                          why)) {
         return std::nullopt;
     }
     return result;
@@ -386,28 +440,31 @@ PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std:
     return {};
 }
 
-std::string patchTableBytes(const std::vector<std::string>& baseVersions,
-                            const std::array<PatchEntry, UpdateFileCount>& entries) {
+std::string patchTableBytes(const std::vector<PatchSet>& sets) {
     std::string out(reinterpret_cast<const char*>(Magic), sizeof Magic);
     putNumber(out, PatchFormatVersion, 4);
-    putNumber(out, baseVersions.size(), 1);
-    for (const std::string& version : baseVersions) {
-        putNumber(out, version.size(), 1);
-        out += version;
-    }
-    putNumber(out, PatchEntryCount, 1);
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        if (isReadmeEntry(i)) {
-            continue;
+    putNumber(out, sets.size(), 1);
+    for (const PatchSet& set : sets) {
+        putNumber(out, set.versions.size(), 1);
+        for (const std::string& version : set.versions) {
+            putNumber(out, version.size(), 1);
+            out += version;
         }
-        const PatchEntry& entry = entries[i];
-        putNumber(out, static_cast<std::uint8_t>(entry.kind), 1);
-        putNumber(out, entry.baseSize, 8);
-        out.append(reinterpret_cast<const char*>(entry.baseDigest.data()), 32);
-        putNumber(out, entry.resultSize, 8);
-        out.append(reinterpret_cast<const char*>(entry.resultDigest.data()), 32);
-        putNumber(out, entry.storedBytes, 8);
-        putNumber(out, entry.rawBytes, 8);
+        putNumber(out, PatchEntryCount, 1);
+        for (int i = 0; i < UpdateFileCount; ++i) {
+            if (isReadmeEntry(i)) {
+                continue;
+            }
+            const PatchEntry& entry = set.entries[i];
+            putNumber(out, static_cast<std::uint8_t>(entry.kind), 1);
+            putNumber(out, entry.baseSize, 8);
+            out.append(reinterpret_cast<const char*>(entry.baseDigest.data()), 32);
+            putNumber(out, entry.resultSize, 8);
+            out.append(reinterpret_cast<const char*>(entry.resultDigest.data()), 32);
+            putNumber(out, entry.storedAt, 8);
+            putNumber(out, entry.storedBytes, 8);
+            putNumber(out, entry.rawBytes, 8);
+        }
     }
     Sha256 hash;
     hash.add(out.data(), out.size());

@@ -1,17 +1,25 @@
 // The patch package "update.patch": what turns an installation of a known earlier
-// version into the new one, entry by entry, as the difference from the installed
-// file. Little-endian throughout:
+// release into the new one, entry by entry, as the difference from the installed
+// file. One patch serves several earlier releases, each by a set of its own.
+// Little-endian throughout:
 //
-//   "TCPATCH" 0x1a, format version (u32, 1),
-//   the number of versions it fits (u8, 1-16), each as its length (u8, 1-15) and
-//   text of digits and dots ("3.69"), as the installation record stores it,
-//   the number of entries (u8, 46: every entry of update.dat but the readme's), each
-//   as kind (u8: 0 unchanged, 1 VCDIFF delta against the base, 2 whole), base size
-//   (u64), base SHA-256, result size (u64), result SHA-256, stored bytes (u64) and
-//   raw bytes (u64),
+//   "TCPATCH" 0x1a, format version (u32, 2),
+//   the number of sets (u8, 1-16), each as
+//     the number of versions it fits (u8, 1-16), each as its length (u8, 1-15) and
+//     text of digits and dots ("3.69"), as the installation record stores it,
+//     the number of entries (u8, 46: every entry of update.dat but the readme's), each
+//     as kind (u8: 0 unchanged, 1 VCDIFF delta against the base, 2 whole), base size
+//     (u64), base SHA-256, result size (u64), result SHA-256, where its stored bytes
+//     begin, counted from the end of the table (u64), stored bytes (u64) and raw
+//     bytes (u64),
 //   the SHA-256 of everything above,
-//   then each entry's raw bytes as one zlib stream of its stored bytes, in entry
-//   order, back to back to the end of the file (unchanged entries store nothing).
+//   then the stored bytes: each a zlib stream of an entry's raw bytes, back to back
+//   to the end of the file, every byte of them part of exactly one stream. Entries
+//   of several sets that carry the same bytes name the same stream; unchanged
+//   entries name none (0, 0, 0).
+//
+// Format 1, still read, has one set without its count, and entries without where
+// their stored bytes begin: they follow in entry order.
 //
 // The file is a download: it is hostile until checked. Every count is bounded
 // before anything is allocated, and the whole table is checked against its own
@@ -31,10 +39,11 @@
 #include "update/vcdiff.h"
 
 inline constexpr const char* PatchFileName = "update.patch";
-inline constexpr std::uint32_t PatchFormatVersion = 1;
+inline constexpr std::uint32_t PatchFormatVersion = 2;
 // The decoder holds a whole delta in memory; a longer one is stored whole.
 inline constexpr std::uint64_t PatchMaxDeltaBytes = std::uint64_t{32} << 20;
 inline constexpr int PatchMaxVersions = 16;
+inline constexpr int PatchMaxSets = 16;
 inline constexpr std::size_t PatchMaxVersionLength = 15;
 
 enum class PatchKind : std::uint8_t { Unchanged = 0, Delta = 1, Whole = 2 };
@@ -45,19 +54,26 @@ struct PatchEntry {
     Sha256Digest baseDigest{};
     std::uint64_t resultSize = 0;
     Sha256Digest resultDigest{};
-    std::uint64_t offset = 0; // of its stored bytes in the file
+    std::uint64_t storedAt = 0; // of its stored bytes, from the end of the table
+    std::uint64_t offset = 0;   // of its stored bytes in the file
     std::uint64_t storedBytes = 0;
     std::uint64_t rawBytes = 0;
 };
 
-struct PatchTable {
-    std::vector<std::string> baseVersions;
+// What turns the installations of some earlier release into the new one.
+struct PatchSet {
+    std::vector<std::string> versions;
     // By update.dat entry; the readme's is never used.
     std::array<PatchEntry, UpdateFileCount> entries{};
 
     // Whether an installation whose record says recordVersion ("Version 3.69
-    // (ENG)") is one this patch was made for.
+    // (ENG)") is one this set was made for.
     bool fits(const char* recordVersion) const;
+};
+
+struct PatchTable {
+    std::uint32_t format = PatchFormatVersion;
+    std::vector<PatchSet> sets;
 };
 
 // The version number in a record's "Version" as stored ("3.69"); empty when it
@@ -103,9 +119,8 @@ PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std:
 PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
                                  std::FILE* target);
 
-// Packing: the table for entries described by the caller, written before their
-// stored bytes (which the caller appends in entry order).
-std::string patchTableBytes(const std::vector<std::string>& baseVersions,
-                            const std::array<PatchEntry, UpdateFileCount>& entries);
+// Packing: the table of the sets described by the caller (each entry's storedAt,
+// storedBytes and rawBytes as the caller lays out the stored bytes it appends).
+std::string patchTableBytes(const std::vector<PatchSet>& sets);
 // Whether text is a version number a patch can name.
 bool isPatchVersion(const std::string& text);

@@ -1,5 +1,7 @@
 #include "update/patch_source.h"
 
+#include <algorithm>
+
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
@@ -15,6 +17,17 @@ namespace {
 
 // The copy's name in the staging folder.
 constexpr const char* PatchCopyName = "update.patch";
+
+int picturesEntry() {
+    static const int entry = [] {
+        int found = -1;
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            found = equalsIgnoreCase(UpdateFileList[e].name, "pics.cfg") ? e : found;
+        }
+        return found;
+    }();
+    return entry;
+}
 
 } // namespace
 
@@ -41,10 +54,14 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
                            const Sha256Digest* listed) {
     close();
     table.reset();
+    chosen = nullptr;
     why.clear();
     installed = &folders;
-    for (bool& left : leftAsItIs) {
-        left = false;
+    differs = false;
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        installedFiles[e] = Installed{};
+        leftAsItIs[e] = false;
+        measuredOnly[e] = false;
     }
     // The whole file against its line first: nothing in it is believed before.
     if (!copyIn(listed)) {
@@ -55,13 +72,7 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
     if (!table) {
         return fail(PatchFit::Bad, std::string(PatchFileName) + " is no sound patch: " + problem);
     }
-    if (!table->fits(recordVersion)) {
-        const std::string number = versionNumberOf(recordVersion);
-        return fail(PatchFit::Incompatible, "it was made for version " + baseVersions() +
-                                                ", the record says " +
-                                                (number.empty() ? "no version" : number));
-    }
-    return checkBases();
+    return chooseSet(recordVersion);
 }
 
 bool PatchSource::copyIn(const Sha256Digest* listed) {
@@ -94,8 +105,9 @@ bool PatchSource::copyIn(const Sha256Digest* listed) {
         std::fclose(from);
     }
     ok = ok && !readFailed;
+    // Only this run reads the copy, and a crash discards it: nothing to push to
+    // the disk.
     if (to != nullptr) {
-        ok = syncFile(to) && ok;
         ok = std::fclose(to) == 0 && ok;
     }
     Sha256Digest actual{};
@@ -119,63 +131,150 @@ bool PatchSource::copyIn(const Sha256Digest* listed) {
     return true;
 }
 
-// Every file the patch was made against, as installed: a patch applied to anything
-// else would make a file nobody shipped.
-PatchFit PatchSource::checkBases() {
-    for (int e = 0; e < UpdateFileCount; ++e) {
-        if (isReadmeEntry(e)) {
+// The set made for the record's version whose every file is installed: a patch
+// applied to anything else would make a file nobody shipped. A set that finds all
+// but a player's own pics.cfg serves only where none finds all.
+PatchFit PatchSource::chooseSet(const char* recordVersion) {
+    const PatchSet* allButPictures = nullptr;
+    std::string firstProblem;
+    const auto fitting =
+        std::count_if(table->sets.begin(), table->sets.end(),
+                      [&](const PatchSet& set) { return set.fits(recordVersion); });
+    for (const PatchSet& set : table->sets) {
+        if (!set.fits(recordVersion)) {
             continue;
         }
-        std::string path;
-        std::FILE* base = openBase(e, path);
-        bool readFailed = base == nullptr;
-        const bool matches = base != nullptr && baseMatches(table->entries[e], base, readFailed);
-        if (base != nullptr) {
-            std::fclose(base);
-        }
-        if (matches) {
+        std::string problem;
+        // Sets for the same version are told apart by every file's SHA-256.
+        if (!basesMatch(set, problem, fitting == 1)) {
+            firstProblem = firstProblem.empty() ? problem : firstProblem;
             continue;
         }
-        const std::string what = readFailed ? " cannot be read"
-                                            : " is not the file this patch "
-                                              "was made against";
-        // A player's own pictures list stays theirs, as when it cannot be written.
-        if (equalsIgnoreCase(UpdateFileList[e].name, "pics.cfg")) {
-            runLog("%s%s; the update goes on without it", path.c_str(), what.c_str());
-            leftAsItIs[e] = true;
-            continue;
+        const int pictures = picturesEntry();
+        if (installedIs(pictures, set.entries[pictures], problem)) {
+            chosen = &set;
+            break;
         }
-        return fail(PatchFit::BaseDiffers, path + what);
+        allButPictures = allButPictures ? allButPictures : &set;
     }
+    if (fitting == 0) {
+        const std::string number = versionNumberOf(recordVersion);
+        return fail(PatchFit::Incompatible, "it was made for version " + baseVersions() +
+                                                ", the record says " +
+                                                (number.empty() ? "no version" : number));
+    }
+    if (chosen == nullptr && allButPictures != nullptr) {
+        // A player's own pictures list stays theirs, as when it cannot be written.
+        chosen = allButPictures;
+        const int pictures = picturesEntry();
+        std::string problem;
+        installedIs(pictures, chosen->entries[pictures], problem);
+        runLog("%s; the update goes on without it", problem.c_str());
+        leftAsItIs[pictures] = true;
+    }
+    if (chosen == nullptr) {
+        return fail(PatchFit::BaseDiffers, firstProblem);
+    }
+    // The decoder's memory at once for the largest delta, rather than again for
+    // each larger one: fresh pages cost more than the decoding.
+    std::uint64_t window = 0;
+    std::uint64_t base = 0;
+    for (const PatchEntry& entry : chosen->entries) {
+        if (entry.kind == PatchKind::Delta) {
+            window = std::max(window, entry.resultSize);
+            base = std::max(base, entry.baseSize);
+        }
+    }
+    workspace.decoder.reserve(window, base);
     return PatchFit::Fits;
 }
 
-std::FILE* PatchSource::openBase(int e, std::string& shown) {
-    const Folder* folder = installed->folderOf(e);
-    shown = UpdateFileList[e].name;
-    if (folder == nullptr) {
-        return nullptr;
+bool PatchSource::basesMatch(const PatchSet& set, std::string& problem, bool measureDeltas) {
+    for (int e = 0; e < UpdateFileCount; ++e) {
+        if (isReadmeEntry(e) || e == picturesEntry()) {
+            continue;
+        }
+        measuredOnly[e] = measureDeltas && set.entries[e].kind == PatchKind::Delta;
+        if (!installedIs(e, set.entries[e], problem, measuredOnly[e])) {
+            return false;
+        }
     }
-    shown = folder->path() + PathSeparator + UpdateFileList[e].name;
-    return openFileIn(*folder, UpdateFileList[e].name, -1);
+    return true;
+}
+
+PatchFit PatchSource::checkMeasuredBases() {
+    for (int e = 0; chosen != nullptr && e < UpdateFileCount; ++e) {
+        if (measuredOnly[e] && !installedIs(e, chosen->entries[e], why)) {
+            return PatchFit::BaseDiffers;
+        }
+    }
+    return chosen != nullptr ? PatchFit::Fits : PatchFit::Bad;
+}
+
+bool PatchSource::installedIs(int e, const PatchEntry& entry, std::string& problem, bool sizeOnly) {
+    Installed& file = installedFiles[e];
+    std::string path;
+    std::FILE* base = nullptr;
+    // Sizes first: a file is hashed only for a set it may be the base of.
+    if (!file.looked) {
+        file.looked = true;
+        base = openBase(e, path);
+        file.readFailed = base == nullptr || !seekFile(base, 0, SEEK_END);
+        file.size = file.readFailed ? -1 : tellFile(base);
+        file.readFailed = file.readFailed || file.size < 0;
+    }
+    const bool sized = !file.readFailed && static_cast<std::uint64_t>(file.size) == entry.baseSize;
+    if (sized && !sizeOnly && !file.digest) {
+        base = base != nullptr ? base : openBase(e, path);
+        file.digest = base != nullptr && seekFile(base, 0, SEEK_SET)
+                          ? digestOfBytes(base, entry.baseSize)
+                          : std::nullopt;
+        file.readFailed = !file.digest;
+    }
+    if (base != nullptr) {
+        std::fclose(base);
+    }
+    if (sized && !file.readFailed && (sizeOnly || file.digest == entry.baseDigest)) {
+        return true;
+    }
+    problem = shownName(e) + (file.readFailed ? " cannot be read"
+                                              : " is not the file this patch was made against");
+    return false;
+}
+
+std::string PatchSource::shownName(int e) const {
+    const Folder* folder = installed->folderOf(e);
+    return folder == nullptr ? UpdateFileList[e].name
+                             : folder->path() + PathSeparator + UpdateFileList[e].name;
+}
+
+std::FILE* PatchSource::openBase(int e, std::string& shown) {
+    shown = shownName(e);
+    const Folder* folder = installed->folderOf(e);
+    return folder == nullptr ? nullptr : openFileIn(*folder, UpdateFileList[e].name, -1);
 }
 
 std::string PatchSource::baseVersions() const {
     std::string text;
     if (table) {
-        for (const std::string& version : table->baseVersions) {
-            text += (text.empty() ? "" : ", ") + version;
+        for (const PatchSet& set : table->sets) {
+            if (chosen != nullptr && chosen != &set) {
+                continue;
+            }
+            for (const std::string& version : set.versions) {
+                text += (text.empty() ? "" : ", ") + version;
+            }
         }
     }
     return text;
 }
 
 bool PatchSource::nothingToWrite(int e) const {
-    return !table || leftAsItIs[e] || table->entries[e].kind == PatchKind::Unchanged;
+    return !chosen || leftAsItIs[e] || chosen->entries[e].kind == PatchKind::Unchanged;
 }
 
 CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
-    const PatchEntry& entry = table->entries[e];
+    const PatchEntry& entry = chosen->entries[e];
     std::FILE* base = nullptr;
     if (entry.kind == PatchKind::Delta) {
         std::string path;
@@ -184,6 +283,7 @@ CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
             why = path + " cannot be read: " + systemErrorText();
             return CopyResult::WriteFailed;
         }
+        adviseSequential(base);
     }
     const PatchApplyResult result = applyPatchEntry(patch, entry, base, target, workspace);
     if (base != nullptr) {
@@ -195,6 +295,13 @@ CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
     case PatchApplyStatus::PatchBad:
         why = std::string(PatchFileName) + ", entry " + UpdateFileList[e].name + ": " +
               result.message;
+        // Only now is it worth reading the installed file a second time.
+        if (measuredOnly[e]) {
+            measuredOnly[e] = false;
+            std::string problem;
+            differs = !installedIs(e, entry, problem);
+            why = differs ? problem : why;
+        }
         return CopyResult::SourceShort;
     default:
         why = std::string(UpdateFileList[e].name) + ": " + result.message;

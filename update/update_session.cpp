@@ -142,7 +142,7 @@ std::optional<UpdateStepKind> UpdateSession::choosePatch() {
     switch (fit) {
     case PatchFit::Fits:
         fromPatch_ = true;
-        runLog("Using %s: it was made for version %s, and every installed file is the one it "
+        runLog("Using %s: it was made for version %s, and every installed file is the size it "
                "was made against",
                PatchFileName, patch_.baseVersions().c_str());
         return std::nullopt;
@@ -208,7 +208,7 @@ UpdateStepKind UpdateSession::checkSources() {
         runLog("Cannot open %s: %s", readme, systemErrorText().c_str());
         return UpdateStepKind::SourceFailed;
     }
-    if (canOpen(PatchFileName)) {
+    if (!patchLeft_ && canOpen(PatchFileName)) {
         // The installed files the patch is checked against are read through the
         // folders the update then writes in.
         if (!holdFolders()) {
@@ -302,6 +302,9 @@ UpdateStepKind UpdateSession::stage(int e) {
             }
         }
         size = fromPatch_ ? patch_.resultSize(e) : sources_.count(e);
+        if (!written && fromPatch_ && patch_.baseDiffers()) {
+            return leavePatch();
+        }
     }
     if (written) {
         staging_.staged[e] = true;
@@ -346,6 +349,9 @@ UpdateStepKind UpdateSession::readThrough() {
             result = sources_.stageEntry(e, nullptr);
         } else if (blocked == nullptr) {
             result = patch_.stageEntry(e, nullptr);
+            if (result != CopyResult::Done && patch_.baseDiffers()) {
+                return leavePatch();
+            }
         }
         if (result == CopyResult::Done && blocked == nullptr) {
             continue;
@@ -382,6 +388,20 @@ UpdateStepKind UpdateSession::readThrough() {
                                     : ("as update.patch cannot be used: " + patchProblem).c_str());
     }
     return UpdateStepKind::Checked;
+}
+
+// An installed file the checks only measured is not the one the patch was made
+// against: as if the checks had found it, nothing staged stays, and update.dat
+// beside the patch serves instead, from the checks on.
+UpdateStepKind UpdateSession::leavePatch() {
+    runLog("%s does not fit this installation: %s", PatchFileName, patch_.problem().c_str());
+    discard();
+    if (!canOpen(PackageFileName)) {
+        return UpdateStepKind::InstallCorrupt;
+    }
+    runLog("Using %s instead, the full update", PackageFileName);
+    patchLeft_ = true;
+    return check();
 }
 
 // All of it, or nothing.

@@ -73,6 +73,7 @@ class UpdateSession {
     UpdateStepKind stage(int entry);
     // The rest of a dry run, once the checks passed.
     UpdateStepKind readThrough();
+    UpdateStepKind leavePatch();
     UpdateStepKind commit();
 
     UpdatePlan plan_;
@@ -85,6 +86,8 @@ class UpdateSession {
     // update.patch, when the checks chose it over update.dat.
     PatchSource patch_;
     bool fromPatch_ = false;
+    // update.patch was found not to fit while staging: update.dat serves instead.
+    bool patchLeft_ = false;
 };
 
 // Completes or undoes an update killed inside its commit in installPath, and

@@ -305,10 +305,11 @@ void VcdiffHeldBase::attach(VcdiffSource* base) {
     held.reset();
 }
 
-bool VcdiffHeldBase::reserve() {
-    if (length > capacity) {
-        memory.reset(new (std::nothrow) unsigned char[length]);
-        capacity = memory ? length : 0;
+bool VcdiffHeldBase::reserve(std::uint64_t bytes) {
+    const std::uint64_t wanted = std::max(length, bytes);
+    if (wanted > capacity) {
+        memory.reset(new (std::nothrow) unsigned char[wanted]);
+        capacity = memory ? wanted : 0;
     }
     return memory != nullptr;
 }
@@ -321,8 +322,9 @@ const unsigned char* VcdiffHeldBase::bytes(std::uint64_t offset, std::size_t siz
             continue;
         }
         // Blocks not held yet next to each other come in one read.
+        const std::size_t blocks = static_cast<std::size_t>((length + BlockBytes - 1) / BlockBytes);
         std::size_t end = block + 1;
-        while (end <= last && !held[end]) {
+        while (end < blocks && !held[end] && (end <= last || end - block < ReadBlocks)) {
             ++end;
         }
         const std::uint64_t from = std::uint64_t{block} * BlockBytes;
@@ -339,6 +341,15 @@ const unsigned char* VcdiffHeldBase::bytes(std::uint64_t offset, std::size_t siz
 
 bool VcdiffFileSink::write(const unsigned char* data, std::size_t size) {
     return std::fwrite(data, 1, size, file) == size;
+}
+
+bool VcdiffDecoder::reserve(std::uint64_t windowBytes, std::uint64_t baseBytes) {
+    windowBytes = std::min(windowBytes, VcdiffMaxWindowBytes);
+    if (windowBytes > capacity) {
+        window.reset(new (std::nothrow) unsigned char[windowBytes]);
+        capacity = window ? windowBytes : 0;
+    }
+    return window != nullptr && held.reserve(std::min(baseBytes, VcdiffMaxBaseBytes));
 }
 
 VcdiffResult decodeVcdiff(const unsigned char* delta, std::size_t deltaSize, VcdiffSource* source,

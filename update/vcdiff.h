@@ -84,14 +84,17 @@ inline constexpr std::uint64_t VcdiffMaxBaseBytes = std::uint64_t{32} << 20;
 class VcdiffHeldBase {
   public:
     void attach(VcdiffSource* base);
-    // Room to hold the whole base; false when there is none.
-    bool reserve();
+    // Room to hold the whole base (or bytes, when more); false when there is none.
+    bool reserve(std::uint64_t bytes = 0);
     // The base's bytes [offset, offset + size), read where not held yet; null when
     // they cannot be read. The range lies inside the base.
     const unsigned char* bytes(std::uint64_t offset, std::size_t size);
 
   private:
     static constexpr std::size_t BlockBytes = std::size_t{64} << 10;
+    // Blocks not held yet that follow the ones asked for come in the same read, up
+    // to this many in all: copies mostly walk the base front to back.
+    static constexpr std::size_t ReadBlocks = 16;
 
     VcdiffSource* source = nullptr;
     std::uint64_t length = 0;
@@ -109,6 +112,10 @@ class VcdiffDecoder {
     // every byte the checksum would.
     bool checkWindowSums = true;
 
+    // Room, ahead, for windows and bases of up to these sizes: a run of deltas
+    // then takes its memory once, not again each time one is larger. False when
+    // there is none (decoding still asks for what it needs).
+    bool reserve(std::uint64_t windowBytes, std::uint64_t baseBytes);
     // Decodes delta into sink; source may be null for a delta that copies from no
     // base. More than maxTargetBytes of output is an error before any of it is
     // written.

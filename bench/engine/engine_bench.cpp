@@ -1,6 +1,9 @@
 // engine_bench make <folder> <MiB>      46 sources totalling MiB (one of half of it)
-// engine_bench pack <folder> [<base>]   packUpdate() in folder; with the full package
-//                                       of a 3.69 release, update.patch too
+// engine_bench pack <folder> [<base> [<versions>]]...
+//                                       packUpdate() in folder; with the full package
+//                                       of an earlier release (3.69 unless versions
+//                                       say otherwise, as in 3.80,3.81), update.patch
+//                                       too, with a set for each
 // engine_bench extract <folder> <dest>  every entry of folder/update.dat under dest
 // engine_bench old <dest>               a small old installation of every entry under dest
 // engine_bench update <folder> <dest>   the wizard's update session of dest from
@@ -9,8 +12,11 @@
 // engine_bench data <folder> <MiB>      folder/base and folder/new: 46 sources of a
 //                                       data update, 30 of them tables of fixed-size
 //                                       records (3-10 % of the records changed and
-//                                       1 % appended from one to the other)
-// engine_bench deltas <patch> <folder>  each VCDIFF delta of update.patch, inflated
+//                                       1 % appended from one to the other); and
+//                                       folder/mid, a release between them whose
+//                                       tables have changes of their own
+// engine_bench deltas <patch> <folder>  each VCDIFF delta of update.patch's first
+//                                       set, inflated
 // engine_bench record <dest> <version>  the installation record (TACTICO_REGISTRY)
 // pack, extract and update print "<seconds> <peak RSS KiB>".
 #include <chrono>
@@ -122,10 +128,22 @@ bool updateAll(const std::string& dest) {
     }
 }
 
+// 3-10 % of the records of table (by its number) changed, each in two bytes.
+void changeRecords(std::minstd_rand& random, int table, std::size_t record, std::string& text) {
+    const unsigned percent = 3 + static_cast<unsigned>(table % 8);
+    for (std::size_t r = 0; r < text.size() / record; ++r) {
+        if (random() % 100 < percent) {
+            text[r * record + random() % record] = static_cast<char>('A' + random() % 26);
+            text[r * record + random() % record] = static_cast<char>('0' + random() % 10);
+        }
+    }
+}
+
 // One table of fixed-size records and its next version: 3-10 % of the records
-// changed (by table), 1 % appended.
+// changed (by table), 1 % appended; and a release between them with changes of
+// its own.
 void makeTable(std::minstd_rand& random, int table, std::size_t bytes, std::string& base,
-               std::string& next) {
+               std::string& next, std::string& mid) {
     const std::size_t record = 32 + 24 * static_cast<std::size_t>(table % 7);
     const std::size_t count = bytes / record;
     base.assign(count * record, '\0');
@@ -134,16 +152,13 @@ void makeTable(std::minstd_rand& random, int table, std::size_t bytes, std::stri
         c = static_cast<char>("  aeinorst0123456789ETAONRIS"[random() % 28]);
     }
     next = base;
-    const unsigned percent = 3 + static_cast<unsigned>(table % 8);
-    for (std::size_t r = 0; r < count; ++r) {
-        if (random() % 100 < percent) {
-            next[r * record + random() % record] = static_cast<char>('A' + random() % 26);
-            next[r * record + random() % record] = static_cast<char>('0' + random() % 10);
-        }
-    }
+    changeRecords(random, table, record, next);
     for (std::size_t r = 0; r < count / 100; ++r) {
         next += base.substr((random() % count) * record, record);
     }
+    mid = base;
+    std::minstd_rand other(static_cast<unsigned>(7 + table));
+    changeRecords(other, table, record, mid);
 }
 
 bool writeWhole(const fs::path& path, const std::string& bytes) {
@@ -168,6 +183,7 @@ bool isTableEntry(int e) {
 bool makeDataUpdate(const fs::path& folder, long mebibytes) {
     fs::create_directories(folder / "base");
     fs::create_directories(folder / "new");
+    fs::create_directories(folder / "mid");
     std::minstd_rand random(23);
     const std::size_t tableBytes = (static_cast<std::size_t>(mebibytes) << 20) / 30;
     int table = 0;
@@ -179,8 +195,9 @@ bool makeDataUpdate(const fs::path& folder, long mebibytes) {
         const std::string name = UpdateFileList[e].name;
         std::string base;
         std::string next;
+        std::string mid;
         if (isTableEntry(e)) {
-            makeTable(random, table++, tableBytes, base, next);
+            makeTable(random, table++, tableBytes, base, next, mid);
         } else if (e == 0) {
             base.resize(std::size_t{512} << 10);
             for (char& c : base) {
@@ -198,7 +215,9 @@ bool makeDataUpdate(const fs::path& folder, long mebibytes) {
                 next += "added = 1\n";
             }
         }
-        if (!writeWhole(folder / "base" / name, base) || !writeWhole(folder / "new" / name, next)) {
+        mid = mid.empty() ? base : mid;
+        if (!writeWhole(folder / "base" / name, base) || !writeWhole(folder / "new" / name, next) ||
+            !writeWhole(folder / "mid" / name, mid)) {
             return false;
         }
     }
@@ -216,7 +235,7 @@ bool writeDeltas(const char* patchPath, const fs::path& folder) {
         readPatchTable(patch, static_cast<std::int64_t>(fs::file_size(patchPath)), why);
     bool ok = table.has_value();
     for (int e = 0; ok && e < UpdateFileCount; ++e) {
-        const PatchEntry& entry = table->entries[e];
+        const PatchEntry& entry = table->sets.front().entries[e];
         if (entry.kind != PatchKind::Delta) {
             continue;
         }
@@ -269,11 +288,12 @@ int main(int argc, char** argv) {
                    ? 0
                    : 1;
     }
-    const bool pack = (argc == 3 || argc == 4) && std::strcmp(argv[1], "pack") == 0;
+    const bool pack = argc >= 3 && std::strcmp(argv[1], "pack") == 0;
     const bool extract = argc == 4 && std::strcmp(argv[1], "extract") == 0;
     const bool update = argc == 4 && std::strcmp(argv[1], "update") == 0;
     if (!pack && !extract && !update) {
-        std::fputs("usage: engine_bench make <folder> <MiB> | pack <folder> [<base update.dat>] | "
+        std::fputs("usage: engine_bench make <folder> <MiB> | pack <folder> [<base update.dat> "
+                   "[<versions>]]... | "
                    "extract <folder> <dest> | old <dest> | update <folder> <dest> | data <folder> "
                    "<MiB> | deltas <update.patch> <folder> | record <dest> <version>\n",
                    stderr);
@@ -283,8 +303,14 @@ int main(int argc, char** argv) {
         openRunLog(log);
     }
     PatchPackOptions patch;
-    if (pack && argc == 4) {
-        patch = {fs::absolute(argv[3]).string(), {"3.69"}};
+    for (int a = 3; pack && a < argc; a += 2) {
+        PatchBase& base = patch.bases.emplace_back();
+        base.package = fs::absolute(argv[a]).string();
+        std::string versions = a + 1 < argc ? argv[a + 1] : "3.69";
+        for (std::size_t at = 0, comma = 0; comma != std::string::npos; at = comma + 1) {
+            comma = versions.find(',', at);
+            base.versions.push_back(versions.substr(at, comma - at));
+        }
     }
     const std::string dest = pack ? "" : fs::absolute(argv[3]).string();
     fs::current_path(argv[2]);

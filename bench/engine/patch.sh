@@ -1,13 +1,17 @@
 #!/usr/bin/env bash
 # A data update shipped as update.patch, on a data set of this script's making: 46
 # sources, 30 of them tables of fixed-size records with 3-10 % of the records
-# changed and 1 % appended, the rest small or as they were. Measured in one run:
-#   - the update from update.patch (Next to the record written: the checks of every
-#     installed file, the staging, the commit; then sync) against the full update
-#     of the same installation from update.dat with its digest file (then sync);
+# changed and 1 % appended, the rest small or as they were; the patch serves both
+# that release (3.69) and one between (3.80) whose tables have changes of their own.
+# Measured in one run:
+#   - the update of a 3.69 installation from update.patch (Next to the record
+#     written: the checks of the installed files, the staging, the commit; then
+#     sync) against the full update of the same installation from update.dat with
+#     its digest file (then sync);
 #   - the patch decoder alone against xdelta3 -d on the deltas inside the patch;
 #   - the peak resident memory of the patch update;
-#   - the size of update.patch against update.dat.
+#   - the size of update.patch against update.dat, and against the two patches
+#     that serve one release each.
 # Usage: bench/engine/patch.sh [MiB]   (default 32: 33.5 MB of tables)
 # Env: BUILD_DIR (default build), BENCH_WORK (default <BUILD_DIR>/bench-patch-work),
 # RUNS (best of, default 5).
@@ -30,12 +34,18 @@ trap 'rm -rf "$work"' EXIT
 export TACTICO_REGISTRY=$work/registry.reg
 old_version="Version 3.69 (ENG,ESP,FRA,ITA,NOR,POR,SVE,DUT)"
 
-# The release being patched, packed as it was shipped, and the next one packed
-# against it: update.dat, update.patch and the digest file listing both.
+# The releases being patched, packed as they were shipped, and the next one packed
+# against each alone (for the sizes), then against both: update.dat, update.patch
+# and the digest file listing both.
 "$driver" data "$work" "$mib"
 "$driver" pack "$work/base" >/dev/null
+"$driver" pack "$work/mid" >/dev/null
 echo "readme" >"$work/new/readme_eng.txt"
-"$driver" pack "$work/new" "$work/base/update.dat" >/dev/null
+"$driver" pack "$work/new" "$work/base/update.dat" 3.69 >/dev/null
+single_base=$(stat -c %s "$work/new/update.patch")
+"$driver" pack "$work/new" "$work/mid/update.dat" 3.80 >/dev/null
+single_mid=$(stat -c %s "$work/new/update.patch")
+"$driver" pack "$work/new" "$work/base/update.dat" 3.69 "$work/mid/update.dat" 3.80 >/dev/null
 [ -s "$work/new/update.patch" ] || { echo "packing wrote no update.patch" >&2; exit 1; }
 # What each kind of player downloads: the full package, or the patch alone.
 mkdir -p "$work/full" "$work/patch"
@@ -112,7 +122,7 @@ ours=$(best "${ours_times[@]}") inside=$(best "${inside_times[@]}") theirs=$(bes
 dat_bytes=$(stat -c %s "$work/new/update.dat") patch_bytes=$(stat -c %s "$work/new/update.patch")
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", a / b }'; }
 echo "patch benchmark: 46 files, $(ratio "$dat_bytes" 1000000) MB, ${#deltas[@]} deltas, best of $runs, in $work"
-printf 'patch update  %8.3f s   full update (digest file) %8.3f s   ratio %s   (target at most 1.5)\n' \
+printf 'patch update  %8.3f s   full update (digest file) %8.3f s   ratio %s   (target at most 1)\n' \
     "$patched" "$full" "$(ratio "$patched" "$full")"
 printf 'decode        %8.3f s   xdelta3 -d %8.3f s   ratio %s   (target at most 1)\n' \
     "$ours" "$theirs" "$(ratio "$ours" "$theirs")"
@@ -120,4 +130,6 @@ printf '              (%.3f s decoding inside vcdiff_decode; starting %d process
     "$inside" "${#deltas[@]}" "$ours_start" "$theirs_start"
 printf 'update.patch  %d bytes   update.dat %d bytes   ratio 1/%s   (target at most 1/40)\n' \
     "$patch_bytes" "$dat_bytes" "$(awk -v a="$dat_bytes" -v b="$patch_bytes" 'BEGIN { printf "%.1f", a / b }')"
+printf '              for 3.69 and 3.80; the single patches %d (3.69) + %d (3.80) = %d bytes\n' \
+    "$single_base" "$single_mid" "$((single_base + single_mid))"
 echo "peak RSS: patch update $((patch_rss / 1024)) MiB ($patch_rss KiB; target at most 64 MiB), decoder $((decode_rss / 1024)) MiB ($decode_rss KiB)"

@@ -57,17 +57,23 @@ TEST(CommandLine, ListingStandsAloneAndCheckIsNoPacking) {
     EXPECT_NE(parseCommandLine("-pack /check").error, "");
 }
 
-// A patch needs both its base and the versions it fits, and only packing makes one.
-TEST(CommandLine, PatchPackingTakesABaseAndItsVersions) {
+// A patch needs each base and the versions it fits, the n-th /base with the n-th
+// /baseversion, and only packing makes one.
+TEST(CommandLine, PatchPackingTakesEachBaseAndItsVersions) {
     const RunOptions options =
-        parseCommandLine("-pack /base=\"C:\\old pack\\update.dat\" /BaseVersion=3.69,3.70,3.69");
+        parseCommandLine("-pack /base=\"C:\\old pack\\update.dat\" /BaseVersion=3.69,3.70,3.69 "
+                         "/baseversion=3.80 /base=380.dat");
     EXPECT_EQ(options.error, "");
-    EXPECT_EQ(options.basePackage, "C:\\old pack\\update.dat");
-    EXPECT_EQ(options.baseVersions, (std::vector<std::string>{"3.69", "3.70"}));
+    ASSERT_EQ(options.patchBases.size(), 2u);
+    EXPECT_EQ(options.patchBases[0].package, "C:\\old pack\\update.dat");
+    EXPECT_EQ(options.patchBases[0].versions, (std::vector<std::string>{"3.69", "3.70"}));
+    EXPECT_EQ(options.patchBases[1].package, "380.dat");
+    EXPECT_EQ(options.patchBases[1].versions, (std::vector<std::string>{"3.80"}));
     for (const char* line :
          {"-pack /base=old.dat", "-pack /baseversion=3.69", "/base=old.dat /baseversion=3.69",
           "-pack /base=old.dat /baseversion=3.69,", "-pack /base=old.dat /baseversion=v3.69",
-          "-pack /base /baseversion=3.69"}) {
+          "-pack /base /baseversion=3.69", "-pack /base=a.dat /baseversion=3.69 /base=b.dat",
+          "-pack /base=a.dat /baseversion=3.69 /baseversion=3.80"}) {
         EXPECT_NE(parseCommandLine(line).error, "") << line;
     }
 }

@@ -10,6 +10,7 @@
 
 #include "platform/paths.h"
 #include "platform/run_log.h"
+#include "tests/fuzz/fixed_base.h"
 #include "tests/temp_folder.h"
 #include "update/digest.h"
 #include "update/file_list.h"
@@ -223,15 +224,34 @@ std::string nextSourceOf(int index) {
     return source + patternBytes(64 + index, 2000 + index);
 }
 
+// A release between the two: some entries already the next one's, some of its own,
+// the rest still the first one's.
+std::string betweenSourceOf(int index) {
+    switch (index % 4) {
+    case 0:
+        return nextSourceOf(index);
+    case 1:
+        return sourceOf(index) + "between";
+    default:
+        return sourceOf(index);
+    }
+}
+
 class PatchPackage : public Package {
   protected:
     void SetUp() override {
         Package::SetUp();
         fs::rename(PackageFileName, "base.dat");
         for (int i = 0; i < UpdateFileCount; ++i) {
+            writeFile(UpdateFileList[i].name,
+                      isReadmeEntry(i) ? "never packed" : betweenSourceOf(i));
+        }
+        ASSERT_TRUE(packUpdate());
+        fs::rename(PackageFileName, "between.dat");
+        for (int i = 0; i < UpdateFileCount; ++i) {
             writeFile(UpdateFileList[i].name, isReadmeEntry(i) ? "never packed" : nextSourceOf(i));
         }
-        ASSERT_TRUE(packUpdate({"base.dat", {"3.69", "3.70"}}));
+        ASSERT_TRUE(packUpdate({{{"base.dat", {"3.69", "3.70"}}, {"between.dat", {"3.80"}}}}));
         patchBytes = readFile(PatchFileName);
         table = readTable(patchBytes);
         ASSERT_TRUE(table.has_value()) << why;
@@ -275,34 +295,52 @@ class PatchPackage : public Package {
     std::optional<PatchTable> table;
 };
 
-TEST_F(PatchPackage, EveryEntryIsRebuiltFromTheEarlierVersion) {
-    EXPECT_TRUE(table->fits("Version 3.69 (ENG)"));
-    EXPECT_TRUE(table->fits("Version 3.70 (ENG,ESP)"));
-    EXPECT_FALSE(table->fits("Version 3.7 (ENG)"));
+// Also: where both earlier releases hold the same file, their sets name the same
+// stored bytes.
+TEST_F(PatchPackage, EveryEntryIsRebuiltFromEachEarlierRelease) {
+    ASSERT_EQ(table->sets.size(), 2u);
+    const PatchSet& first = table->sets[0];
+    const PatchSet& between = table->sets[1];
+    EXPECT_TRUE(first.fits("Version 3.69 (ENG)"));
+    EXPECT_TRUE(first.fits("Version 3.70 (ENG,ESP)"));
+    EXPECT_FALSE(first.fits("Version 3.7 (ENG)"));
+    EXPECT_TRUE(between.fits("Version 3.80 (ENG)") && !between.fits("Version 3.69 (ENG)"));
     int kinds[3] = {};
+    int shared = 0;
     for (int i = 0; i < UpdateFileCount; ++i) {
         if (isReadmeEntry(i)) {
             continue;
         }
-        const PatchEntry& entry = table->entries[i];
-        ++kinds[static_cast<int>(entry.kind)];
-        EXPECT_TRUE(fitsBase(entry, sourceOf(i))) << "entry " << i;
-        const PatchApplyResult applied = apply(patchBytes, entry, sourceOf(i));
-        EXPECT_EQ(applied.status, PatchApplyStatus::Done)
-            << "entry " << i << ": " << applied.message;
-        const std::string wanted = entry.kind == PatchKind::Unchanged ? "" : nextSourceOf(i);
-        EXPECT_TRUE(readFile("result-file") == wanted) << "entry " << i;
+        for (const auto& [set, base] :
+             {std::pair{&first, sourceOf(i)}, std::pair{&between, betweenSourceOf(i)}}) {
+            const PatchEntry& entry = set->entries[i];
+            ++kinds[static_cast<int>(entry.kind)];
+            EXPECT_TRUE(fitsBase(entry, base)) << "entry " << i;
+            const PatchApplyResult applied = apply(patchBytes, entry, base);
+            EXPECT_EQ(applied.status, PatchApplyStatus::Done)
+                << "entry " << i << ": " << applied.message;
+            const std::string wanted = entry.kind == PatchKind::Unchanged ? "" : nextSourceOf(i);
+            EXPECT_TRUE(readFile("result-file") == wanted) << "entry " << i;
+        }
+        const PatchEntry& a = first.entries[i];
+        const PatchEntry& b = between.entries[i];
+        if (a.storedBytes != 0 && a.baseDigest == b.baseDigest) {
+            EXPECT_EQ(b.offset, a.offset) << "entry " << i;
+            ++shared;
+        }
     }
-    EXPECT_EQ(table->entries[5].kind, PatchKind::Whole);
-    EXPECT_GT(kinds[static_cast<int>(PatchKind::Unchanged)], 10);
-    EXPECT_GT(kinds[static_cast<int>(PatchKind::Delta)], 10);
-    // Only entry 5 is carried whole, so the patch is little more than it.
+    EXPECT_EQ(first.entries[5].kind, PatchKind::Whole);
+    EXPECT_EQ(between.entries[5].offset, first.entries[5].offset); // the same new file
+    EXPECT_GT(shared, 10);
+    EXPECT_GT(kinds[static_cast<int>(PatchKind::Unchanged)], 20);
+    EXPECT_GT(kinds[static_cast<int>(PatchKind::Delta)], 20);
+    // Only entry 5 is carried whole, once, so the patch is little more than it.
     EXPECT_LT(patchBytes.size(), sourceOf(5).size() + 64 * 1024);
 
     // A changed stored byte fails its entry; so does a base changed since it was
     // checked, which would make a file the patch does not list.
     for (const int index : {13, 5}) { // a delta, and an entry stored whole
-        const PatchEntry& entry = table->entries[index];
+        const PatchEntry& entry = first.entries[index];
         for (std::uint64_t at = 0; at < entry.storedBytes; at += entry.storedBytes / 5 + 1) {
             std::string changed = patchBytes;
             changed[entry.offset + at] ^= 0x10;
@@ -310,16 +348,16 @@ TEST_F(PatchPackage, EveryEntryIsRebuiltFromTheEarlierVersion) {
                 << "entry " << index << " byte " << at;
         }
     }
-    EXPECT_FALSE(fitsBase(table->entries[13], sourceOf(13) + "x"));
+    EXPECT_FALSE(fitsBase(first.entries[13], sourceOf(13) + "x"));
     std::string changedBase = sourceOf(13);
     changedBase[300] ^= 1;
-    EXPECT_EQ(apply(patchBytes, table->entries[13], changedBase).status,
-              PatchApplyStatus::PatchBad);
+    EXPECT_EQ(apply(patchBytes, first.entries[13], changedBase).status, PatchApplyStatus::PatchBad);
 
-    // The digest file covers the patch too, and a full update is not bothered by
-    // a listed patch it does not use.
-    EXPECT_EQ(parseDigestFile(readFile(DigestFileName)).value_or(DigestList{}).count(PatchFileName),
-              1u);
+    // The digest file covers the patch and names what each set fits, and a full
+    // update is not bothered by a listed patch it does not use.
+    const std::string digests = readFile(DigestFileName);
+    EXPECT_NE(digests.find("# update.patch fits: 3.69 3.70; 3.80\n"), std::string::npos);
+    EXPECT_EQ(parseDigestFile(digests).value_or(DigestList{}).count(PatchFileName), 1u);
     fs::remove(PatchFileName);
     EXPECT_TRUE(sourcesSound());
 
@@ -329,7 +367,7 @@ TEST_F(PatchPackage, EveryEntryIsRebuiltFromTheEarlierVersion) {
 }
 
 TEST_F(PatchPackage, AMalformedPatchIsRefusedBeforeAnythingIsWritten) {
-    const std::size_t tableEnd = table->entries[0].offset;
+    const std::size_t tableEnd = table->sets[0].entries[0].offset;
     // Every cut inside the table, one byte more or less, and any changed byte in it.
     for (std::size_t at = 0; at < tableEnd; at += 7) {
         std::string changed = patchBytes;
@@ -342,22 +380,51 @@ TEST_F(PatchPackage, AMalformedPatchIsRefusedBeforeAnythingIsWritten) {
     // Tables whose own digest is right but whose counts are not.
     const std::string payloads = patchBytes.substr(tableEnd);
     const auto same = [](auto&) {};
-    const auto refused = [&](auto change, std::vector<std::string> versions = {"3.69"}) {
-        auto entries = table->entries;
-        change(entries);
-        return !readTable(patchTableBytes(versions, entries) + payloads).has_value();
+    const auto refused = [&](auto change) {
+        std::vector<PatchSet> sets = table->sets;
+        change(sets);
+        return !readTable(patchTableBytes(sets) + payloads).has_value();
     };
     EXPECT_FALSE(refused(same)) << why;
-    EXPECT_TRUE(refused(same, {}));
-    EXPECT_TRUE(refused(same, {"3.x"}));
-    EXPECT_TRUE(refused([](auto& e) { e[13].kind = static_cast<PatchKind>(3); }));
-    EXPECT_TRUE(refused([](auto& e) { e[13].storedBytes += 1u << 30; }));
-    EXPECT_TRUE(refused([](auto& e) { e[0].resultSize = 1; })); // unchanged, yet not
-    EXPECT_TRUE(refused([](auto& e) { e[5].rawBytes += 1; }));  // whole of another size
+    EXPECT_TRUE(refused([](auto& s) { s.clear(); }));
+    EXPECT_TRUE(refused([](auto& s) { s.resize(PatchMaxSets + 1, s[0]); }));
+    EXPECT_TRUE(refused([](auto& s) { s[1].versions.clear(); }));
+    EXPECT_TRUE(refused([](auto& s) { s[0].versions = {"3.x"}; }));
+    EXPECT_TRUE(refused([](auto& s) { s[0].entries[13].kind = static_cast<PatchKind>(3); }));
+    EXPECT_TRUE(refused([](auto& s) { s[0].entries[13].storedBytes += 1u << 30; }));
+    EXPECT_TRUE(refused([](auto& s) { s[0].entries[0].resultSize = 1; })); // unchanged, yet not
+    EXPECT_TRUE(refused([](auto& s) { s[0].entries[5].rawBytes += 1; }));  // whole of another size
+    // Stored bytes that two streams claim, or that no entry names.
+    EXPECT_TRUE(refused([](auto& s) { s[1].entries[13].storedAt += 1; }));
+    EXPECT_TRUE(refused([](auto& s) { s[0].entries[13].storedBytes -= 1; }));
     // A delta beyond what the decoder holds.
-    EXPECT_TRUE(refused([](auto& e) { e[13].rawBytes = PatchMaxDeltaBytes + 1; }));
-    EXPECT_TRUE(refused([](auto& e) { e[13].baseSize = VcdiffMaxBaseBytes + 1; }));
-    EXPECT_TRUE(refused([](auto& e) { e[13].resultSize = std::uint64_t{1} << 32; }));
+    EXPECT_TRUE(refused([](auto& s) { s[0].entries[13].rawBytes = PatchMaxDeltaBytes + 1; }));
+    EXPECT_TRUE(refused([](auto& s) { s[0].entries[13].baseSize = VcdiffMaxBaseBytes + 1; }));
+    EXPECT_TRUE(refused([](auto& s) { s[0].entries[13].resultSize = std::uint64_t{1} << 32; }));
+}
+
+// A patch of the first format, as packing wrote it before there were sets: its
+// one set fits, and both its entries (a delta and a whole file) are made.
+TEST(PatchFormat, AFirstFormatPatchStillReads) {
+    std::string bytes =
+        readFile(fs::path(TACTICO_SOURCE_DIR) / "tests/fuzz/seeds/patch/two-entries.patch");
+    std::string base = fixedBase();
+    std::FILE* patch = fmemopen(bytes.data(), bytes.size(), "rb");
+    std::string why;
+    const std::optional<PatchTable> table =
+        readPatchTable(patch, static_cast<std::int64_t>(bytes.size()), why);
+    ASSERT_TRUE(table.has_value()) << why;
+    ASSERT_EQ(table->sets.size(), 1u);
+    EXPECT_TRUE(table->sets[0].fits("Version 3.70 (ENG)"));
+    for (const int index : {13, 14}) {
+        std::FILE* from = fmemopen(base.data(), base.size(), "rb");
+        std::FILE* to = std::tmpfile();
+        EXPECT_EQ(applyPatchEntry(patch, table->sets[0].entries[index], from, to).status,
+                  PatchApplyStatus::Done);
+        std::fclose(from);
+        std::fclose(to);
+    }
+    std::fclose(patch);
 }
 
 // One planted in the current folder is not run, though the PATH's empty and
@@ -369,7 +436,7 @@ TEST_F(PatchPackage, PackingWithoutXdelta3OnThePathFailsAndSaysSo) {
     fs::permissions("xdelta3", fs::perms::owner_all);
     setenv("PATH", (folder / "game" + "::.").c_str(), 1); // no xdelta3 in the game
     ASSERT_TRUE(openRunLog("pack.log"));
-    const bool packed = packUpdate({"base.dat", {"3.69"}});
+    const bool packed = packUpdate({{{"base.dat", {"3.69"}}}});
     closeRunLog();
     setenv("PATH", saved.c_str(), 1);
     EXPECT_FALSE(packed);

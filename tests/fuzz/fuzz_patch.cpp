@@ -1,7 +1,7 @@
-// readPatchTable and applyPatchEntry over arbitrary patch files. The table's own
-// SHA-256 is set right before reading (where the input is long enough to hold
-// one), so that the fuzzer reaches the checks behind it; every entry the table
-// accepts is then applied against a fixed base.
+// readPatchTable and applyPatchEntry over arbitrary patch files of either format.
+// The table's own SHA-256 is set right before reading (where the input is long
+// enough to hold one), so that the fuzzer reaches the checks behind it; every
+// entry of every set the table accepts is then applied against a fixed base.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -14,21 +14,28 @@
 
 namespace {
 
-// Where the table's digest stands, by the format's own layout; 0 when the input
-// is too short to say.
+// Where the table's digest stands, by the format's own layout (either format);
+// 0 when the input is too short to say.
 std::size_t digestOffset(const std::string& bytes) {
-    std::size_t at = 12;
-    if (bytes.size() <= at) {
+    if (bytes.size() <= 12) {
         return 0;
     }
-    const std::size_t versions = static_cast<unsigned char>(bytes[at++]);
-    for (std::size_t v = 0; v < versions; ++v) {
+    const bool first = bytes[8] == 1;
+    std::size_t at = 12;
+    const std::size_t sets = first ? 1 : static_cast<unsigned char>(bytes[at++]);
+    for (std::size_t s = 0; s < sets; ++s) {
         if (bytes.size() <= at) {
             return 0;
         }
-        at += 1 + static_cast<unsigned char>(bytes[at]);
+        const std::size_t versions = static_cast<unsigned char>(bytes[at++]);
+        for (std::size_t v = 0; v < versions; ++v) {
+            if (bytes.size() <= at) {
+                return 0;
+            }
+            at += 1 + static_cast<unsigned char>(bytes[at]);
+        }
+        at += 1 + (UpdateFileCount - 1) * (first ? 97 : 105);
     }
-    at += 1 + (UpdateFileCount - 1) * 97;
     return at + 32 <= bytes.size() ? at : 0;
 }
 
@@ -57,11 +64,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string baseBytes = fixedBase();
         std::FILE* base = fmemopen(baseBytes.data(), baseBytes.size(), "rb");
         std::FILE* out = std::fopen("/dev/null", "wb");
-        for (int i = 0; i < UpdateFileCount; ++i) {
-            if (!isReadmeEntry(i)) {
-                bool readFailed = false;
-                baseMatches(table->entries[i], base, readFailed);
-                applyPatchEntry(patch, table->entries[i], base, out);
+        for (const PatchSet& set : table->sets) {
+            for (int i = 0; i < UpdateFileCount; ++i) {
+                if (!isReadmeEntry(i)) {
+                    bool readFailed = false;
+                    baseMatches(set.entries[i], base, readFailed);
+                    applyPatchEntry(patch, set.entries[i], base, out);
+                }
             }
         }
         std::fclose(out);

@@ -385,6 +385,11 @@ TEST(SilentRun, APatchFitsOnlyTheVersionAndFilesItWasMadeAgainst) {
     // The patch alone, as a player who took only it has it, or update.dat beside.
     const Step alone = [](SampleSetup& s) { s.makePatch(); };
     const Step beside = [](SampleSetup& s) { s.makePatch(true); };
+    // One patch for 3.69 and for 3.80 (or 3.81).
+    const Step twoAlone = [](SampleSetup& s) { s.makePatch(false, -1, {"3.80", "3.81"}); };
+    const Step twoBeside = [](SampleSetup& s) { s.makePatch(true, -1, {"3.80", "3.81"}); };
+    const Step at380 = [](SampleSetup& s) { s.install380(); };
+    const Step at370 = [](SampleSetup& s) { s.writeRecord("Version 3.70 (ENG)", s.game.c_str()); };
     const Step older = [](SampleSetup& s) { s.writeRecord("Version 3.68 (ENG)", s.game.c_str()); };
     const Step changedBase = [](SampleSetup& s) { changeByte(s.target(EuroCfg), 10); };
     const Step sign = [&](SampleSetup& s) {
@@ -422,6 +427,22 @@ TEST(SilentRun, APatchFitsOnlyTheVersionAndFilesItWasMadeAgainst) {
         Case("signed, patch byte",
              {alone, sign, [&](SampleSetup& s) { changeByte(patch(s), 2000); }}, 2,
              {"update.patch has SHA-256", "exit code 2"}),
+        Case("two releases, 3.69", {twoAlone}, 0,
+             {"Using update.patch: it was made for version 3.69", "Checked update.patch"}),
+        Case("two releases, 3.80", {twoAlone, at380}, 0,
+             {"Using update.patch: it was made for version 3.80, 3.81", "Checked update.patch"}),
+        Case("two releases, 3.70", {twoAlone, at370}, 7,
+             {"it was made for version 3.69, 3.80, 3.81, the record says 3.70",
+              "Screen: incompatible update", "exit code 7"}),
+        Case("two releases, 3.70, update.dat beside", {twoBeside, at370}, 0,
+             {"Using update.dat instead", "Checked update.dat"}),
+        // Two sets for 3.69: the installed files tell which.
+        Case("two sets for 3.69, the second's files",
+             {[](SampleSetup& s) {
+                  s.makePatch(false, -1, {"3.80", "3.69"});
+              },
+              at380, [](SampleSetup& s) { s.writeRecord(OldVersion, s.game.c_str()); }},
+             0, {"Using update.patch: it was made for version 3.80, 3.69"}),
         // The player's own pictures list stays, as a pics.cfg that cannot be written.
         Case(
             "own pics.cfg", {alone, [](SampleSetup& s) { writeFile(s.target(PicsCfg), "mine\n"); }},

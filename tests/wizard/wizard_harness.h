@@ -81,39 +81,78 @@ struct SampleSetup {
         fs::remove_all(root, ignored);
     }
 
-    // Packs update.patch against the old version's package and, unless keepFull,
+    // Packs update.patch against the old version's package (and, given the versions
+    // a 3.80 release's installations hold, that one's too) and, unless keepFull,
     // removes update.dat. An unchanged entry, where given, is new in both already.
-    void makePatch(bool keepFull = false, int unchangedEntry = -1) const {
+    void makePatch(bool keepFull = false, int unchangedEntry = -1,
+                   const std::vector<std::string>& versions380 = {}) const {
+        const bool with380 = !versions380.empty();
         if (unchangedEntry >= 0) {
             fs::permissions(target(unchangedEntry), fs::perms::owner_write, fs::perm_options::add);
             writeFile(target(unchangedEntry), newContents(unchangedEntry));
         }
         // Packed once per kind: the samples are alike, and xdelta3 takes its time.
-        static std::map<int, std::pair<std::string, std::string>> packed;
-        if (const auto made = packed.find(unchangedEntry); made != packed.end()) {
+        static std::map<std::pair<int, std::vector<std::string>>,
+                        std::pair<std::string, std::string>>
+            packed;
+        if (const auto made = packed.find({unchangedEntry, versions380}); made != packed.end()) {
             writeFile(updateFolder / PatchFileName, made->second.first);
             writeFile(updateFolder / DigestFileName, made->second.second);
         } else {
             const demo::DemoFolders folders = demo::foldersUnder(root);
             const fs::path base = root / "base";
+            const fs::path base380 = root / "base380";
             std::string error;
             EXPECT_TRUE(demo::writeBaseFolder(folders, error)) << error;
             if (unchangedEntry >= 0) {
                 writeFile(base / UpdateFileList[unchangedEntry].name, newContents(unchangedEntry));
             }
+            PatchPackOptions bases{{{(base / PackageFileName).string(), {"3.69"}}}};
             const fs::path previous = fs::current_path();
+            for (int e = 0; with380 && e < UpdateFileCount; ++e) {
+                if (!isReadmeEntry(e)) {
+                    writeFile(base380 / UpdateFileList[e].name, contents380(e));
+                }
+            }
+            if (with380) {
+                bases.bases.push_back({(base380 / PackageFileName).string(), versions380});
+                fs::current_path(base380);
+                EXPECT_TRUE(packUpdate({}, UpdaterVersionText));
+            }
             fs::current_path(base);
             EXPECT_TRUE(packUpdate({}, UpdaterVersionText));
             fs::current_path(updateFolder);
-            EXPECT_TRUE(
-                packUpdate({(base / PackageFileName).string(), {"3.69"}}, UpdaterVersionText));
+            EXPECT_TRUE(packUpdate(bases, UpdaterVersionText));
             fs::current_path(previous);
-            packed[unchangedEntry] = {readFile(updateFolder / PatchFileName),
-                                      readFile(updateFolder / DigestFileName)};
+            packed[{unchangedEntry, versions380}] = {readFile(updateFolder / PatchFileName),
+                                                     readFile(updateFolder / DigestFileName)};
         }
         if (!keepFull) {
             fs::remove(updateFolder / PackageFileName);
         }
+    }
+
+    // A 3.80 release between the installed one and the new: some files already the
+    // new release's, some its own, the rest still 3.69's.
+    static std::string contents380(int entry) {
+        switch (entry % 3) {
+        case 0:
+            return newContents(entry);
+        case 1:
+            return oldContents(entry) + "3.80\r\n";
+        default:
+            return oldContents(entry);
+        }
+    }
+    // The game as the 3.80 release left it, and its record.
+    void install380() const {
+        for (int e = 0; e < UpdateFileCount; ++e) {
+            if (!isReadmeEntry(e)) {
+                fs::permissions(target(e), fs::perms::owner_write, fs::perm_options::add);
+                writeFile(target(e), contents380(e));
+            }
+        }
+        writeRecord("Version 3.80 (ENG)", game.c_str());
     }
 
     fs::path target(int entry, const fs::path& installation = {}) const {
