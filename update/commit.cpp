@@ -39,33 +39,33 @@ class Operations {
 
 // Which of an entry's three names hold a file is all a commit, an undo or a
 // recovery goes by; anything else under those names is not the update's.
-bool isFile(const Folder& folder, const std::string& name) {
-    return entryIn(folder, name.c_str()) == EntryKind::File;
+bool isFile(const Folder& folder, const Name& name) {
+    return entryIn(folder, name) == EntryKind::File;
 }
 
 // Only a regular file has a size here: a link of the right size is not the update's.
-std::optional<std::uint64_t> sizeOf(const Folder& folder, const std::string& name) {
+std::optional<std::uint64_t> sizeOf(const Folder& folder, const Name& name) {
     std::uint64_t size = 0;
-    if (entryIn(folder, name.c_str(), &size) != EntryKind::File) {
+    if (entryIn(folder, name, &size) != EntryKind::File) {
         return std::nullopt;
     }
     return size;
 }
 
-const char* const JournalTemporary = "tactico-update.journal.tmp";
+constexpr Name JournalTemporary = "tactico-update.journal.tmp";
 
 // One entry's three places: its target in the installation, and its staged and
 // old files in the staging folder.
 struct Places {
     const Folder* folder = nullptr; // the target's; null when it cannot be had
-    std::string name, staged, aside;
+    Name name, staged, aside;
 };
 
 // Logs why an entry's folder cannot be had: nothing goes through a folder that
 // is not the installation's.
 Places placesOf(InstallFolders& folders, int index) {
     std::string why;
-    Places places{folders.folderOf(index, &why), UpdateFileList[index].name, stagedName(index),
+    Places places{folders.folderOf(index, &why), UpdateFileList[index].file, stagedName(index),
                   asideName(index)};
     if (places.folder == nullptr) {
         runLog("%s; the update does not write through it", why.c_str());
@@ -74,8 +74,8 @@ Places placesOf(InstallFolders& folders, int index) {
 }
 
 // A name in a folder, as the log shows it.
-std::string shown(const Folder& folder, const std::string& name) {
-    return folder.path() + PathSeparator + name;
+std::string shown(const Folder& folder, const Name& name) {
+    return folder.path() + PathSeparator + name.str();
 }
 
 bool flushed(const Folder& folder) {
@@ -111,7 +111,7 @@ class Commit {
     // version is what the record says once the update is in; readme, the update
     // folder's language readme that a commit (never a recovery) removes at its end.
     Commit(InstallFolders& held, Journal plan, std::string version,
-           const Folder* readmeFolder = nullptr, std::string readme = {})
+           const Folder* readmeFolder = nullptr, std::optional<Name> readme = {})
         : folders(held), journal(std::move(plan)), versionText(std::move(version)),
           updateFolder(readmeFolder), readmeSource(std::move(readme)) {}
 
@@ -166,16 +166,16 @@ class Commit {
     }
 
     bool writeJournal() {
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         const std::string text = journalText(journal);
-        std::FILE* file = createFreshIn(staging, JournalTemporary);
-        bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-        if (file != nullptr) {
-            ok = syncFile(file) && ok;
-            ok = std::fclose(file) == 0 && ok;
+        File file = createFreshIn(staging, JournalTemporary);
+        bool ok = file.isOpen() && file.write(text.data(), text.size());
+        if (file.isOpen()) {
+            ok = file.sync() && ok;
+            ok = file.close() && ok;
         }
-        if (!ok || !moveWhenFree(staging, JournalTemporary, staging, JournalFileName)) {
-            runLog("Cannot write %s: %s", shown(staging, JournalFileName).c_str(),
+        if (!ok || !moveWhenFree(staging, JournalTemporary, staging, JournalFile)) {
+            runLog("Cannot write %s: %s", shown(staging, JournalFile).c_str(),
                    systemErrorText().c_str());
             const SystemErrorKept kept;
             removeIn(staging, JournalTemporary);
@@ -195,9 +195,9 @@ class Commit {
     bool stopped() const { return operations.stopped; }
 
   private:
-    bool move(const Folder& from, const std::string& fromName, const Folder& to,
-              const std::string& toName) {
-        if (!moveWhenFree(from, fromName.c_str(), to, toName.c_str())) {
+    template <typename From, typename To>
+    bool move(const From& from, const Name& fromName, const To& to, const Name& toName) {
+        if (!moveWhenFree(from, fromName, to, toName)) {
             runLog("Cannot move %s to %s: %s", shown(from, fromName).c_str(),
                    shown(to, toName).c_str(), systemErrorText().c_str());
             return false;
@@ -221,7 +221,7 @@ class Commit {
     // An entry whose old file was there, is no longer beside it and whose staged
     // file is in: only the clean-up after the record removes old files.
     bool cleanupStarted() {
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (const JournalEntry& entry : journal.entries) {
             if (entry.hadOld && !isFile(staging, stagedName(entry.index)) &&
                 !isFile(staging, asideName(entry.index))) {
@@ -236,7 +236,7 @@ class Commit {
         if (!placesKnown(places)) {
             return false;
         }
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (std::size_t i = 0; i < places.size(); ++i) {
             const Places& p = places[i];
             if (isFile(staging, p.staged) ? sizeOf(staging, p.staged) != journal.entries[i].size
@@ -254,7 +254,7 @@ class Commit {
         if (!placesKnown(places)) {
             return false;
         }
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (std::size_t i = 0; i < places.size(); ++i) {
             const Places& p = places[i];
             if (!isFile(staging, p.staged)) {
@@ -279,7 +279,7 @@ class Commit {
             return CommitOutcome::Stuck;
         }
         bool ok = placesKnown(places);
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (std::size_t i = places.size(); ok && i-- > 0;) {
             const Places& p = places[i];
             const bool movedIn = !isFile(staging, p.staged) &&
@@ -297,7 +297,7 @@ class Commit {
         }
         // Unflushed, the old names may come back after a power cut with the journal
         // gone; the journal stays until they are on the disk.
-        if (!syncFolders(folders, journal) || !removed(staging, JournalFileName) ||
+        if (!syncFolders(folders, journal) || !removed(staging, JournalFile) ||
             !operations.done()) {
             return CommitOutcome::Stuck;
         }
@@ -309,16 +309,16 @@ class Commit {
     // The record already names the new version, so a leftover that will not go
     // away is only wasted space: the next start's sweep takes it.
     bool cleanUp() {
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (const JournalEntry& entry : journal.entries) {
-            const std::string aside = asideName(entry.index);
+            const Name aside = asideName(entry.index);
             if (isFile(staging, aside) && removed(staging, aside) && !operations.done()) {
                 return false;
             }
         }
-        if (updateFolder != nullptr && !readmeSource.empty() &&
-            entryIn(*updateFolder, readmeSource.c_str()) != EntryKind::None &&
-            removed(*updateFolder, readmeSource) && !operations.done()) {
+        if (updateFolder != nullptr && readmeSource &&
+            entryIn(*updateFolder, *readmeSource) != EntryKind::None &&
+            removed(*updateFolder, *readmeSource) && !operations.done()) {
             return false;
         }
         // Past the record nothing is undone: an unflushed rename only keeps the
@@ -327,7 +327,7 @@ class Commit {
             runLog("The update is in place; the next start finishes its clean-up");
             return true;
         }
-        if (removed(staging, JournalFileName) && !operations.done()) {
+        if (removed(staging, JournalFile) && !operations.done()) {
             return false;
         }
         folders.removeStaging();
@@ -335,8 +335,8 @@ class Commit {
         return true;
     }
 
-    static bool removed(const Folder& folder, const std::string& name) {
-        if (removeWhenFree(folder, name.c_str())) {
+    static bool removed(const Folder& folder, const Name& name) {
+        if (removeWhenFree(folder, name)) {
             return true;
         }
         runLog("Cannot remove %s: %s", shown(folder, name).c_str(), systemErrorText().c_str());
@@ -347,44 +347,54 @@ class Commit {
     Journal journal;
     std::string versionText;
     const Folder* updateFolder;
-    std::string readmeSource;
+    std::optional<Name> readmeSource;
     Operations operations;
 };
 
 // A subfolder's backslashed text ("\data\") as the names below the installation.
-std::vector<std::string> namesOf(const char* subfolder) {
-    std::vector<std::string> names;
+std::vector<Name> namesOf(const char* subfolder) {
+    std::vector<Name> names;
     std::string name;
+    const auto add = [&names, &name] {
+        if (std::optional<Name> one = Name::of(name)) {
+            names.push_back(std::move(*one));
+        }
+        name.clear();
+    };
     for (const char* c = subfolder; *c != '\0'; ++c) {
         if (*c != '\\') {
             name += *c;
         } else if (!name.empty()) {
-            names.push_back(std::move(name));
-            name.clear();
+            add();
         }
     }
     if (!name.empty()) {
-        names.push_back(std::move(name));
+        add();
     }
     return names;
 }
 
+// The program's own names for an entry's files, which are always names.
+Name numbered(int index, const char* suffix) {
+    return *Name::of(std::to_string(index) + suffix);
+}
+
 } // namespace
 
-std::string stagedName(int index) {
-    return std::to_string(index) + ".new";
+Name stagedName(int index) {
+    return numbered(index, ".new");
 }
 
-std::string temporaryName(int index) {
-    return std::to_string(index) + ".tmp";
+Name temporaryName(int index) {
+    return numbered(index, ".tmp");
 }
 
-std::string asideName(int index) {
-    return std::to_string(index) + ".old";
+Name asideName(int index) {
+    return numbered(index, ".old");
 }
 
 bool gameRunning(const InstallFolders& folders) {
-    const char* game = UpdateFileList[0].name;
+    const Name& game = UpdateFileList[0].file;
     if (!programRunning(folders.game, game)) {
         return false;
     }
@@ -401,7 +411,7 @@ std::string entryTargetPath(const char* installPath, int index) {
 bool InstallFolders::open(const char* installPath) {
     path = installPath;
     subfolders.clear();
-    staging = Folder();
+    staging = PrivateFolder();
     std::string why;
     game = openInstallFolder(installPath, why);
     if (!game.isOpen()) {
@@ -417,21 +427,21 @@ bool InstallFolders::openStaging(bool create) {
         return true;
     }
     PrivateFolderState state = PrivateFolderState::Failed;
-    staging = openPrivateFolder(game, StagingFolderName, create, state);
+    staging = openPrivateFolder(game, StagingFolder, create, state);
     if (staging.isOpen()) {
         if (state == PrivateFolderState::Unprotected) {
             runLog("%s is on a volume that keeps no access lists (FAT32 or exFAT, say): any "
                    "account may write there, as anywhere in the game's folder; the update goes on",
-                   shown(game, StagingFolderName).c_str());
+                   shown(game, StagingFolder).c_str());
         }
         return true;
     }
     refused = state == PrivateFolderState::Refused;
     if (refused) {
         runLog("%s is not this program's own staging folder; the installation is left as it is",
-               shown(game, StagingFolderName).c_str());
+               shown(game, StagingFolder).c_str());
     } else if (create) {
-        runLog("Cannot make the folder %s: %s", shown(game, StagingFolderName).c_str(),
+        runLog("Cannot make the folder %s: %s", shown(game, StagingFolder).c_str(),
                systemErrorText().c_str());
     }
     return false;
@@ -439,7 +449,7 @@ bool InstallFolders::openStaging(bool create) {
 
 const Folder* InstallFolders::folderOf(int index, std::string* why) {
     const char* subfolder = UpdateFileList[index].subfolder;
-    const std::vector<std::string> names = namesOf(subfolder);
+    const std::vector<Name> names = namesOf(subfolder);
     if (names.empty()) {
         return &game;
     }
@@ -450,11 +460,11 @@ const Folder* InstallFolders::folderOf(int index, std::string* why) {
     }
     Folder folder;
     const Folder* parent = &game;
-    for (const std::string& name : names) {
-        folder = openSubfolder(*parent, name.c_str());
+    for (const Name& name : names) {
+        folder = openSubfolder(*parent, name);
         if (!folder.isOpen()) {
             if (why != nullptr) {
-                *why = shown(*parent, name) + (entryIn(*parent, name.c_str()) == EntryKind::Link
+                *why = shown(*parent, name) + (entryIn(*parent, name) == EntryKind::Link
                                                    ? " is a link or junction"
                                                    : ": " + systemErrorText());
             }
@@ -467,28 +477,28 @@ const Folder* InstallFolders::folderOf(int index, std::string* why) {
 }
 
 void InstallFolders::removeStaging() {
-    if (!staging.isOpen() || entryIn(staging, JournalFileName) != EntryKind::None) {
+    if (!staging.isOpen() || entryIn(staging, JournalFile) != EntryKind::None) {
         return;
     }
-    std::vector<std::string> names;
+    std::vector<Name> names;
     listFolder(staging, names);
     // What another program still holds is not in the way of anything: it goes
     // when Windows restarts, or with the next start's sweep.
-    for (const std::string& name : names) {
-        if (!removeWhenFree(staging, name.c_str())) {
+    for (const Name& name : names) {
+        if (!removeWhenFree(staging, name)) {
             leave(staging, name);
         }
     }
-    staging = Folder();
-    if (!removeFolderIn(game, StagingFolderName)) {
-        leave(game, StagingFolderName);
+    staging = PrivateFolder();
+    if (!removeFolderIn(game, StagingFolder)) {
+        leave(game, StagingFolder);
     }
 }
 
-void InstallFolders::leave(const Folder& folder, const std::string& name) {
+void InstallFolders::leave(const Folder& folder, const Name& name) {
     const std::string error = systemErrorText();
     runLog("Cannot remove %s: %s; %s", shown(folder, name).c_str(), error.c_str(),
-           removeAtRestart(folder, name.c_str())
+           removeAtRestart(folder, name)
                ? "it goes when the computer restarts, or when the update next starts"
                : "it goes when the update next starts");
 }
@@ -496,7 +506,7 @@ void InstallFolders::leave(const Folder& folder, const std::string& name) {
 CommitOutcome commitUpdate(const StagedUpdate& update) {
     InstallFolders& folders = *update.folders;
     Journal journal;
-    std::vector<std::string> stagedFiles;
+    std::vector<Name> stagedFiles;
     for (int e = 0; e < UpdateFileCount; ++e) {
         if (!update.staged[e]) {
             continue;
@@ -512,7 +522,7 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         }
         stagedFiles.push_back(p.staged);
         // An old file left by an earlier run would be taken for this commit's.
-        if (!removeWhenFree(folders.staging, p.aside.c_str())) {
+        if (!removeWhenFree(folders.staging, p.aside)) {
             runLog("Cannot remove %s: %s", shown(folders.staging, p.aside).c_str(),
                    systemErrorText().c_str());
             return CommitOutcome::NothingChanged;
@@ -548,18 +558,18 @@ RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) 
     if (!folders.openStaging(false)) {
         return folders.stagingRefused() ? RecoveryOutcome::Left : RecoveryOutcome::NoJournal;
     }
-    const Folder& staging = folders.staging;
+    const PrivateFolder& staging = folders.staging;
     RecoveryOutcome outcome = RecoveryOutcome::NoJournal;
-    if (entryIn(staging, JournalFileName) != EntryKind::None) {
+    if (entryIn(staging, JournalFile) != EntryKind::None) {
         std::string text;
         const std::optional<Journal> journal =
-            readSmallFile(staging, JournalFileName, JournalMaxBytes, text) ? parseJournal(text)
-                                                                           : std::nullopt;
+            readSmallFile(staging, JournalFile, JournalMaxBytes, text) ? parseJournal(text)
+                                                                       : std::nullopt;
         // Left where it is: removing it would switch off the guard of an update
         // that may still be half done, and it is an administrator's to look at.
         if (!journal) {
             runLog("%s is not a journal this program wrote; the installation is left as it is",
-                   shown(staging, JournalFileName).c_str());
+                   shown(staging, JournalFile).c_str());
             return RecoveryOutcome::Left;
         }
         for (const JournalEntry& entry : journal->entries) {

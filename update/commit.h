@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <list>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -16,12 +17,13 @@
 // The folder inside the installation where staged files, old copies and the
 // journal wait: only the program's own account may use it, so nothing there can
 // be replaced, removed or linked between the hash and the rename.
-inline constexpr const char* StagingFolderName = "tactico-update.staging";
+inline constexpr Name StagingFolder = "tactico-update.staging";
+inline constexpr const char* StagingFolderName = StagingFolder.c_str();
 // Entry index's names inside it: its new contents, their half-written form, and
 // its old file while the commit runs.
-std::string stagedName(int index);
-std::string temporaryName(int index);
-std::string asideName(int index);
+Name stagedName(int index);
+Name temporaryName(int index);
+Name asideName(int index);
 // The installation path of entry index (empty when it cannot be formed).
 std::string entryTargetPath(const char* installPath, int index);
 
@@ -44,11 +46,11 @@ class InstallFolders {
     void removeStaging();
 
     Folder game;
-    Folder staging;
+    PrivateFolder staging;
     std::string path;
 
   private:
-    static void leave(const Folder& folder, const std::string& name);
+    static void leave(const Folder& folder, const Name& name);
 
     std::list<std::pair<std::string, Folder>> subfolders;
     bool refused = false;
@@ -63,8 +65,8 @@ struct StagedUpdate {
     // Each staged file's size, as it was written.
     std::uint64_t sizes[UpdateFileCount] = {};
     // The language readme the installation's readme was copied from, removed once
-    // the update is in place (by this commit only: no journal names it); may be empty.
-    std::string readmeSource;
+    // the update is in place (by this commit only: no journal names it).
+    std::optional<Name> readmeSource;
     std::string versionText;
 };
 

@@ -104,9 +104,9 @@ enum class Inflated { Done, Corrupt, WriteFailed };
 // The entry's stored bytes, inflated and handed to out in pieces; Corrupt unless
 // the stream ends exactly at its stored length with exactly its raw length.
 template <typename Out>
-Inflated inflateEntry(std::FILE* patch, const PatchEntry& entry,
+Inflated inflateEntry(File& patch, const PatchEntry& entry,
                       std::unique_ptr<unsigned char[]>& buffer, Out&& out) {
-    if (!seekFile(patch, static_cast<std::int64_t>(entry.offset), SEEK_SET)) {
+    if (!patch.seek(static_cast<std::int64_t>(entry.offset))) {
         return Inflated::Corrupt;
     }
     constexpr std::size_t InBytes = std::size_t{64} << 10;
@@ -131,7 +131,7 @@ Inflated inflateEntry(std::FILE* patch, const PatchEntry& entry,
         if (stream.avail_in == 0) {
             const std::size_t want =
                 static_cast<std::size_t>(std::min<std::uint64_t>(unread, InBytes));
-            if (want == 0 || std::fread(input, 1, want, patch) != want) {
+            if (want == 0 || patch.read(input, want) != want) {
                 break;
             }
             unread -= want;
@@ -199,14 +199,14 @@ bool PatchTable::fits(const char* recordVersion) const {
     return std::find(baseVersions.begin(), baseVersions.end(), number) != baseVersions.end();
 }
 
-std::optional<PatchTable> readPatchTable(std::FILE* patch, std::int64_t length, std::string& why) {
-    if (length < 0 || !seekFile(patch, 0, SEEK_SET)) {
+std::optional<PatchTable> readPatchTable(File& patch, std::int64_t length, std::string& why) {
+    if (length < 0 || !patch.seek(0)) {
         fail(why, "it cannot be read");
         return std::nullopt;
     }
     unsigned char table[MaxTableBytes];
-    const std::size_t count = std::fread(
-        table, 1, static_cast<std::size_t>(std::min<std::int64_t>(length, MaxTableBytes)), patch);
+    const std::size_t count =
+        patch.read(table, static_cast<std::size_t>(std::min<std::int64_t>(length, MaxTableBytes)));
     Reader in{table, table + count};
     unsigned char magic[sizeof Magic] = {};
     std::uint64_t format = 0;
@@ -274,14 +274,14 @@ std::optional<PatchTable> readPatchTable(std::FILE* patch, std::int64_t length, 
     return result;
 }
 
-bool baseMatches(const PatchEntry& entry, std::FILE* base, bool& readFailed) {
+bool baseMatches(const PatchEntry& entry, File& base, bool& readFailed) {
     readFailed = false;
-    if (!seekFile(base, 0, SEEK_END)) {
+    if (!base.seek(0, File::From::End)) {
         readFailed = true;
         return false;
     }
-    const std::int64_t size = tellFile(base);
-    if (size < 0 || !seekFile(base, 0, SEEK_SET)) {
+    const std::int64_t size = base.tell();
+    if (size < 0 || !base.seek(0)) {
         readFailed = true;
         return false;
     }
@@ -298,7 +298,7 @@ namespace {
 // The result hashed on its way to the staged file.
 class HashingSink final : public VcdiffSink {
   public:
-    explicit HashingSink(std::FILE* stream) : file(stream) {}
+    explicit HashingSink(File& stream) : file(stream) {}
     bool write(const unsigned char* data, std::size_t size) override {
         hash.add(data, size);
         return file.write(data, size);
@@ -311,14 +311,13 @@ class HashingSink final : public VcdiffSink {
 
 } // namespace
 
-PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
-                                 std::FILE* target) {
+PatchApplyResult applyPatchEntry(File& patch, const PatchEntry& entry, File* base, File& target) {
     PatchWorkspace workspace;
     return applyPatchEntry(patch, entry, base, target, workspace);
 }
 
-PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
-                                 std::FILE* target, PatchWorkspace& workspace) {
+PatchApplyResult applyPatchEntry(File& patch, const PatchEntry& entry, File* base, File& target,
+                                 PatchWorkspace& workspace) {
     if (entry.kind == PatchKind::Unchanged) {
         return {};
     }

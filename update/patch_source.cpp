@@ -14,15 +14,12 @@ PatchSource::~PatchSource() {
 namespace {
 
 // The copy's name in the staging folder.
-constexpr const char* PatchCopyName = "update.patch";
+constexpr Name PatchCopyName = "update.patch";
 
 } // namespace
 
 void PatchSource::close() {
-    if (patch != nullptr) {
-        std::fclose(patch);
-        patch = nullptr;
-    }
+    patch.close();
     if (copied && installed != nullptr && installed->staging.isOpen()) {
         removeIn(installed->staging, PatchCopyName);
     }
@@ -37,8 +34,8 @@ PatchFit PatchSource::fail(PatchFit fit, std::string problem) {
     return fit;
 }
 
-PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
-                           const Sha256Digest* listed) {
+PatchFit PatchSource::open(InstallFolders& folders, const Folder& updateFolder,
+                           const char* recordVersion, const Sha256Digest* listed) {
     close();
     table.reset();
     why.clear();
@@ -47,7 +44,7 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
         left = false;
     }
     // The whole file against its line first: nothing in it is believed before.
-    if (!copyIn(listed)) {
+    if (!copyIn(updateFolder, listed)) {
         return fail(PatchFit::Bad, why);
     }
     std::string problem;
@@ -64,33 +61,33 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
     return checkBases();
 }
 
-bool PatchSource::copyIn(const Sha256Digest* listed) {
-    const Folder& staging = installed->staging;
-    std::FILE* from = openLocked(PatchFileName);
-    if (from == nullptr) {
+bool PatchSource::copyIn(const Folder& updateFolder, const Sha256Digest* listed) {
+    const PrivateFolder& staging = installed->staging;
+    File from = openFileIn(updateFolder, PatchFile, -1, Source::Untrusted);
+    if (!from.isOpen()) {
         why = std::string(PatchFileName) + " cannot be opened: " + systemErrorText();
         return false;
     }
-    std::FILE* to = createFreshIn(staging, PatchCopyName);
-    copied = to != nullptr;
+    File to = createFreshIn(staging, PatchCopyName);
+    copied = to.isOpen();
     Sha256 hash;
     const auto buffer = makeCopyBuffer();
     length = 0;
     bool readFailed = false;
-    bool ok = to != nullptr && buffer;
+    bool ok = to.isOpen() && buffer;
     for (bool more = ok; more;) {
-        const std::size_t got = std::fread(buffer.get(), 1, CopyBufferBytes, from);
+        const std::size_t got = from.read(buffer.get(), CopyBufferBytes);
         hash.add(buffer.get(), got);
         length += static_cast<std::int64_t>(got);
-        ok = std::fwrite(buffer.get(), 1, got, to) == got;
-        readFailed = got < CopyBufferBytes && std::ferror(from) != 0;
+        ok = to.write(buffer.get(), got);
+        readFailed = got < CopyBufferBytes && from.failed();
         more = ok && !readFailed && got == CopyBufferBytes;
     }
-    std::fclose(from);
+    from.close();
     ok = ok && !readFailed;
-    if (to != nullptr) {
-        ok = syncFile(to) && ok;
-        ok = std::fclose(to) == 0 && ok;
+    if (to.isOpen()) {
+        ok = to.sync() && ok;
+        ok = to.close() && ok;
     }
     Sha256Digest actual{};
     if (!ok || !hash.finish(actual)) {
@@ -104,7 +101,7 @@ bool PatchSource::copyIn(const Sha256Digest* listed) {
         return false;
     }
     patch = openFileIn(staging, PatchCopyName, length);
-    if (patch == nullptr) {
+    if (!patch.isOpen()) {
         why = std::string(PatchFileName) + " cannot be read back: " + systemErrorText();
         return false;
     }
@@ -119,12 +116,10 @@ PatchFit PatchSource::checkBases() {
             continue;
         }
         std::string path;
-        std::FILE* base = openBase(e, path);
-        bool readFailed = base == nullptr;
-        const bool matches = base != nullptr && baseMatches(table->entries[e], base, readFailed);
-        if (base != nullptr) {
-            std::fclose(base);
-        }
+        File base = openBase(e, path);
+        bool readFailed = !base.isOpen();
+        const bool matches = base.isOpen() && baseMatches(table->entries[e], base, readFailed);
+        base.close();
         if (matches) {
             continue;
         }
@@ -142,14 +137,14 @@ PatchFit PatchSource::checkBases() {
     return PatchFit::Fits;
 }
 
-std::FILE* PatchSource::openBase(int e, std::string& shown) {
+File PatchSource::openBase(int e, std::string& shown) {
     const Folder* folder = installed->folderOf(e);
     shown = UpdateFileList[e].name;
     if (folder == nullptr) {
-        return nullptr;
+        return File();
     }
     shown = folder->path() + PathSeparator + UpdateFileList[e].name;
-    return openFileIn(*folder, UpdateFileList[e].name, -1);
+    return openFileIn(*folder, UpdateFileList[e].file);
 }
 
 std::string PatchSource::baseVersions() const {
@@ -166,21 +161,20 @@ bool PatchSource::nothingToWrite(int e) const {
     return !table || leftAsItIs[e] || table->entries[e].kind == PatchKind::Unchanged;
 }
 
-CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
+CopyResult PatchSource::stageEntry(int e, File& target) {
     const PatchEntry& entry = table->entries[e];
-    std::FILE* base = nullptr;
+    File base;
     if (entry.kind == PatchKind::Delta) {
         std::string path;
         base = openBase(e, path);
-        if (base == nullptr) {
+        if (!base.isOpen()) {
             why = path + " cannot be read: " + systemErrorText();
             return CopyResult::WriteFailed;
         }
     }
-    const PatchApplyResult result = applyPatchEntry(patch, entry, base, target, workspace);
-    if (base != nullptr) {
-        std::fclose(base);
-    }
+    const PatchApplyResult result =
+        applyPatchEntry(patch, entry, base.isOpen() ? &base : nullptr, target, workspace);
+    base.close();
     switch (result.status) {
     case PatchApplyStatus::Done:
         return CopyResult::Done;

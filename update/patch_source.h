@@ -7,7 +7,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 
@@ -29,13 +28,14 @@ class PatchSource {
     PatchSource(const PatchSource&) = delete;
     PatchSource& operator=(const PatchSource&) = delete;
 
-    // Copies "update.patch" from the current folder into folders' staging folder
+    // Copies "update.patch" from updateFolder into folders' staging folder
     // (open) and checks the copy against listed (its digest line, when there is
     // one), recordVersion (the record's "Version" as stored) and every installed
     // file in folders, in that order; problem() says why when it is not Fits. The
     // installed files are read through folders from then on, which must outlive
     // the source.
-    PatchFit open(InstallFolders& folders, const char* recordVersion, const Sha256Digest* listed);
+    PatchFit open(InstallFolders& folders, const Folder& updateFolder, const char* recordVersion,
+                  const Sha256Digest* listed);
     // Lets the copy go.
     void close();
 
@@ -50,16 +50,16 @@ class PatchSource {
     // Entry e's new contents to target. SourceShort when the patch's bytes are not
     // what its table promises; WriteFailed, with problem() saying so, when the
     // target cannot be written or the installed file read.
-    CopyResult stageEntry(int e, std::FILE* target);
+    CopyResult stageEntry(int e, File& target);
 
   private:
     PatchFit fail(PatchFit fit, std::string problem);
-    bool copyIn(const Sha256Digest* listed);
+    bool copyIn(const Folder& updateFolder, const Sha256Digest* listed);
     PatchFit checkBases();
-    // Entry e's installed file, read-only; null with the reason in name's words.
-    std::FILE* openBase(int e, std::string& shown);
+    // Entry e's installed file, read-only; not open with the reason in name's words.
+    File openBase(int e, std::string& shown);
 
-    std::FILE* patch = nullptr;
+    File patch;
     std::int64_t length = 0;
     std::optional<PatchTable> table;
     InstallFolders* installed = nullptr;

@@ -72,6 +72,8 @@ class UpdateSession {
     StagedUpdate staging_;
     InstallFolders folders_;
     Folder updateFolder_;
+    // plan_.readme, as a name in updateFolder_.
+    std::optional<Name> readme_;
     // update.dat, held from the checks to the commit, and what was read of it.
     UpdateSource sources_;
     // update.patch, when the checks chose it over update.dat.

@@ -75,7 +75,7 @@ TEST(AllOrNothing, ARecordNotFlushedKeepsTheOldFilesForTheNextStart) {
         const fs::path staging = setup.game / StagingFolderName;
         EXPECT_TRUE(fs::exists(staging / JournalFileName));
         for (int e = 0; e < UpdateFileCount; ++e) {
-            EXPECT_EQ(readFile(staging / asideName(e)), oldContents(e)) << e;
+            EXPECT_EQ(readFile(staging / asideName(e).c_str()), oldContents(e)) << e;
         }
         expectLogged(setup, "Input/output error\n");
         expectLogged(setup, "the next start finishes its clean-up");
