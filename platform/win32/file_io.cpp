@@ -402,6 +402,8 @@ using StatusToErrorCall = ULONG(NTAPI*)(LONG);
 using NtSetInformationFileCall = LONG(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
 using NtQueryVolumeInformationFileCall = LONG(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG,
                                                       ULONG);
+using NtQueryDirectoryFileCall = LONG(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID,
+                                              ULONG, ULONG, BOOLEAN, PUNICODE_STRING, BOOLEAN);
 // FileRenameInformation: its name is taken relative to RootDirectory as given
 // (Wine's SetFileInformationByHandle first makes it a full path from the current folder).
 constexpr ULONG RenameInformation = 10;
@@ -410,6 +412,7 @@ struct Ntdll {
     NtCreateFileCall create = nullptr;
     NtSetInformationFileCall setInformation = nullptr;
     NtQueryVolumeInformationFileCall volumeInformation = nullptr;
+    NtQueryDirectoryFileCall queryDirectory = nullptr;
     StatusToErrorCall toError = nullptr;
 };
 
@@ -423,6 +426,8 @@ const Ntdll& ntdll() {
                 reinterpret_cast<void*>(GetProcAddress(module, "NtSetInformationFile")));
             found.volumeInformation = reinterpret_cast<NtQueryVolumeInformationFileCall>(
                 reinterpret_cast<void*>(GetProcAddress(module, "NtQueryVolumeInformationFile")));
+            found.queryDirectory = reinterpret_cast<NtQueryDirectoryFileCall>(
+                reinterpret_cast<void*>(GetProcAddress(module, "NtQueryDirectoryFile")));
             found.toError = reinterpret_cast<StatusToErrorCall>(
                 reinterpret_cast<void*>(GetProcAddress(module, "RtlNtStatusToDosError")));
         }
@@ -504,30 +509,40 @@ Folder folderOf(HANDLE handle, std::string path) {
     return FolderAccess::of(handle, std::move(path));
 }
 
-// The attributes the folder's own listing shows for name, compared as Windows
-// compares names; INVALID_FILE_ATTRIBUTES when it lists no such name. Under Wine a
-// handle opened on a host's symbolic link is its target's, and only the listing
-// tells the link.
+// The attributes the folder's own listing shows for name; INVALID_FILE_ATTRIBUTES
+// when it lists no such name. Under Wine a handle opened on a host's symbolic link
+// is its target's, and only the listing tells the link. The listing is asked for
+// the one name, through a handle of its own: a listing's name pattern holds only
+// for the first listing of a handle.
 DWORD listedAttributes(const Folder& folder, const Name& name) {
-    std::vector<unsigned char> buffer(64 * 1024);
-    FILE_INFO_BY_HANDLE_CLASS kind = FileIdBothDirectoryRestartInfo;
-    while (GetFileInformationByHandleEx(handleOf(folder), kind, buffer.data(),
-                                        static_cast<DWORD>(buffer.size()))) {
-        kind = FileIdBothDirectoryInfo;
-        for (std::size_t at = 0;;) {
-            const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
-            if (CompareStringOrdinal(
-                    entry->FileName, static_cast<int>(entry->FileNameLength / sizeof(wchar_t)),
-                    name.native(), static_cast<int>(name.nativeSize()), TRUE) == CSTR_EQUAL) {
-                return entry->FileAttributes;
-            }
-            if (entry->NextEntryOffset == 0) {
-                break;
-            }
-            at += entry->NextEntryOffset;
-        }
+    const std::wstring_view text(name.native(), name.nativeSize());
+    if (ntdll().queryDirectory == nullptr || text.find_first_of(L"*?<>\"") != text.npos) {
+        return INVALID_FILE_ATTRIBUTES;
     }
-    return INVALID_FILE_ATTRIBUTES;
+    HANDLE listing = ReOpenFile(handleOf(folder), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                FILE_FLAG_BACKUP_SEMANTICS);
+    if (listing == INVALID_HANDLE_VALUE) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    UNICODE_STRING pattern{};
+    pattern.Buffer = const_cast<PWSTR>(name.native());
+    pattern.Length = pattern.MaximumLength = static_cast<USHORT>(text.size() * sizeof(wchar_t));
+    alignas(FILE_ID_BOTH_DIR_INFO) unsigned char buffer[sizeof(FILE_ID_BOTH_DIR_INFO) + 1024];
+    IO_STATUS_BLOCK io{};
+    constexpr ULONG IdBothDirectoryInformation = 37;
+    const LONG status =
+        ntdll().queryDirectory(listing, nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
+                               IdBothDirectoryInformation, TRUE, &pattern, TRUE);
+    CloseHandle(listing);
+    const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer);
+    if (status < 0 ||
+        CompareStringOrdinal(entry->FileName,
+                             static_cast<int>(entry->FileNameLength / sizeof(wchar_t)),
+                             name.native(), static_cast<int>(text.size()), TRUE) != CSTR_EQUAL) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return entry->FileAttributes;
 }
 
 // Full control for Administrators and SYSTEM, nothing inherited, nobody else.
