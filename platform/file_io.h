@@ -133,6 +133,8 @@ class Folder {
     bool isOpen() const { return handle_ != -1; }
     // The path it was opened by, for the log: nothing opens it again.
     const std::string& path() const { return path_; }
+    // name in it, as the log shows it.
+    std::string pathOf(const Name& name) const { return path_ + PathSeparator + name.str(); }
 
   private:
     friend struct FolderAccess;

@@ -1,12 +1,10 @@
 #include "update/commit.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <vector>
 
 #include "platform/file_io.h"
-#include "platform/paths.h"
 #include "platform/run_log.h"
 #include "update/file_ops.h"
 #include "update/in_use.h"
@@ -61,21 +59,9 @@ struct Places {
     Name name, staged, aside;
 };
 
-// Logs why an entry's folder cannot be had: nothing goes through a folder that
-// is not the installation's.
 Places placesOf(InstallFolders& folders, int index) {
-    std::string why;
-    Places places{folders.folderOf(index, &why), UpdateFileList[index].file, stagedName(index),
-                  asideName(index)};
-    if (places.folder == nullptr) {
-        runLog("%s; the update does not write through it", why.c_str());
-    }
-    return places;
-}
-
-// A name in a folder, as the log shows it.
-std::string shown(const Folder& folder, const Name& name) {
-    return folder.path() + PathSeparator + name.str();
+    return {folders.targetFolder(index), UpdateFileList[index].file, stagedName(index),
+            asideName(index)};
 }
 
 bool flushed(const Folder& folder) {
@@ -175,7 +161,7 @@ class Commit {
             ok = file.close() && ok;
         }
         if (!ok || !moveWhenFree(staging, JournalTemporary, staging, JournalFile)) {
-            runLog("Cannot write %s: %s", shown(staging, JournalFile).c_str(),
+            runLog("Cannot write %s: %s", staging.pathOf(JournalFile).c_str(),
                    systemErrorText().c_str());
             const SystemErrorKept kept;
             removeIn(staging, JournalTemporary);
@@ -198,8 +184,8 @@ class Commit {
     template <typename From, typename To>
     bool move(const From& from, const Name& fromName, const To& to, const Name& toName) {
         if (!moveWhenFree(from, fromName, to, toName)) {
-            runLog("Cannot move %s to %s: %s", shown(from, fromName).c_str(),
-                   shown(to, toName).c_str(), systemErrorText().c_str());
+            runLog("Cannot move %s to %s: %s", from.pathOf(fromName).c_str(),
+                   to.pathOf(toName).c_str(), systemErrorText().c_str());
             return false;
         }
         return operations.done();
@@ -242,7 +228,7 @@ class Commit {
             if (isFile(staging, p.staged) ? sizeOf(staging, p.staged) != journal.entries[i].size
                                           : !isFile(*p.folder, p.name)) {
                 runLog("The staged file for %s is missing or incomplete",
-                       shown(*p.folder, p.name).c_str());
+                       p.folder->pathOf(p.name).c_str());
                 return false;
             }
         }
@@ -267,7 +253,7 @@ class Commit {
             if (!move(staging, p.staged, *p.folder, p.name)) {
                 return false;
             }
-            runLog("Replaced %s", shown(*p.folder, p.name).c_str());
+            runLog("Replaced %s", p.folder->pathOf(p.name).c_str());
         }
         return true;
     }
@@ -339,7 +325,7 @@ class Commit {
         if (removeWhenFree(folder, name)) {
             return true;
         }
-        runLog("Cannot remove %s: %s", shown(folder, name).c_str(), systemErrorText().c_str());
+        runLog("Cannot remove %s: %s", folder.pathOf(name).c_str(), systemErrorText().c_str());
         return false;
     }
 
@@ -351,157 +337,7 @@ class Commit {
     Operations operations;
 };
 
-// A subfolder's backslashed text ("\data\") as the names below the installation.
-std::vector<Name> namesOf(const char* subfolder) {
-    std::vector<Name> names;
-    std::string name;
-    const auto add = [&names, &name] {
-        if (std::optional<Name> one = Name::of(name)) {
-            names.push_back(std::move(*one));
-        }
-        name.clear();
-    };
-    for (const char* c = subfolder; *c != '\0'; ++c) {
-        if (*c != '\\') {
-            name += *c;
-        } else if (!name.empty()) {
-            add();
-        }
-    }
-    if (!name.empty()) {
-        add();
-    }
-    return names;
-}
-
-// The program's own names for an entry's files, which are always names.
-Name numbered(int index, const char* suffix) {
-    return *Name::of(std::to_string(index) + suffix);
-}
-
 } // namespace
-
-Name stagedName(int index) {
-    return numbered(index, ".new");
-}
-
-Name temporaryName(int index) {
-    return numbered(index, ".tmp");
-}
-
-Name asideName(int index) {
-    return numbered(index, ".old");
-}
-
-bool gameRunning(const InstallFolders& folders) {
-    const Name& game = UpdateFileList[0].file;
-    if (!programRunning(folders.game, game)) {
-        return false;
-    }
-    runLog("The game is running from %s: it must be closed before the update can replace its files",
-           shown(folders.game, game).c_str());
-    return true;
-}
-
-std::string entryTargetPath(const char* installPath, int index) {
-    const UpdateFileEntry& entry = UpdateFileList[index];
-    return formTargetPath(installPath, entry.subfolder, entry.name);
-}
-
-bool InstallFolders::open(const char* installPath) {
-    path = installPath;
-    subfolders.clear();
-    staging = PrivateFolder();
-    std::string why;
-    game = openInstallFolder(installPath, why);
-    if (!game.isOpen()) {
-        runLog("The installation folder %s cannot be used: %s", installPath, why.c_str());
-        return false;
-    }
-    return true;
-}
-
-bool InstallFolders::openStaging(bool create) {
-    refused = false;
-    if (staging.isOpen()) {
-        return true;
-    }
-    PrivateFolderState state = PrivateFolderState::Failed;
-    staging = openPrivateFolder(game, StagingFolder, create, state);
-    if (staging.isOpen()) {
-        if (state == PrivateFolderState::Unprotected) {
-            runLog("%s is on a volume that keeps no access lists (FAT32 or exFAT, say): any "
-                   "account may write there, as anywhere in the game's folder; the update goes on",
-                   shown(game, StagingFolder).c_str());
-        }
-        return true;
-    }
-    refused = state == PrivateFolderState::Refused;
-    if (refused) {
-        runLog("%s is not this program's own staging folder; the installation is left as it is",
-               shown(game, StagingFolder).c_str());
-    } else if (create) {
-        runLog("Cannot make the folder %s: %s", shown(game, StagingFolder).c_str(),
-               systemErrorText().c_str());
-    }
-    return false;
-}
-
-const Folder* InstallFolders::folderOf(int index, std::string* why) {
-    const char* subfolder = UpdateFileList[index].subfolder;
-    const std::vector<Name> names = namesOf(subfolder);
-    if (names.empty()) {
-        return &game;
-    }
-    for (const auto& [text, folder] : subfolders) {
-        if (text == subfolder) {
-            return &folder;
-        }
-    }
-    Folder folder;
-    const Folder* parent = &game;
-    for (const Name& name : names) {
-        folder = openSubfolder(*parent, name);
-        if (!folder.isOpen()) {
-            if (why != nullptr) {
-                *why = shown(*parent, name) + (entryIn(*parent, name) == EntryKind::Link
-                                                   ? " is a link or junction"
-                                                   : ": " + systemErrorText());
-            }
-            return nullptr;
-        }
-        parent = &folder;
-    }
-    subfolders.emplace_back(subfolder, std::move(folder));
-    return &subfolders.back().second;
-}
-
-void InstallFolders::removeStaging() {
-    if (!staging.isOpen() || entryIn(staging, JournalFile) != EntryKind::None) {
-        return;
-    }
-    std::vector<Name> names;
-    listFolder(staging, names);
-    // What another program still holds is not in the way of anything: it goes
-    // when Windows restarts, or with the next start's sweep.
-    for (const Name& name : names) {
-        if (!removeWhenFree(staging, name)) {
-            leave(staging, name);
-        }
-    }
-    staging = PrivateFolder();
-    if (!removeFolderIn(game, StagingFolder)) {
-        leave(game, StagingFolder);
-    }
-}
-
-void InstallFolders::leave(const Folder& folder, const Name& name) {
-    const std::string error = systemErrorText();
-    runLog("Cannot remove %s: %s; %s", shown(folder, name).c_str(), error.c_str(),
-           removeAtRestart(folder, name)
-               ? "it goes when the computer restarts, or when the update next starts"
-               : "it goes when the update next starts");
-}
 
 CommitOutcome commitUpdate(const StagedUpdate& update) {
     InstallFolders& folders = *update.folders;
@@ -517,13 +353,13 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         }
         if (sizeOf(folders.staging, p.staged) != update.sizes[e]) {
             runLog("The staged file for %s is missing or incomplete",
-                   shown(*p.folder, p.name).c_str());
+                   p.folder->pathOf(p.name).c_str());
             return CommitOutcome::StagingLost;
         }
         stagedFiles.push_back(p.staged);
         // An old file left by an earlier run would be taken for this commit's.
         if (!removeWhenFree(folders.staging, p.aside)) {
-            runLog("Cannot remove %s: %s", shown(folders.staging, p.aside).c_str(),
+            runLog("Cannot remove %s: %s", folders.staging.pathOf(p.aside).c_str(),
                    systemErrorText().c_str());
             return CommitOutcome::NothingChanged;
         }
@@ -550,47 +386,8 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
     return commit.finish();
 }
 
-RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) {
-    InstallFolders folders;
-    if (!folders.open(installPath)) {
-        return RecoveryOutcome::NoJournal;
-    }
-    if (!folders.openStaging(false)) {
-        return folders.stagingRefused() ? RecoveryOutcome::Left : RecoveryOutcome::NoJournal;
-    }
-    const PrivateFolder& staging = folders.staging;
-    RecoveryOutcome outcome = RecoveryOutcome::NoJournal;
-    if (entryIn(staging, JournalFile) != EntryKind::None) {
-        std::string text;
-        const std::optional<Journal> journal =
-            readSmallFile(staging, JournalFile, JournalMaxBytes, text) ? parseJournal(text)
-                                                                       : std::nullopt;
-        // Left where it is: removing it would switch off the guard of an update
-        // that may still be half done, and it is an administrator's to look at.
-        if (!journal) {
-            runLog("%s is not a journal this program wrote; the installation is left as it is",
-                   shown(staging, JournalFile).c_str());
-            return RecoveryOutcome::Left;
-        }
-        for (const JournalEntry& entry : journal->entries) {
-            if (placesOf(folders, entry.index).folder == nullptr) {
-                return RecoveryOutcome::Left;
-            }
-        }
-        runLog("Found an interrupted update in %s", installPath);
-        Commit commit(folders, *journal, versionText);
-        switch (recordNames(versionText) ? commit.complete() : commit.finish()) {
-        case CommitOutcome::Committed:
-            runLog("Completed the interrupted update");
-            outcome = RecoveryOutcome::Completed;
-            break;
-        case CommitOutcome::Stuck:
-            return RecoveryOutcome::Left;
-        default:
-            outcome = RecoveryOutcome::Undone;
-            break;
-        }
-    }
-    folders.removeStaging();
-    return outcome;
+CommitOutcome resumeCommit(InstallFolders& folders, const Journal& journal,
+                           const std::string& versionText) {
+    Commit commit(folders, journal, versionText);
+    return recordNames(versionText) ? commit.complete() : commit.finish();
 }

@@ -3,7 +3,7 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
-#include "update/commit.h"
+#include "update/install_folders.h"
 #include "update/digest.h"
 #include "update/file_ops.h"
 

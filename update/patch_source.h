@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 
-#include "update/commit.h"
+#include "update/install_folders.h"
 #include "update/copy_bytes.h"
 #include "update/patch_file.h"
 

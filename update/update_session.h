@@ -7,6 +7,7 @@
 #include <string>
 
 #include "update/commit.h"
+#include "update/recovery.h"
 #include "update/patch_source.h"
 #include "update/update_source.h"
 
