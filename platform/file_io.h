@@ -237,6 +237,11 @@ bool programRunning(const Folder& folder, const Name& name);
 // Has the system remove name in folder when it next starts, where it can (Windows);
 // false elsewhere.
 bool removeAtRestart(const Folder& folder, const Name& name);
+// Whether name in parent is folder itself, and not another of the same name.
+bool isFolderAt(const Folder& folder, const Folder& parent, const Name& name);
+// Where the system finds folder now, for the log only: someone may have renamed it
+// since it was opened. Empty when the system cannot tell.
+std::string currentPathOf(const Folder& folder);
 // Bytes the caller may still write on the file system that holds folder; -1 when
 // the system cannot tell.
 std::int64_t availableBytes(const Folder& folder);

@@ -145,17 +145,40 @@ const Folder* InstallFolders::folderOf(int index, std::string* why) {
 }
 
 void InstallFolders::removeStaging() {
-    if (!staging.isOpen() || entryIn(staging, JournalFile) != EntryKind::None) {
+    if (!staging.isOpen()) {
+        return;
+    }
+    // A journal guards an update that may be half done: it stays for the next start.
+    switch (entryIn(staging, JournalFile)) {
+    case EntryKind::None:
+        break;
+    case EntryKind::Other:
+        runLog("Cannot tell whether %s holds a journal; it is left for the next start",
+               game.pathOf(StagingFolder).c_str());
+        return;
+    default:
         return;
     }
     std::vector<Name> names;
-    listFolder(staging, names);
+    if (!listFolder(staging, names)) {
+        runLog("Cannot list everything in %s: %s; what is left goes when the update next starts",
+               game.pathOf(StagingFolder).c_str(), systemErrorText().c_str());
+    }
     // What another program still holds is not in the way of anything: it goes
     // when Windows restarts, or with the next start's sweep.
     for (const Name& name : names) {
         if (!removeWhenFree(staging, name)) {
             leave(staging, name);
         }
+    }
+    // Renamed away while the update ran, it is emptied through the handle all the
+    // same; whatever now stands at its name is not the program's to remove.
+    if (!isFolderAt(staging, game, StagingFolder)) {
+        const std::string now = currentPathOf(staging);
+        runLog("%s was moved while the update ran%s; what is left of it is not removed",
+               game.pathOf(StagingFolder).c_str(), now.empty() ? "" : (" to " + now).c_str());
+        staging = PrivateFolder();
+        return;
     }
     staging = PrivateFolder();
     if (!removeFolderIn(game, StagingFolder)) {

@@ -248,7 +248,7 @@ int fd(const Folder& folder) {
 }
 
 std::string shownIn(const Folder& folder, const Name& name) {
-    return folder.path() + PathSeparator + name.str();
+    return folder.pathOf(name);
 }
 
 // Only the program's own account and root could have made or replaced an entry
@@ -465,6 +465,23 @@ Status syncFolder(const Folder& folder) {
 
 Status syncFilesIn(const Folder& folder, const std::vector<Name>&) {
     return syncfs(fd(folder)) == 0 ? Status() : Status::lastError();
+}
+
+bool isFolderAt(const Folder& folder, const Folder& parent, const Name& name) {
+    struct stat held {};
+    struct stat named {};
+    return fstat(fd(folder), &held) == 0 &&
+           fstatat(fd(parent), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+std::string currentPathOf(const Folder& folder) {
+    const std::string link = "/proc/self/fd/" + std::to_string(fd(folder));
+    char target[4096];
+    const ssize_t length = readlink(link.c_str(), target, sizeof target);
+    return length > 0 && static_cast<std::size_t>(length) < sizeof target
+               ? std::string(target, static_cast<std::size_t>(length))
+               : std::string();
 }
 
 std::int64_t availableBytes(const Folder& folder) {

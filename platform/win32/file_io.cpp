@@ -453,7 +453,7 @@ HANDLE handleOf(const Folder& folder) {
 }
 
 std::string shownIn(const Folder& folder, const Name& name) {
-    return folder.path() + "\\" + name.str();
+    return folder.pathOf(name);
 }
 
 // name in folder, never through a link or junction at name. Only one name: a
@@ -1041,6 +1041,30 @@ bool programRunning(const Folder& folder, const Name& name) {
         CloseHandle(handle);
     }
     return known && anyProcessRuns(info);
+}
+
+bool isFolderAt(const Folder& folder, const Folder& parent, const Name& name) {
+    BY_HANDLE_FILE_INFORMATION held{};
+    BY_HANDLE_FILE_INFORMATION named{};
+    HANDLE handle = openIn(parent, name, FILE_READ_ATTRIBUTES, FILE_OPEN, OpenDirectory);
+    const bool same = handle != INVALID_HANDLE_VALUE &&
+                      GetFileInformationByHandle(handleOf(folder), &held) &&
+                      GetFileInformationByHandle(handle, &named) && sameFile(held, named);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+    }
+    return same;
+}
+
+std::string currentPathOf(const Folder& folder) {
+    const DWORD length = GetFinalPathNameByHandleW(handleOf(folder), nullptr, 0, 0);
+    std::wstring path(length, L'\0');
+    if (length == 0 ||
+        GetFinalPathNameByHandleW(handleOf(folder), path.data(), length, 0) + 1 != length) {
+        return {};
+    }
+    path.resize(length - 1);
+    return win32::utf8FromWide(path).value_or(std::string());
 }
 
 bool removeAtRestart(const Folder& folder, const Name& name) {
