@@ -3,9 +3,9 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
-#include "update/install_folders.h"
 #include "update/digest.h"
 #include "update/file_ops.h"
+#include "update/install_folders.h"
 
 PatchSource::~PatchSource() {
     close();

@@ -10,8 +10,8 @@
 #include <optional>
 #include <string>
 
-#include "update/install_folders.h"
 #include "update/copy_bytes.h"
+#include "update/install_folders.h"
 #include "update/patch_file.h"
 
 enum class PatchFit {

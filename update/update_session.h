@@ -7,8 +7,8 @@
 #include <string>
 
 #include "update/commit.h"
-#include "update/recovery.h"
 #include "update/patch_source.h"
+#include "update/recovery.h"
 #include "update/update_source.h"
 
 struct UpdatePlan {

@@ -7,11 +7,11 @@
 #include "platform/regfile/regfile_store.h"
 #include "tests/temp_folder.h"
 #include "update/commit.h"
-#include "update/recovery.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/journal.h"
 #include "update/package.h"
+#include "update/recovery.h"
 
 namespace {
 
