@@ -22,6 +22,8 @@ std::FILE* openFile(const char* path, const char* mode);
 void adviseSequential(std::FILE* file);
 // The same as an owning File: not open, with the system's error, on failure.
 File openPath(const char* path, const char* mode);
+// stream, open however its owner chose (in memory, say), as an owning File.
+File fileOf(std::FILE* stream);
 // Flushes the stream's buffer and the system's cache of the file to the disk.
 bool syncFile(std::FILE* file);
 // Creates path as a new file for binary writing; null (errno / last error set)

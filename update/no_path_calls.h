@@ -46,4 +46,4 @@
 #pragma GCC poison DeleteFileW MoveFileA MoveFileW MoveFileExA MoveFileExW ReplaceFileW
 #pragma GCC poison CopyFileW GetFileAttributesW FindFirstFileW
 // The program's own calls by path, for packing, tools and tests (platform/path_io.h).
-#pragma GCC poison openFile openPath createNewFile removeEntry toFsPath fromFsPath
+#pragma GCC poison openFile openPath fileOf createNewFile removeEntry toFsPath fromFsPath

@@ -44,6 +44,10 @@ File openPath(const char* path, const char* mode) {
     return FileAccess::of(openFile(path, mode));
 }
 
+File fileOf(std::FILE* stream) {
+    return FileAccess::of(stream);
+}
+
 std::size_t File::read(void* data, std::size_t size) {
     return stream_ == nullptr || size == 0 ? 0 : std::fread(data, 1, size, stream_);
 }

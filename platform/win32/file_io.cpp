@@ -301,6 +301,10 @@ File openPath(const char* path, const char* mode) {
     return FileAccess::of(openFile(path, mode));
 }
 
+File fileOf(std::FILE* stream) {
+    return FileAccess::of(stream);
+}
+
 namespace {
 
 // A C stream over a handle; the handle is closed when the stream cannot be had.
