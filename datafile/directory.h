@@ -1,18 +1,18 @@
-// The folder the program was started from, captured once.
+// The folder the program was started from, held open from the start: whatever the
+// current folder or the folder's name become, its files are read from there.
 #pragma once
 
+#include "platform/file_io.h"
+
 class Directory {
-public:
-    Directory();
-    ~Directory();
+  public:
+    Directory() : held(openCurrentFolder()) {}
     Directory(const Directory&) = delete;
     Directory& operator=(const Directory&) = delete;
 
-    // The folder without a trailing separator; empty when it could not be read.
-    // Null when the object is inert (its state could not be allocated).
-    const char* path() const;
+    // Not open when the current folder could not be opened.
+    const Folder& folder() const { return held; }
 
-private:
-    struct State;
-    State* state;
+  private:
+    Folder held;
 };

@@ -4,11 +4,11 @@
 #pragma once
 
 #include <cstddef>
-#include <filesystem>
 #include <string>
 #include <string_view>
 
-inline constexpr char PathSeparator = static_cast<char>(std::filesystem::path::preferred_separator);
+// PathSeparator: each backend's own.
+#include "native_text.h"
 
 // Replaces every backslash of text with PathSeparator (a no-op where they agree).
 void toNativeSeparators(char* text);

@@ -1,7 +1,9 @@
 #include "platform/run_log.h"
 
 #include <cstdarg>
+#include <cstring>
 #include <ctime>
+#include <optional>
 #include <string>
 
 #include "platform/file_io.h"
@@ -9,7 +11,7 @@
 
 namespace {
 
-std::FILE* logFile = nullptr;
+File logFile;
 std::FILE* echo = nullptr;
 
 std::string formatted(const char* format, va_list arguments) {
@@ -40,29 +42,29 @@ bool openRunLog(const char* path) {
                                                             : text.substr(0, cut);
     std::string why;
     const Folder folder = openInstallFolder(folderPath.c_str(), why);
-    logFile = folder.isOpen()
-                  ? appendFileIn(folder, text.c_str() + (cut == std::string::npos ? 0 : cut + 1))
-                  : nullptr;
-    if (logFile == nullptr) {
+    const std::optional<Name> name =
+        Name::of(cut == std::string::npos ? text : text.substr(cut + 1));
+    if (!folder.isOpen() || !name) {
+        return false;
+    }
+    logFile = appendFileIn(folder, *name);
+    if (!logFile.isOpen()) {
         return false;
     }
     const std::string_view mark = utf8FileMark();
-    if (!mark.empty() && seekFile(logFile, 0, SEEK_END) && tellFile(logFile) == 0) {
-        std::fwrite(mark.data(), 1, mark.size(), logFile);
-        std::fflush(logFile);
+    if (!mark.empty() && logFile.seek(0, File::From::End) && logFile.tell() == 0) {
+        logFile.write(mark.data(), mark.size());
+        logFile.flush();
     }
     return true;
 }
 
 void closeRunLog() {
-    if (logFile != nullptr) {
-        std::fclose(logFile);
-        logFile = nullptr;
-    }
+    logFile.close();
 }
 
 bool runLogOpen() {
-    return logFile != nullptr || echo != nullptr;
+    return logFile.isOpen() || echo != nullptr;
 }
 
 void setRunLogEcho(std::FILE* stream) {
@@ -70,22 +72,22 @@ void setRunLogEcho(std::FILE* stream) {
 }
 
 void runLog(const char* format, ...) {
-    if (logFile == nullptr && echo == nullptr) {
+    if (!logFile.isOpen() && echo == nullptr) {
         return;
     }
     va_list arguments;
     va_start(arguments, format);
     const std::string line = formatted(format, arguments) + "\n";
     va_end(arguments);
-    if (logFile != nullptr) {
+    if (logFile.isOpen()) {
         const std::time_t now = std::time(nullptr);
         char stamp[32] = "";
         if (const std::tm* local = std::localtime(&now)) {
             std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S ", local);
         }
-        std::fputs(stamp, logFile);
-        std::fputs(line.c_str(), logFile);
-        std::fflush(logFile);
+        logFile.write(stamp, std::strlen(stamp));
+        logFile.write(line.data(), line.size());
+        logFile.flush();
     }
     if (echo != nullptr) {
         writeStandardText(echo, line);

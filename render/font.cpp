@@ -5,7 +5,7 @@
 
 #include "datafile/data_file.h"
 
-const char* const FontNames[FontSlotCount] = {
+const Name FontNames[FontSlotCount] = {
     "arial_narrow_10.fnt", "arial_narrow_11.fnt",    "arial_14.fnt",           "arial_16.fnt",
     "arial_18.fnt",        "trade_cond_24_bold.fnt", "trade_cond_28_bold.fnt",
 };
@@ -36,7 +36,7 @@ int loadFont(const Directory& directory, int slot) {
         return RenderNoFontTableMemory;
     }
     DataFile file;
-    if (!file.open(directory, FontNames[slot], LittleEndian, BinaryRead)) {
+    if (!file.open(directory, FontNames[slot], LittleEndian)) {
         return RenderFontNotOpened;
     }
     Font* font = new (std::nothrow) Font{};

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "platform/name.h"
 #include "render/screen.h"
 
 class Directory;
@@ -21,7 +22,7 @@ struct Font {
     Glyph glyphs[256];
 };
 
-extern const char* const FontNames[FontSlotCount];
+extern const Name FontNames[FontSlotCount];
 
 int loadFont(const Directory& directory, int slot);
 void freeFont(int slot);

@@ -1,12 +1,10 @@
 #include "update/commit.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <optional>
 #include <vector>
 
 #include "platform/file_io.h"
-#include "platform/paths.h"
 #include "platform/run_log.h"
 #include "update/file_ops.h"
 #include "update/in_use.h"
@@ -39,43 +37,31 @@ class Operations {
 
 // Which of an entry's three names hold a file is all a commit, an undo or a
 // recovery goes by; anything else under those names is not the update's.
-bool isFile(const Folder& folder, const std::string& name) {
-    return entryIn(folder, name.c_str()) == EntryKind::File;
+bool isFile(const Folder& folder, const Name& name) {
+    return entryIn(folder, name) == EntryKind::File;
 }
 
 // Only a regular file has a size here: a link of the right size is not the update's.
-std::optional<std::uint64_t> sizeOf(const Folder& folder, const std::string& name) {
+std::optional<std::uint64_t> sizeOf(const Folder& folder, const Name& name) {
     std::uint64_t size = 0;
-    if (entryIn(folder, name.c_str(), &size) != EntryKind::File) {
+    if (entryIn(folder, name, &size) != EntryKind::File) {
         return std::nullopt;
     }
     return size;
 }
 
-const char* const JournalTemporary = "tactico-update.journal.tmp";
+constexpr Name JournalTemporary = "tactico-update.journal.tmp";
 
 // One entry's three places: its target in the installation, and its staged and
 // old files in the staging folder.
 struct Places {
     const Folder* folder = nullptr; // the target's; null when it cannot be had
-    std::string name, staged, aside;
+    Name name, staged, aside;
 };
 
-// Logs why an entry's folder cannot be had: nothing goes through a folder that
-// is not the installation's.
 Places placesOf(InstallFolders& folders, int index) {
-    std::string why;
-    Places places{folders.folderOf(index, &why), UpdateFileList[index].name, stagedName(index),
-                  asideName(index)};
-    if (places.folder == nullptr) {
-        runLog("%s; the update does not write through it", why.c_str());
-    }
-    return places;
-}
-
-// A name in a folder, as the log shows it.
-std::string shown(const Folder& folder, const std::string& name) {
-    return folder.path() + PathSeparator + name;
+    return {folders.targetFolder(index), UpdateFileList[index].file, stagedName(index),
+            asideName(index)};
 }
 
 bool flushed(const Folder& folder) {
@@ -111,7 +97,7 @@ class Commit {
     // version is what the record says once the update is in; readme, the update
     // folder's language readme that a commit (never a recovery) removes at its end.
     Commit(InstallFolders& held, Journal plan, std::string version,
-           const Folder* readmeFolder = nullptr, std::string readme = {})
+           const Folder* readmeFolder = nullptr, std::optional<Name> readme = {})
         : folders(held), journal(std::move(plan)), versionText(std::move(version)),
           updateFolder(readmeFolder), readmeSource(std::move(readme)) {}
 
@@ -166,16 +152,16 @@ class Commit {
     }
 
     bool writeJournal() {
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         const std::string text = journalText(journal);
-        std::FILE* file = createFreshIn(staging, JournalTemporary);
-        bool ok = file != nullptr && std::fwrite(text.data(), 1, text.size(), file) == text.size();
-        if (file != nullptr) {
-            ok = syncFile(file) && ok;
-            ok = std::fclose(file) == 0 && ok;
+        File file = createFreshIn(staging, JournalTemporary);
+        bool ok = file.isOpen() && file.write(text.data(), text.size());
+        if (file.isOpen()) {
+            ok = file.sync() && ok;
+            ok = file.close() && ok;
         }
-        if (!ok || !moveWhenFree(staging, JournalTemporary, staging, JournalFileName)) {
-            runLog("Cannot write %s: %s", shown(staging, JournalFileName).c_str(),
+        if (!ok || !moveWhenFree(staging, JournalTemporary, staging, JournalFile)) {
+            runLog("Cannot write %s: %s", staging.pathOf(JournalFile).c_str(),
                    systemErrorText().c_str());
             const SystemErrorKept kept;
             removeIn(staging, JournalTemporary);
@@ -195,11 +181,11 @@ class Commit {
     bool stopped() const { return operations.stopped; }
 
   private:
-    bool move(const Folder& from, const std::string& fromName, const Folder& to,
-              const std::string& toName) {
-        if (!moveWhenFree(from, fromName.c_str(), to, toName.c_str())) {
-            runLog("Cannot move %s to %s: %s", shown(from, fromName).c_str(),
-                   shown(to, toName).c_str(), systemErrorText().c_str());
+    template <typename From, typename To>
+    bool move(const From& from, const Name& fromName, const To& to, const Name& toName) {
+        if (!moveWhenFree(from, fromName, to, toName)) {
+            runLog("Cannot move %s to %s: %s", from.pathOf(fromName).c_str(),
+                   to.pathOf(toName).c_str(), systemErrorText().c_str());
             return false;
         }
         return operations.done();
@@ -221,7 +207,7 @@ class Commit {
     // An entry whose old file was there, is no longer beside it and whose staged
     // file is in: only the clean-up after the record removes old files.
     bool cleanupStarted() {
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (const JournalEntry& entry : journal.entries) {
             if (entry.hadOld && !isFile(staging, stagedName(entry.index)) &&
                 !isFile(staging, asideName(entry.index))) {
@@ -236,13 +222,13 @@ class Commit {
         if (!placesKnown(places)) {
             return false;
         }
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (std::size_t i = 0; i < places.size(); ++i) {
             const Places& p = places[i];
             if (isFile(staging, p.staged) ? sizeOf(staging, p.staged) != journal.entries[i].size
                                           : !isFile(*p.folder, p.name)) {
                 runLog("The staged file for %s is missing or incomplete",
-                       shown(*p.folder, p.name).c_str());
+                       p.folder->pathOf(p.name).c_str());
                 return false;
             }
         }
@@ -254,7 +240,7 @@ class Commit {
         if (!placesKnown(places)) {
             return false;
         }
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (std::size_t i = 0; i < places.size(); ++i) {
             const Places& p = places[i];
             if (!isFile(staging, p.staged)) {
@@ -267,7 +253,7 @@ class Commit {
             if (!move(staging, p.staged, *p.folder, p.name)) {
                 return false;
             }
-            runLog("Replaced %s", shown(*p.folder, p.name).c_str());
+            runLog("Replaced %s", p.folder->pathOf(p.name).c_str());
         }
         return true;
     }
@@ -279,7 +265,7 @@ class Commit {
             return CommitOutcome::Stuck;
         }
         bool ok = placesKnown(places);
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (std::size_t i = places.size(); ok && i-- > 0;) {
             const Places& p = places[i];
             const bool movedIn = !isFile(staging, p.staged) &&
@@ -297,7 +283,7 @@ class Commit {
         }
         // Unflushed, the old names may come back after a power cut with the journal
         // gone; the journal stays until they are on the disk.
-        if (!syncFolders(folders, journal) || !removed(staging, JournalFileName) ||
+        if (!syncFolders(folders, journal) || !removed(staging, JournalFile) ||
             !operations.done()) {
             return CommitOutcome::Stuck;
         }
@@ -309,16 +295,16 @@ class Commit {
     // The record already names the new version, so a leftover that will not go
     // away is only wasted space: the next start's sweep takes it.
     bool cleanUp() {
-        const Folder& staging = folders.staging;
+        const PrivateFolder& staging = folders.staging;
         for (const JournalEntry& entry : journal.entries) {
-            const std::string aside = asideName(entry.index);
+            const Name aside = asideName(entry.index);
             if (isFile(staging, aside) && removed(staging, aside) && !operations.done()) {
                 return false;
             }
         }
-        if (updateFolder != nullptr && !readmeSource.empty() &&
-            entryIn(*updateFolder, readmeSource.c_str()) != EntryKind::None &&
-            removed(*updateFolder, readmeSource) && !operations.done()) {
+        if (updateFolder != nullptr && readmeSource &&
+            entryIn(*updateFolder, *readmeSource) != EntryKind::None &&
+            removed(*updateFolder, *readmeSource) && !operations.done()) {
             return false;
         }
         // Past the record nothing is undone: an unflushed rename only keeps the
@@ -327,7 +313,7 @@ class Commit {
             runLog("The update is in place; the next start finishes its clean-up");
             return true;
         }
-        if (removed(staging, JournalFileName) && !operations.done()) {
+        if (removed(staging, JournalFile) && !operations.done()) {
             return false;
         }
         folders.removeStaging();
@@ -335,11 +321,11 @@ class Commit {
         return true;
     }
 
-    static bool removed(const Folder& folder, const std::string& name) {
-        if (removeWhenFree(folder, name.c_str())) {
+    static bool removed(const Folder& folder, const Name& name) {
+        if (removeWhenFree(folder, name)) {
             return true;
         }
-        runLog("Cannot remove %s: %s", shown(folder, name).c_str(), systemErrorText().c_str());
+        runLog("Cannot remove %s: %s", folder.pathOf(name).c_str(), systemErrorText().c_str());
         return false;
     }
 
@@ -347,156 +333,16 @@ class Commit {
     Journal journal;
     std::string versionText;
     const Folder* updateFolder;
-    std::string readmeSource;
+    std::optional<Name> readmeSource;
     Operations operations;
 };
 
-// A subfolder's backslashed text ("\data\") as the names below the installation.
-std::vector<std::string> namesOf(const char* subfolder) {
-    std::vector<std::string> names;
-    std::string name;
-    for (const char* c = subfolder; *c != '\0'; ++c) {
-        if (*c != '\\') {
-            name += *c;
-        } else if (!name.empty()) {
-            names.push_back(std::move(name));
-            name.clear();
-        }
-    }
-    if (!name.empty()) {
-        names.push_back(std::move(name));
-    }
-    return names;
-}
-
 } // namespace
-
-std::string stagedName(int index) {
-    return std::to_string(index) + ".new";
-}
-
-std::string temporaryName(int index) {
-    return std::to_string(index) + ".tmp";
-}
-
-std::string asideName(int index) {
-    return std::to_string(index) + ".old";
-}
-
-bool gameRunning(const InstallFolders& folders) {
-    const char* game = UpdateFileList[0].name;
-    if (!programRunning(folders.game, game)) {
-        return false;
-    }
-    runLog("The game is running from %s: it must be closed before the update can replace its files",
-           shown(folders.game, game).c_str());
-    return true;
-}
-
-std::string entryTargetPath(const char* installPath, int index) {
-    const UpdateFileEntry& entry = UpdateFileList[index];
-    return formTargetPath(installPath, entry.subfolder, entry.name);
-}
-
-bool InstallFolders::open(const char* installPath) {
-    path = installPath;
-    subfolders.clear();
-    staging = Folder();
-    std::string why;
-    game = openInstallFolder(installPath, why);
-    if (!game.isOpen()) {
-        runLog("The installation folder %s cannot be used: %s", installPath, why.c_str());
-        return false;
-    }
-    return true;
-}
-
-bool InstallFolders::openStaging(bool create) {
-    refused = false;
-    if (staging.isOpen()) {
-        return true;
-    }
-    PrivateFolderState state = PrivateFolderState::Failed;
-    staging = openPrivateFolder(game, StagingFolderName, create, state);
-    if (staging.isOpen()) {
-        if (state == PrivateFolderState::Unprotected) {
-            runLog("%s is on a volume that keeps no access lists (FAT32 or exFAT, say): any "
-                   "account may write there, as anywhere in the game's folder; the update goes on",
-                   shown(game, StagingFolderName).c_str());
-        }
-        return true;
-    }
-    refused = state == PrivateFolderState::Refused;
-    if (refused) {
-        runLog("%s is not this program's own staging folder; the installation is left as it is",
-               shown(game, StagingFolderName).c_str());
-    } else if (create) {
-        runLog("Cannot make the folder %s: %s", shown(game, StagingFolderName).c_str(),
-               systemErrorText().c_str());
-    }
-    return false;
-}
-
-const Folder* InstallFolders::folderOf(int index, std::string* why) {
-    const char* subfolder = UpdateFileList[index].subfolder;
-    const std::vector<std::string> names = namesOf(subfolder);
-    if (names.empty()) {
-        return &game;
-    }
-    for (const auto& [text, folder] : subfolders) {
-        if (text == subfolder) {
-            return &folder;
-        }
-    }
-    Folder folder;
-    const Folder* parent = &game;
-    for (const std::string& name : names) {
-        folder = openSubfolder(*parent, name.c_str());
-        if (!folder.isOpen()) {
-            if (why != nullptr) {
-                *why = shown(*parent, name) + (entryIn(*parent, name.c_str()) == EntryKind::Link
-                                                   ? " is a link or junction"
-                                                   : ": " + systemErrorText());
-            }
-            return nullptr;
-        }
-        parent = &folder;
-    }
-    subfolders.emplace_back(subfolder, std::move(folder));
-    return &subfolders.back().second;
-}
-
-void InstallFolders::removeStaging() {
-    if (!staging.isOpen() || entryIn(staging, JournalFileName) != EntryKind::None) {
-        return;
-    }
-    std::vector<std::string> names;
-    listFolder(staging, names);
-    // What another program still holds is not in the way of anything: it goes
-    // when Windows restarts, or with the next start's sweep.
-    for (const std::string& name : names) {
-        if (!removeWhenFree(staging, name.c_str())) {
-            leave(staging, name);
-        }
-    }
-    staging = Folder();
-    if (!removeFolderIn(game, StagingFolderName)) {
-        leave(game, StagingFolderName);
-    }
-}
-
-void InstallFolders::leave(const Folder& folder, const std::string& name) {
-    const std::string error = systemErrorText();
-    runLog("Cannot remove %s: %s; %s", shown(folder, name).c_str(), error.c_str(),
-           removeAtRestart(folder, name.c_str())
-               ? "it goes when the computer restarts, or when the update next starts"
-               : "it goes when the update next starts");
-}
 
 CommitOutcome commitUpdate(const StagedUpdate& update) {
     InstallFolders& folders = *update.folders;
     Journal journal;
-    std::vector<std::string> stagedFiles;
+    std::vector<Name> stagedFiles;
     for (int e = 0; e < UpdateFileCount; ++e) {
         if (!update.staged[e]) {
             continue;
@@ -507,13 +353,13 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
         }
         if (sizeOf(folders.staging, p.staged) != update.sizes[e]) {
             runLog("The staged file for %s is missing or incomplete",
-                   shown(*p.folder, p.name).c_str());
+                   p.folder->pathOf(p.name).c_str());
             return CommitOutcome::StagingLost;
         }
         stagedFiles.push_back(p.staged);
         // An old file left by an earlier run would be taken for this commit's.
-        if (!removeWhenFree(folders.staging, p.aside.c_str())) {
-            runLog("Cannot remove %s: %s", shown(folders.staging, p.aside).c_str(),
+        if (!removeWhenFree(folders.staging, p.aside)) {
+            runLog("Cannot remove %s: %s", folders.staging.pathOf(p.aside).c_str(),
                    systemErrorText().c_str());
             return CommitOutcome::NothingChanged;
         }
@@ -540,47 +386,8 @@ CommitOutcome commitUpdate(const StagedUpdate& update) {
     return commit.finish();
 }
 
-RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText) {
-    InstallFolders folders;
-    if (!folders.open(installPath)) {
-        return RecoveryOutcome::NoJournal;
-    }
-    if (!folders.openStaging(false)) {
-        return folders.stagingRefused() ? RecoveryOutcome::Left : RecoveryOutcome::NoJournal;
-    }
-    const Folder& staging = folders.staging;
-    RecoveryOutcome outcome = RecoveryOutcome::NoJournal;
-    if (entryIn(staging, JournalFileName) != EntryKind::None) {
-        std::string text;
-        const std::optional<Journal> journal =
-            readSmallFile(staging, JournalFileName, JournalMaxBytes, text) ? parseJournal(text)
-                                                                           : std::nullopt;
-        // Left where it is: removing it would switch off the guard of an update
-        // that may still be half done, and it is an administrator's to look at.
-        if (!journal) {
-            runLog("%s is not a journal this program wrote; the installation is left as it is",
-                   shown(staging, JournalFileName).c_str());
-            return RecoveryOutcome::Left;
-        }
-        for (const JournalEntry& entry : journal->entries) {
-            if (placesOf(folders, entry.index).folder == nullptr) {
-                return RecoveryOutcome::Left;
-            }
-        }
-        runLog("Found an interrupted update in %s", installPath);
-        Commit commit(folders, *journal, versionText);
-        switch (recordNames(versionText) ? commit.complete() : commit.finish()) {
-        case CommitOutcome::Committed:
-            runLog("Completed the interrupted update");
-            outcome = RecoveryOutcome::Completed;
-            break;
-        case CommitOutcome::Stuck:
-            return RecoveryOutcome::Left;
-        default:
-            outcome = RecoveryOutcome::Undone;
-            break;
-        }
-    }
-    folders.removeStaging();
-    return outcome;
+CommitOutcome resumeCommit(InstallFolders& folders, const Journal& journal,
+                           const std::string& versionText) {
+    Commit commit(folders, journal, versionText);
+    return recordNames(versionText) ? commit.complete() : commit.finish();
 }

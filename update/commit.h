@@ -5,54 +5,14 @@
 #pragma once
 
 #include <cstdint>
-#include <list>
+#include <optional>
 #include <string>
-#include <utility>
-#include <vector>
 
 #include "platform/file_io.h"
 #include "update/file_list.h"
+#include "update/install_folders.h"
 
-// The folder inside the installation where staged files, old copies and the
-// journal wait: only the program's own account may use it, so nothing there can
-// be replaced, removed or linked between the hash and the rename.
-inline constexpr const char* StagingFolderName = "tactico-update.staging";
-// Entry index's names inside it: its new contents, their half-written form, and
-// its old file while the commit runs.
-std::string stagedName(int index);
-std::string temporaryName(int index);
-std::string asideName(int index);
-// The installation path of entry index (empty when it cannot be formed).
-std::string entryTargetPath(const char* installPath, int index);
-
-// The installation's folders, each opened once and used by handle from then on.
-class InstallFolders {
-  public:
-    // Walks installPath from the root; false, with the reason logged, when it is
-    // not a folder the program may work in.
-    bool open(const char* installPath);
-    // The staging folder, made when create says so; false, with the reason
-    // logged, when it cannot be had or what stands there is not the program's.
-    bool openStaging(bool create);
-    // Whether a staging folder that is not the program's stands in the way.
-    bool stagingRefused() const { return refused; }
-    // The folder entry index goes into; null, with the reason in why, when it is
-    // not a folder of the installation (a link or junction leads out of it).
-    const Folder* folderOf(int index, std::string* why = nullptr);
-    // Empties and removes the staging folder, unless it holds a journal. What
-    // cannot be removed now is named in the log and removed later.
-    void removeStaging();
-
-    Folder game;
-    Folder staging;
-    std::string path;
-
-  private:
-    static void leave(const Folder& folder, const std::string& name);
-
-    std::list<std::pair<std::string, Folder>> subfolders;
-    bool refused = false;
-};
+struct Journal;
 
 struct StagedUpdate {
     // Held open from the checks on; the staging folder is open.
@@ -63,8 +23,8 @@ struct StagedUpdate {
     // Each staged file's size, as it was written.
     std::uint64_t sizes[UpdateFileCount] = {};
     // The language readme the installation's readme was copied from, removed once
-    // the update is in place (by this commit only: no journal names it); may be empty.
-    std::string readmeSource;
+    // the update is in place (by this commit only: no journal names it).
+    std::optional<Name> readmeSource;
     std::string versionText;
 };
 
@@ -77,21 +37,12 @@ enum class CommitOutcome {
 
 CommitOutcome commitUpdate(const StagedUpdate& update);
 
-// Whether the game is running from the installation, logged when it is: its
-// files cannot be replaced while it runs.
-bool gameRunning(const InstallFolders& folders);
-
-enum class RecoveryOutcome {
-    NoJournal, // nothing was under way
-    Completed, // the update is in place and the record names versionText
-    Undone,    // the old files are back and the record as it was
-    Left,      // a journal that cannot be read or acted on stays for the next start
-};
-
-// Completes or undoes what a journal in installPath says was under way, recording
-// versionText (the program's own; a journal names no version), then removes what
-// staging left. Once the record already names versionText it only completes.
-RecoveryOutcome recoverUpdate(const char* installPath, const char* versionText);
+// Takes up the commit journal names, in folders whose staging folder holds it,
+// recording versionText: completed when the record already names it (the old
+// files must not come back under it), completed or undone as the files allow
+// otherwise.
+CommitOutcome resumeCommit(InstallFolders& folders, const Journal& journal,
+                           const std::string& versionText);
 
 namespace commit_hooks {
 // Called after each operation of a commit or a recovery (a journal write, a file

@@ -1,11 +1,9 @@
 #include "update/digest.h"
 
 #include <algorithm>
-#include <cstdio>
 
 #include "platform/file_io.h"
 #include "update/copy_bytes.h"
-#include "update/package.h"
 
 namespace {
 
@@ -117,21 +115,7 @@ std::optional<DigestList> parseDigestFile(const std::string& text) {
     return list;
 }
 
-std::optional<Sha256Digest> digestOfFile(const char* path) {
-    std::FILE* file = openFile(path, "rb");
-    if (file == nullptr) {
-        return std::nullopt;
-    }
-    const std::int64_t length = seekFile(file, 0, SEEK_END) ? tellFile(file) : -1;
-    std::optional<Sha256Digest> digest;
-    if (length >= 0 && seekFile(file, 0, SEEK_SET)) {
-        digest = digestOfBytes(file, static_cast<std::uint64_t>(length));
-    }
-    std::fclose(file);
-    return digest;
-}
-
-std::optional<Sha256Digest> digestOfBytes(std::FILE* file, std::uint64_t count) {
+std::optional<Sha256Digest> digestOfBytes(File& file, std::uint64_t count) {
     auto buffer = makeCopyBuffer();
     if (!buffer) {
         return std::nullopt;
@@ -140,7 +124,7 @@ std::optional<Sha256Digest> digestOfBytes(std::FILE* file, std::uint64_t count) 
     while (count > 0) {
         const std::size_t want =
             static_cast<std::size_t>(std::min<std::uint64_t>(count, CopyBufferBytes));
-        if (std::fread(buffer.get(), 1, want, file) != want) {
+        if (file.read(buffer.get(), want) != want) {
             return std::nullopt;
         }
         hash.add(buffer.get(), want);

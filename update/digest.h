@@ -5,17 +5,19 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <map>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/name.h"
 #include "platform/sha256.h"
 
-inline constexpr const char* DigestFileName = "update.dat.sha256";
-inline constexpr const char* SignatureFileName = "update.dat.sha256.sig";
+inline constexpr Name DigestFile = "update.dat.sha256";
+inline constexpr Name SignatureFile = "update.dat.sha256.sig";
+inline constexpr const char* DigestFileName = DigestFile.c_str();
+inline constexpr const char* SignatureFileName = SignatureFile.c_str();
 
 using DigestList = std::map<std::string, Sha256Digest>;
 
@@ -38,7 +40,7 @@ std::optional<std::string> releaseOf(const std::string& text);
 // "# update.patch fits: 3.69; 3.80 3.81" (sets apart by semicolons).
 std::string patchVersionsLine(const std::vector<std::vector<std::string>>& sets);
 
-// SHA-256 of a whole file; nothing when it cannot be read.
-std::optional<Sha256Digest> digestOfFile(const char* path);
+class File;
+
 // SHA-256 of the next count bytes of file; nothing when fewer can be read.
-std::optional<Sha256Digest> digestOfBytes(std::FILE* file, std::uint64_t count);
+std::optional<Sha256Digest> digestOfBytes(File& file, std::uint64_t count);

@@ -16,14 +16,13 @@ void sleepFor(int milliseconds) {
 
 } // namespace
 
-bool retryWhileInUse(const Folder& folder, const char* name, const std::function<bool()>& attempt) {
-    if (attempt()) {
-        return true;
+Status retryWhileInUse(const Folder& folder, const Name& name,
+                       const std::function<Status()>& attempt) {
+    Status status = attempt();
+    if (status || !status.inUse()) {
+        return status;
     }
-    if (!lastFailureWasInUse()) {
-        return false;
-    }
-    const std::string shown = folder.path() + PathSeparator + name;
+    const std::string shown = folder.path() + PathSeparator + name.str();
     runLog("%s is in use by another program; trying again for up to %d s", shown.c_str(),
            in_use::PatienceMilliseconds / 1000);
     int waited = 0;
@@ -31,27 +30,24 @@ bool retryWhileInUse(const Folder& folder, const char* name, const std::function
         const int step = std::min({pause, 1000, in_use::PatienceMilliseconds - waited});
         in_use::wait(step);
         waited += step;
-        if (attempt()) {
+        status = attempt();
+        if (status) {
             runLog("%s was let go after %d ms", shown.c_str(), waited);
-            return true;
+            return status;
         }
-        if (!lastFailureWasInUse()) {
-            return false;
+        if (!status.inUse()) {
+            return status;
         }
     }
     const SystemErrorKept kept;
     runLog("%s is still in use after %d s", shown.c_str(), in_use::PatienceMilliseconds / 1000);
-    return false;
+    return status;
 }
 
 namespace in_use {
 void (*wait)(int milliseconds) = sleepFor;
 } // namespace in_use
 
-bool moveWhenFree(const Folder& from, const char* fromName, const Folder& to, const char* toName) {
-    return retryWhileInUse(from, fromName, [&] { return moveIn(from, fromName, to, toName); });
-}
-
-bool removeWhenFree(const Folder& folder, const char* name) {
+Status removeWhenFree(const Folder& folder, const Name& name) {
     return retryWhileInUse(folder, name, [&] { return removeIn(folder, name); });
 }

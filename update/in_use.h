@@ -17,8 +17,14 @@ extern void (*wait)(int milliseconds);
 
 // Tries attempt, on name in folder, again while it fails because the file is in
 // use, until it succeeds, fails otherwise, or PatienceMilliseconds have passed.
-bool retryWhileInUse(const Folder& folder, const char* name, const std::function<bool()>& attempt);
-// moveIn and removeIn, tried again while the file is in use; the log says what
-// waited and for how long. The system's error of the last try stays for the caller.
-bool moveWhenFree(const Folder& from, const char* fromName, const Folder& to, const char* toName);
-bool removeWhenFree(const Folder& folder, const char* name);
+// The log says what waited and for how long. The last try's status is returned
+// and, for the caller's log, left as the system's error.
+Status retryWhileInUse(const Folder& folder, const Name& name,
+                       const std::function<Status()>& attempt);
+
+// moveIn and removeIn, tried again while the file is in use.
+template <typename From, typename To>
+Status moveWhenFree(const From& from, const Name& fromName, const To& to, const Name& toName) {
+    return retryWhileInUse(from, fromName, [&] { return moveIn(from, fromName, to, toName); });
+}
+Status removeWhenFree(const Folder& folder, const Name& name);

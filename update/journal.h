@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
-inline constexpr const char* JournalFileName = "tactico-update.journal";
+#include "platform/name.h"
+
+inline constexpr Name JournalFile = "tactico-update.journal";
+inline constexpr const char* JournalFileName = JournalFile.c_str();
 // A whole journal is a few kilobytes; a longer file is not one.
 inline constexpr std::int64_t JournalMaxBytes = 64 * 1024;
 

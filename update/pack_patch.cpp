@@ -10,13 +10,11 @@
 #include <vector>
 #include <zlib.h>
 
-#include "platform/file_io.h"
 #include "platform/process.h"
 #include "platform/run_log.h"
-#include "update/copy_bytes.h"
 #include "update/digest.h"
 #include "update/file_list.h"
-#include "update/file_ops.h"
+#include "update/pack_files.h"
 #include "update/package.h"
 #include "update/vcdiff.h"
 
@@ -34,14 +32,12 @@ bool readBaseTable(std::FILE* base, std::uint32_t (&counts)[UpdateFileCount]) {
         std::fread(table, sizeof table, 1, base) != 1) {
         return false;
     }
-    std::uint64_t total = PackageTableBytes;
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        counts[i] = packageTableCount(table, i);
-        if (!isReadmeEntry(i)) {
-            total += counts[i];
-        }
+    std::string why;
+    const std::optional<PackageTable> read = readPackageTable(table, length, why);
+    if (read) {
+        std::copy(std::begin(read->counts), std::end(read->counts), counts);
     }
-    return total == static_cast<std::uint64_t>(length);
+    return read.has_value();
 }
 
 // The whole of source, deflated onto the end of out; its length in stored.

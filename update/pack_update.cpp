@@ -10,12 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_io.h"
 #include "platform/sha256.h"
-#include "update/copy_bytes.h"
 #include "update/digest.h"
 #include "update/file_list.h"
-#include "update/file_ops.h"
+#include "update/pack_files.h"
 #include "update/patch_file.h"
 
 namespace {

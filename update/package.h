@@ -3,14 +3,27 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
+#include <string>
 
+#include "update/file_list.h"
 #include "update/pack_patch.h"
 
-inline constexpr const char* PackageFileName = "update.dat";
+inline constexpr Name PackageFile = "update.dat";
+inline constexpr const char* PackageFileName = PackageFile.c_str();
 inline constexpr int PackageTableBytes = 188;
 
-// Entry index's body size in a package table.
-std::uint32_t packageTableCount(const unsigned char* table, int index);
+struct PackageTable {
+    std::uint32_t counts[UpdateFileCount] = {};
+    // Of each body in the package.
+    std::int64_t offsets[UpdateFileCount] = {};
+};
+
+// The table at the start of a package of length bytes, when its bodies fill the
+// package exactly and the readme's entry has none; nothing, with why saying which
+// check failed, otherwise.
+std::optional<PackageTable> readPackageTable(const unsigned char (&table)[PackageTableBytes],
+                                             std::int64_t length, std::string& why);
 
 // Builds "update.dat" in the current folder from the bare-named sources there, and
 // "update.dat.sha256" beside it; with a base package, "update.patch" too, which the
@@ -18,9 +31,3 @@ std::uint32_t packageTableCount(const unsigned char* table, int index);
 // release names what the digest file's files install (the program's own version
 // text); empty, the digest file names none.
 bool packUpdate(const PatchPackOptions& patch = {}, const std::string& release = {});
-
-// Writes entry index of "update.dat" in the current folder to targetPath, through a
-// temporary file renamed into place; the caller flushes it when it must be durable.
-// On failure packageBad tells the package's fault (true) from the target's (false),
-// and whatever stood at targetPath is as it was.
-bool extractEntry(int index, const char* targetPath, bool& packageBad);

@@ -82,21 +82,32 @@ class Lister {
 
     void line(const std::string& text) { listing_.text += text + "\n"; }
     void problem(std::string text) { listing_.problems.push_back(std::move(text)); }
-    bool there(const char* name) { return entryIn(folder_, name) != EntryKind::None; }
+    bool there(const Name& name) { return entryIn(folder_, name) != EntryKind::None; }
+    bool there(const std::string& name) {
+        const std::optional<Name> file = Name::of(name);
+        return file && there(*file);
+    }
+
+    // A file of the folder and its length; not open when it cannot be read.
+    File openWhole(const Name& name, std::int64_t& length) {
+        File file = openFileIn(folder_, name, -1, Source::Untrusted);
+        length = file.isOpen() && file.seek(0, File::From::End) ? file.tell() : -1;
+        if (length < 0 || !file.seek(0)) {
+            return File();
+        }
+        return file;
+    }
 
     // A file of the folder, whole; nothing, with the reason kept, when it cannot be read.
     std::optional<Hashed> hashFile(const std::string& name, std::string& why) {
-        std::FILE* file = openFileIn(folder_, name.c_str(), -1);
-        const std::int64_t length =
-            file != nullptr && seekFile(file, 0, SEEK_END) ? tellFile(file) : -1;
+        const std::optional<Name> plain = Name::of(name);
+        std::int64_t length = -1;
+        File file = plain ? openWhole(*plain, length) : File();
         std::optional<Sha256Digest> digest;
-        if (length >= 0 && seekFile(file, 0, SEEK_SET)) {
+        if (file.isOpen()) {
             digest = digestOfBytes(file, static_cast<std::uint64_t>(length));
         }
         why = digest ? "" : name + " cannot be read: " + systemErrorText();
-        if (file != nullptr) {
-            std::fclose(file);
-        }
         if (!digest) {
             return std::nullopt;
         }
@@ -104,11 +115,11 @@ class Lister {
     }
 
     void readDigestFile() {
-        if (!there(DigestFileName)) {
+        if (!there(DigestFile)) {
             return;
         }
         std::string text;
-        if (!readSmallFile(folder_, DigestFileName, MaxDigestFileBytes, text)) {
+        if (!readSmallFile(folder_, DigestFile, MaxDigestFileBytes, text, Source::Untrusted)) {
             digestProblem_ =
                 std::string(DigestFileName) +
                 " cannot be read, or is larger than any the update reads: " + systemErrorText();
@@ -139,39 +150,31 @@ class Lister {
 
     void listPackage() {
         line("");
-        if (!there(PackageFileName)) {
+        if (!there(PackageFile)) {
             line(std::string(PackageFileName) + ": not here");
             return;
         }
         const std::string name = PackageFileName;
-        std::FILE* file = openFileIn(folder_, PackageFileName, -1);
-        if (file == nullptr) {
+        std::int64_t length = -1;
+        File file = openWhole(PackageFile, length);
+        if (!file.isOpen()) {
             line(name + ": cannot be read");
             problem(name + " cannot be read: " + systemErrorText());
             return;
         }
-        adviseSequential(file);
-        const std::int64_t length = seekFile(file, 0, SEEK_END) ? tellFile(file) : -1;
+        file.adviseSequential();
         unsigned char table[PackageTableBytes] = {};
-        const std::size_t tableRead = length >= 0 && seekFile(file, 0, SEEK_SET)
-                                          ? std::fread(table, 1, sizeof table, file)
-                                          : 0;
-        const bool read = tableRead == sizeof table;
-        std::uint64_t counted = PackageTableBytes;
-        bool readmeBody = false;
-        for (int e = 0; read && e < UpdateFileCount; ++e) {
-            entries_[e].size = packageTableCount(table, e);
-            counted += entries_[e].size;
-            readmeBody = readmeBody || (isReadmeEntry(e) && entries_[e].size != 0);
-        }
+        const std::size_t tableRead = file.read(table, sizeof table);
         std::string fault;
-        if (!read) {
+        if (tableRead != sizeof table) {
             fault = name + " is shorter than its table";
-        } else if (readmeBody) {
-            fault = name + " gives the readme entry a body";
-        } else if (counted != static_cast<std::uint64_t>(length)) {
-            fault = name + " is " + std::to_string(length) + " bytes; its table makes it " +
-                    std::to_string(counted);
+        } else if (const std::optional<PackageTable> sizes =
+                       readPackageTable(table, length, fault)) {
+            for (int e = 0; e < UpdateFileCount; ++e) {
+                entries_[e].size = sizes->counts[e];
+            }
+        } else {
+            fault = name + ": " + fault;
         }
         Sha256 whole;
         whole.add(table, tableRead);
@@ -182,7 +185,7 @@ class Lister {
             for (std::uint64_t left = entries_[e].size; bodies && left > 0;) {
                 const std::size_t chunk =
                     static_cast<std::size_t>(std::min<std::uint64_t>(left, CopyBufferBytes));
-                bodies = std::fread(buffer.get(), 1, chunk, file) == chunk;
+                bodies = file.read(buffer.get(), chunk) == chunk;
                 one.add(buffer.get(), chunk);
                 whole.add(buffer.get(), chunk);
                 left -= chunk;
@@ -191,11 +194,11 @@ class Lister {
         }
         // Past a table that does not fit, the rest is hashed for the digest file alone.
         for (std::size_t got = 1; !fault.empty() && buffer && got > 0;) {
-            got = std::fread(buffer.get(), 1, CopyBufferBytes, file);
+            got = file.read(buffer.get(), CopyBufferBytes);
             whole.add(buffer.get(), got);
         }
-        const bool readFailed = std::ferror(file) != 0 || (fault.empty() && !bodies);
-        std::fclose(file);
+        const bool readFailed = file.failed() || (fault.empty() && !bodies);
+        file.close();
         Hashed hashed{static_cast<std::uint64_t>(std::max<std::int64_t>(length, 0)), {}};
         if (readFailed || !buffer || !whole.finish(hashed.digest)) {
             line(name + ": cannot be read");
@@ -225,30 +228,26 @@ class Lister {
 
     void listPatch() {
         line("");
-        if (!there(PatchFileName)) {
+        if (!there(PatchFile)) {
             line(std::string(PatchFileName) + ": not here");
             return;
         }
         const std::string name = PatchFileName;
-        std::FILE* file = openFileIn(folder_, PatchFileName, -1);
-        const std::int64_t length =
-            file != nullptr && seekFile(file, 0, SEEK_END) ? tellFile(file) : -1;
+        std::int64_t length = -1;
+        File file = openWhole(PatchFile, length);
         std::optional<Sha256Digest> digest;
-        if (length >= 0 && seekFile(file, 0, SEEK_SET)) {
+        if (file.isOpen()) {
             digest = digestOfBytes(file, static_cast<std::uint64_t>(length));
         }
         if (!digest) {
             line(name + ": cannot be read");
             problem(name + " cannot be read: " + systemErrorText());
-            if (file != nullptr) {
-                std::fclose(file);
-            }
             return;
         }
         patch_ = Hashed{static_cast<std::uint64_t>(length), *digest};
         std::string why;
         const std::optional<PatchTable> table = readPatchTable(file, length, why);
-        std::fclose(file);
+        file.close();
         line(name + ": " + std::to_string(length) + " bytes, SHA-256 " + digestToHex(*digest));
         if (!table) {
             line("  not a sound patch: " + why);
@@ -323,7 +322,7 @@ class Lister {
         std::vector<std::string> shipped = request_.readmes;
         shipped.insert(shipped.begin(), {PackageFileName, PatchFileName});
         for (const std::string& file : shipped) {
-            if (digests_->count(file) == 0 && there(file.c_str())) {
+            if (digests_->count(file) == 0 && there(file)) {
                 line("  " + padded(file, NameColumn) + "here, but not listed");
                 problem(name + " has no line for " + file);
             }
@@ -336,7 +335,7 @@ class Lister {
             problem(std::string(DigestFileName) + " lists " + listed + ", no file of this folder");
             return "no file of this folder";
         }
-        if (!there(listed.c_str())) {
+        if (!there(listed)) {
             // One digest file serves both downloads; a player may have taken either.
             const bool otherDownload =
                 (listed == PackageFileName && patch_) || (listed == PatchFileName && package_);
@@ -366,7 +365,7 @@ class Lister {
     void listSignature() {
         line("");
         const std::string name = SignatureFileName;
-        if (!there(SignatureFileName)) {
+        if (!there(SignatureFile)) {
             line(name + ": not here");
             if (!request_.keys.empty()) {
                 problem(name + " is missing; this program installs only signed updates");
@@ -378,7 +377,8 @@ class Lister {
             return;
         }
         std::string signature;
-        if (!readSmallFile(folder_, SignatureFileName, MaxSignatureBytes, signature) ||
+        if (!readSmallFile(folder_, SignatureFile, MaxSignatureBytes, signature,
+                           Source::Untrusted) ||
             !digestText_) {
             line(name + ": here; cannot be checked");
             problem(name + (digestText_ ? " cannot be read" : " signs no digest file"));

@@ -183,9 +183,9 @@ enum class Inflated { Done, Corrupt, WriteFailed };
 // The entry's stored bytes, inflated and handed to out in pieces; Corrupt unless
 // the stream ends exactly at its stored length with exactly its raw length.
 template <typename Out>
-Inflated inflateEntry(std::FILE* patch, const PatchEntry& entry,
+Inflated inflateEntry(File& patch, const PatchEntry& entry,
                       std::unique_ptr<unsigned char[]>& buffer, Out&& out) {
-    if (!seekFile(patch, static_cast<std::int64_t>(entry.offset), SEEK_SET)) {
+    if (!patch.seek(static_cast<std::int64_t>(entry.offset))) {
         return Inflated::Corrupt;
     }
     constexpr std::size_t InBytes = std::size_t{64} << 10;
@@ -210,7 +210,7 @@ Inflated inflateEntry(std::FILE* patch, const PatchEntry& entry,
         if (stream.avail_in == 0) {
             const std::size_t want =
                 static_cast<std::size_t>(std::min<std::uint64_t>(unread, InBytes));
-            if (want == 0 || std::fread(input, 1, want, patch) != want) {
+            if (want == 0 || patch.read(input, want) != want) {
                 break;
             }
             unread -= want;
@@ -278,14 +278,14 @@ bool PatchSet::fits(const char* recordVersion) const {
     return std::find(versions.begin(), versions.end(), number) != versions.end();
 }
 
-std::optional<PatchTable> readPatchTable(std::FILE* patch, std::int64_t length, std::string& why) {
-    if (length < 0 || !seekFile(patch, 0, SEEK_SET)) {
+std::optional<PatchTable> readPatchTable(File& patch, std::int64_t length, std::string& why) {
+    if (length < 0 || !patch.seek(0)) {
         fail(why, "it cannot be read");
         return std::nullopt;
     }
     std::vector<unsigned char> table(
         static_cast<std::size_t>(std::min<std::int64_t>(length, MaxTableBytes)));
-    const std::size_t count = std::fread(table.data(), 1, table.size(), patch);
+    const std::size_t count = patch.read(table.data(), table.size());
     Reader in{table.data(), table.data() + count};
     unsigned char magic[sizeof Magic] = {};
     std::uint64_t format = 0;
@@ -328,14 +328,14 @@ std::optional<PatchTable> readPatchTable(std::FILE* patch, std::int64_t length, 
     return result;
 }
 
-bool baseMatches(const PatchEntry& entry, std::FILE* base, bool& readFailed) {
+bool baseMatches(const PatchEntry& entry, File& base, bool& readFailed) {
     readFailed = false;
-    if (!seekFile(base, 0, SEEK_END)) {
+    if (!base.seek(0, File::From::End)) {
         readFailed = true;
         return false;
     }
-    const std::int64_t size = tellFile(base);
-    if (size < 0 || !seekFile(base, 0, SEEK_SET)) {
+    const std::int64_t size = base.tell();
+    if (size < 0 || !base.seek(0)) {
         readFailed = true;
         return false;
     }
@@ -352,28 +352,26 @@ namespace {
 // The result hashed on its way to the staged file, or only hashed without one.
 class HashingSink final : public VcdiffSink {
   public:
-    explicit HashingSink(std::FILE* stream) : file(stream), writing(stream != nullptr) {}
+    explicit HashingSink(File* stream) : file(stream) {}
     bool write(const unsigned char* data, std::size_t size) override {
         hash.add(data, size);
-        return !writing || file.write(data, size);
+        return file == nullptr || file->write(data, size);
     }
     Sha256 hash;
 
   private:
-    VcdiffFileSink file;
-    bool writing;
+    File* file;
 };
 
 } // namespace
 
-PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
-                                 std::FILE* target) {
+PatchApplyResult applyPatchEntry(File& patch, const PatchEntry& entry, File* base, File* target) {
     PatchWorkspace workspace;
     return applyPatchEntry(patch, entry, base, target, workspace);
 }
 
-PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
-                                 std::FILE* target, PatchWorkspace& workspace) {
+PatchApplyResult applyPatchEntry(File& patch, const PatchEntry& entry, File* base, File* target,
+                                 PatchWorkspace& workspace) {
     if (entry.kind == PatchKind::Unchanged) {
         return {};
     }

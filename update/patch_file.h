@@ -28,17 +28,18 @@
 
 #include <array>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/name.h"
 #include "platform/sha256.h"
 #include "update/file_list.h"
 #include "update/vcdiff.h"
 
-inline constexpr const char* PatchFileName = "update.patch";
+inline constexpr Name PatchFile = "update.patch";
+inline constexpr const char* PatchFileName = PatchFile.c_str();
 inline constexpr std::uint32_t PatchFormatVersion = 2;
 // The decoder holds a whole delta in memory; a longer one is stored whole.
 inline constexpr std::uint64_t PatchMaxDeltaBytes = std::uint64_t{32} << 20;
@@ -82,11 +83,11 @@ std::string versionNumberOf(const char* recordVersion);
 
 // Reads and checks the table of an open patch of length bytes. Nothing, with why
 // set, when it is not a sound patch.
-std::optional<PatchTable> readPatchTable(std::FILE* patch, std::int64_t length, std::string& why);
+std::optional<PatchTable> readPatchTable(File& patch, std::int64_t length, std::string& why);
 
 // Whether the installed file base is the one the entry was made against: its
 // size and SHA-256. False also when it cannot be read (readFailed then set).
-bool baseMatches(const PatchEntry& entry, std::FILE* base, bool& readFailed);
+bool baseMatches(const PatchEntry& entry, File& base, bool& readFailed);
 
 enum class PatchApplyStatus {
     Done,
@@ -114,10 +115,9 @@ struct PatchWorkspace {
 // the entry is a delta, and hashes what it writes: Done only when the size and
 // SHA-256 are the entry's. An unchanged entry writes nothing. Memory stays
 // bounded by the largest delta and base.
-PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
-                                 std::FILE* target, PatchWorkspace& workspace);
-PatchApplyResult applyPatchEntry(std::FILE* patch, const PatchEntry& entry, std::FILE* base,
-                                 std::FILE* target);
+PatchApplyResult applyPatchEntry(File& patch, const PatchEntry& entry, File* base, File* target,
+                                 PatchWorkspace& workspace);
+PatchApplyResult applyPatchEntry(File& patch, const PatchEntry& entry, File* base, File* target);
 
 // Packing: the table of the sets described by the caller (each entry's storedAt,
 // storedBytes and rawBytes as the caller lays out the stored bytes it appends).

@@ -5,9 +5,9 @@
 #include "platform/file_io.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
-#include "update/commit.h"
 #include "update/digest.h"
 #include "update/file_ops.h"
+#include "update/install_folders.h"
 
 PatchSource::~PatchSource() {
     close();
@@ -16,7 +16,7 @@ PatchSource::~PatchSource() {
 namespace {
 
 // The copy's name in the staging folder.
-constexpr const char* PatchCopyName = "update.patch";
+constexpr Name PatchCopyName = "update.patch";
 
 int picturesEntry() {
     static const int entry = [] {
@@ -32,10 +32,7 @@ int picturesEntry() {
 } // namespace
 
 void PatchSource::close() {
-    if (patch != nullptr) {
-        std::fclose(patch);
-        patch = nullptr;
-    }
+    patch.close();
     if (copied && installed != nullptr && installed->staging.isOpen()) {
         removeIn(installed->staging, PatchCopyName);
     }
@@ -50,8 +47,8 @@ PatchFit PatchSource::fail(PatchFit fit, std::string problem) {
     return fit;
 }
 
-PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
-                           const Sha256Digest* listed) {
+PatchFit PatchSource::open(InstallFolders& folders, const Folder& updateFolder,
+                           const char* recordVersion, const Sha256Digest* listed) {
     close();
     table.reset();
     chosen = nullptr;
@@ -64,7 +61,7 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
         measuredOnly[e] = false;
     }
     // The whole file against its line first: nothing in it is believed before.
-    if (!copyIn(listed)) {
+    if (!copyIn(updateFolder, listed)) {
         return fail(PatchFit::Bad, why);
     }
     std::string problem;
@@ -75,40 +72,40 @@ PatchFit PatchSource::open(InstallFolders& folders, const char* recordVersion,
     return chooseSet(recordVersion);
 }
 
-bool PatchSource::copyIn(const Sha256Digest* listed) {
-    const Folder& staging = installed->staging;
+bool PatchSource::copyIn(const Folder& updateFolder, const Sha256Digest* listed) {
+    const PrivateFolder& staging = installed->staging;
     // Nothing is written where there is no staging folder: the hashed handle is read on.
     const bool inPlace = !staging.isOpen();
-    std::FILE* from = openLocked(PatchFileName);
-    if (from == nullptr) {
+    File from = openFileIn(updateFolder, PatchFile, -1, Source::Untrusted);
+    if (!from.isOpen()) {
         why = std::string(PatchFileName) + " cannot be opened: " + systemErrorText();
         return false;
     }
-    std::FILE* to = inPlace ? nullptr : createFreshIn(staging, PatchCopyName);
-    copied = to != nullptr;
+    File to = inPlace ? File() : createFreshIn(staging, PatchCopyName);
+    copied = to.isOpen();
     Sha256 hash;
     const auto buffer = makeCopyBuffer();
     length = 0;
     bool readFailed = false;
-    bool ok = (inPlace || to != nullptr) && buffer;
+    bool ok = (inPlace || to.isOpen()) && buffer;
     for (bool more = ok; more;) {
-        const std::size_t got = std::fread(buffer.get(), 1, CopyBufferBytes, from);
+        const std::size_t got = from.read(buffer.get(), CopyBufferBytes);
         hash.add(buffer.get(), got);
         length += static_cast<std::int64_t>(got);
-        ok = to == nullptr || std::fwrite(buffer.get(), 1, got, to) == got;
-        readFailed = got < CopyBufferBytes && std::ferror(from) != 0;
+        ok = !to.isOpen() || to.write(buffer.get(), got);
+        readFailed = got < CopyBufferBytes && from.failed();
         more = ok && !readFailed && got == CopyBufferBytes;
     }
-    if (inPlace && ok && !readFailed) {
-        patch = from;
-    } else {
-        std::fclose(from);
-    }
     ok = ok && !readFailed;
+    if (inPlace && ok) {
+        patch = std::move(from);
+    } else {
+        from.close();
+    }
     // Only this run reads the copy, and a crash discards it: nothing to push to
     // the disk.
-    if (to != nullptr) {
-        ok = std::fclose(to) == 0 && ok;
+    if (to.isOpen()) {
+        ok = to.close() && ok;
     }
     Sha256Digest actual{};
     if (!ok || !hash.finish(actual)) {
@@ -124,7 +121,7 @@ bool PatchSource::copyIn(const Sha256Digest* listed) {
     if (!inPlace) {
         patch = openFileIn(staging, PatchCopyName, length);
     }
-    if (patch == nullptr) {
+    if (!patch.isOpen()) {
         why = std::string(PatchFileName) + " cannot be read back: " + systemErrorText();
         return false;
     }
@@ -214,26 +211,25 @@ PatchFit PatchSource::checkMeasuredBases() {
 bool PatchSource::installedIs(int e, const PatchEntry& entry, std::string& problem, bool sizeOnly) {
     Installed& file = installedFiles[e];
     std::string path;
-    std::FILE* base = nullptr;
+    File base;
     // Sizes first: a file is hashed only for a set it may be the base of.
     if (!file.looked) {
         file.looked = true;
         base = openBase(e, path);
-        file.readFailed = base == nullptr || !seekFile(base, 0, SEEK_END);
-        file.size = file.readFailed ? -1 : tellFile(base);
+        file.readFailed = !base.isOpen() || !base.seek(0, File::From::End);
+        file.size = file.readFailed ? -1 : base.tell();
         file.readFailed = file.readFailed || file.size < 0;
     }
     const bool sized = !file.readFailed && static_cast<std::uint64_t>(file.size) == entry.baseSize;
     if (sized && !sizeOnly && !file.digest) {
-        base = base != nullptr ? base : openBase(e, path);
-        file.digest = base != nullptr && seekFile(base, 0, SEEK_SET)
-                          ? digestOfBytes(base, entry.baseSize)
-                          : std::nullopt;
+        if (!base.isOpen()) {
+            base = openBase(e, path);
+        }
+        file.digest =
+            base.isOpen() && base.seek(0) ? digestOfBytes(base, entry.baseSize) : std::nullopt;
         file.readFailed = !file.digest;
     }
-    if (base != nullptr) {
-        std::fclose(base);
-    }
+    base.close();
     if (sized && !file.readFailed && (sizeOnly || file.digest == entry.baseDigest)) {
         return true;
     }
@@ -248,10 +244,10 @@ std::string PatchSource::shownName(int e) const {
                              : folder->path() + PathSeparator + UpdateFileList[e].name;
 }
 
-std::FILE* PatchSource::openBase(int e, std::string& shown) {
+File PatchSource::openBase(int e, std::string& shown) {
     shown = shownName(e);
     const Folder* folder = installed->folderOf(e);
-    return folder == nullptr ? nullptr : openFileIn(*folder, UpdateFileList[e].name, -1);
+    return folder == nullptr ? File() : openFileIn(*folder, UpdateFileList[e].file);
 }
 
 std::string PatchSource::baseVersions() const {
@@ -273,22 +269,21 @@ bool PatchSource::nothingToWrite(int e) const {
     return !chosen || leftAsItIs[e] || chosen->entries[e].kind == PatchKind::Unchanged;
 }
 
-CopyResult PatchSource::stageEntry(int e, std::FILE* target) {
+CopyResult PatchSource::stageEntry(int e, File* target) {
     const PatchEntry& entry = chosen->entries[e];
-    std::FILE* base = nullptr;
+    File base;
     if (entry.kind == PatchKind::Delta) {
         std::string path;
         base = openBase(e, path);
-        if (base == nullptr) {
+        if (!base.isOpen()) {
             why = path + " cannot be read: " + systemErrorText();
             return CopyResult::WriteFailed;
         }
-        adviseSequential(base);
+        base.adviseSequential();
     }
-    const PatchApplyResult result = applyPatchEntry(patch, entry, base, target, workspace);
-    if (base != nullptr) {
-        std::fclose(base);
-    }
+    const PatchApplyResult result =
+        applyPatchEntry(patch, entry, base.isOpen() ? &base : nullptr, target, workspace);
+    base.close();
     switch (result.status) {
     case PatchApplyStatus::Done:
         return CopyResult::Done;

@@ -13,12 +13,11 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 
-#include "update/commit.h"
 #include "update/copy_bytes.h"
+#include "update/install_folders.h"
 #include "update/patch_file.h"
 
 enum class PatchFit {
@@ -36,14 +35,15 @@ class PatchSource {
     PatchSource(const PatchSource&) = delete;
     PatchSource& operator=(const PatchSource&) = delete;
 
-    // Copies "update.patch" from the current folder into folders' staging folder
-    // (where that is not open, as in a dry run, it is read where it lies, through
-    // one handle) and checks the copy against listed (its digest line, when there is
+    // Copies "update.patch" from updateFolder into folders' staging folder (where
+    // that is not open, as in a dry run, it is read where it lies, through one
+    // handle) and checks the copy against listed (its digest line, when there is
     // one), then looks for the first set made for recordVersion (the record's
     // "Version" as stored) whose files are those installed in folders; problem()
     // says why when it is not Fits. The installed files are read through folders
     // from then on, which must outlive the source.
-    PatchFit open(InstallFolders& folders, const char* recordVersion, const Sha256Digest* listed);
+    PatchFit open(InstallFolders& folders, const Folder& updateFolder, const char* recordVersion,
+                  const Sha256Digest* listed);
     // Lets the copy go.
     void close();
 
@@ -65,12 +65,12 @@ class PatchSource {
     // (baseDiffers() then set) the installed file is not the one it was made
     // against; WriteFailed, with problem() saying so, when the target cannot be
     // written or the installed file read.
-    CopyResult stageEntry(int e, std::FILE* target);
+    CopyResult stageEntry(int e, File* target);
     bool baseDiffers() const { return differs; }
 
   private:
     PatchFit fail(PatchFit fit, std::string problem);
-    bool copyIn(const Sha256Digest* listed);
+    bool copyIn(const Folder& updateFolder, const Sha256Digest* listed);
     PatchFit chooseSet(const char* recordVersion);
     // Whether every installed file is set's base but a player's own pics.cfg (a
     // file the set patches only by its size, where measureDeltas); the first that
@@ -80,8 +80,8 @@ class PatchSource {
     // its SHA-256, each read once whichever sets ask. False also when it cannot be
     // read.
     bool installedIs(int e, const PatchEntry& entry, std::string& problem, bool sizeOnly = false);
-    // Entry e's installed file, read-only; null with the reason in name's words.
-    std::FILE* openBase(int e, std::string& shown);
+    // Entry e's installed file, read-only; not open with the reason in name's words.
+    File openBase(int e, std::string& shown);
     // Entry e's installed file as the log names it.
     std::string shownName(int e) const;
 
@@ -92,7 +92,7 @@ class PatchSource {
         std::optional<Sha256Digest> digest;
     };
 
-    std::FILE* patch = nullptr;
+    File patch;
     std::int64_t length = 0;
     std::optional<PatchTable> table;
     const PatchSet* chosen = nullptr;

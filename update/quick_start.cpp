@@ -9,8 +9,9 @@
 namespace {
 
 // "*.qst" as Windows matches it: any name whose extension is "qst" in any case.
-bool isQuickStartName(const std::string& name) {
-    return name.size() >= 4 && equalsIgnoreCase(name.c_str() + name.size() - 4, ".qst");
+bool isQuickStartName(const Name& name) {
+    const std::string_view text = name.text();
+    return text.size() >= 4 && equalsIgnoreCase(name.c_str() + text.size() - 4, ".qst");
 }
 
 } // namespace
@@ -24,21 +25,21 @@ bool removeQuickStartFiles(const char* installPath, bool deleteThem) {
     std::string why;
     const Folder game = openInstallFolder(installPath, why);
     const Folder folder = game.isOpen() ? openSubfolder(game, "qstart") : Folder();
-    std::vector<std::string> names;
+    std::vector<Name> names;
     if (folder.isOpen()) {
         listFolder(folder, names);
     }
     bool any = false;
-    for (const std::string& name : names) {
+    for (const Name& name : names) {
         if (!isQuickStartName(name)) {
             continue;
         }
         // A link is removed as itself; a folder named like a game is no game.
-        const EntryKind kind = entryIn(folder, name.c_str());
+        const EntryKind kind = entryIn(folder, name);
         if (kind == EntryKind::File || kind == EntryKind::Link) {
             any = true;
             if (deleteThem) {
-                removeIn(folder, name.c_str());
+                removeIn(folder, name);
             }
         }
     }

@@ -1,6 +1,5 @@
 #include "update/update_session.h"
 
-#include <cstdio>
 #include <set>
 #include <utility>
 
@@ -22,19 +21,14 @@ constexpr std::int64_t SpareBytes = std::int64_t{1} << 20;
 
 // The update folder is anyone's to prepare: only regular files count, and a FIFO
 // planted there fails at once instead of waiting for a writer.
-bool canOpen(const char* path) {
-    std::FILE* file = openRegularFile(path, -1);
-    if (file == nullptr) {
-        return false;
-    }
-    std::fclose(file);
-    return true;
+bool canOpen(const Folder& folder, const Name& name) {
+    return openFileIn(folder, name, -1, Source::Untrusted).isOpen();
 }
 
 // Something that is no file where the entry goes (a folder, or a link that may
 // lead anywhere) could not be put back by an undo, so it fails the entry as an
 // unwritable target would.
-const char* blockedTarget(const Folder& folder, const char* name) {
+const char* blockedTarget(const Folder& folder, const Name& name) {
     switch (entryIn(folder, name)) {
     case EntryKind::None:
     case EntryKind::File:
@@ -52,7 +46,7 @@ RecoveryOutcome interruptedUpdateIn(const char* installPath) {
     if (!folders.open(installPath) || !folders.openStaging(false)) {
         return folders.stagingRefused() ? RecoveryOutcome::Left : RecoveryOutcome::NoJournal;
     }
-    if (entryIn(folders.staging, JournalFileName) != EntryKind::None) {
+    if (entryIn(folders.staging, JournalFile) != EntryKind::None) {
         runLog("An update of %s was killed inside its commit: the update would first complete or "
                "undo it; these checks look at the files as they are now",
                installPath);
@@ -124,8 +118,8 @@ bool UpdateSession::holdFolders() {
 }
 
 std::optional<UpdateStepKind> UpdateSession::choosePatch() {
-    const bool fullBeside = canOpen(PackageFileName);
-    if (!sources_.openWithout(plan_.readme.c_str(), publisherKeys(), PatchFileName,
+    const bool fullBeside = canOpen(updateFolder_, PackageFile);
+    if (!sources_.openWithout(updateFolder_, *readme_, publisherKeys(), PatchFileName,
                               plan_.versionText)) {
         runLog("The update file is corrupt: %s", sources_.problem().c_str());
         return UpdateStepKind::SourceFailed;
@@ -138,7 +132,8 @@ std::optional<UpdateStepKind> UpdateSession::choosePatch() {
     if (!plan_.dryRun && !folders_.openStaging(true)) {
         return UpdateStepKind::WriteFailed;
     }
-    const PatchFit fit = patch_.open(folders_, recorded, sources_.listedDigest(PatchFileName));
+    const PatchFit fit =
+        patch_.open(folders_, updateFolder_, recorded, sources_.listedDigest(PatchFileName));
     switch (fit) {
     case PatchFit::Fits:
         fromPatch_ = true;
@@ -204,11 +199,15 @@ UpdateStepKind UpdateSession::checkSources() {
     }
     const char* readme = plan_.readme.c_str();
     fromPatch_ = false;
-    if (!canOpen(readme)) {
-        runLog("Cannot open %s: %s", readme, systemErrorText().c_str());
+    // Every source is read through the folder held from here on, by its bare name.
+    updateFolder_ = openCurrentFolder();
+    readme_ = Name::of(plan_.readme);
+    if (!readme_ || !canOpen(updateFolder_, *readme_)) {
+        runLog("Cannot open %s: %s", readme,
+               readme_ ? systemErrorText().c_str() : "not a file name in the update folder");
         return UpdateStepKind::SourceFailed;
     }
-    if (!patchLeft_ && canOpen(PatchFileName)) {
+    if (!patchLeft_ && canOpen(updateFolder_, PatchFile)) {
         // The installed files the patch is checked against are read through the
         // folders the update then writes in.
         if (!holdFolders()) {
@@ -219,11 +218,11 @@ UpdateStepKind UpdateSession::checkSources() {
         }
     }
     if (!fromPatch_) {
-        if (!canOpen(PackageFileName)) {
+        if (!canOpen(updateFolder_, PackageFile)) {
             runLog("Cannot open %s: %s", PackageFileName, systemErrorText().c_str());
             return UpdateStepKind::SourceFailed;
         }
-        if (!sources_.open(readme, publisherKeys(), plan_.versionText)) {
+        if (!sources_.open(updateFolder_, *readme_, publisherKeys(), plan_.versionText)) {
             runLog("The update file is corrupt: %s", sources_.problem().c_str());
             return UpdateStepKind::SourceFailed;
         }
@@ -243,7 +242,6 @@ UpdateStepKind UpdateSession::checkSources() {
     if (!holdFolders() || gameRunning(folders_)) {
         return UpdateStepKind::WriteFailed;
     }
-    updateFolder_ = openCurrentFolder();
     const std::int64_t available = availableBytes(folders_.game);
     if (available >= 0 && available < needed) {
         runLog("Not enough space in %s: the update needs %lld bytes, %lld are free", installPath,
@@ -259,8 +257,8 @@ UpdateStepKind UpdateSession::checkSources() {
     staging_ = StagedUpdate{};
     staging_.folders = &folders_;
     staging_.updateFolder = &updateFolder_;
-    // By its bare name: it is the current folder's, whatever its path comes to name.
-    staging_.readmeSource = plan_.readme;
+    // By its bare name: it is the update folder's, whatever its path comes to name.
+    staging_.readmeSource = readme_;
     staging_.versionText = plan_.versionText;
     return UpdateStepKind::Checked;
 }
@@ -269,35 +267,35 @@ UpdateStepKind UpdateSession::checkSources() {
 UpdateStepKind UpdateSession::stage(int e) {
     const UpdateFileEntry& entry = UpdateFileList[e];
     const std::string target = entryTargetPath(plan_.installPath.c_str(), e);
-    const Folder& staging = folders_.staging;
-    const std::string staged = stagedName(e);
+    const PrivateFolder& staging = folders_.staging;
+    const Name staged = stagedName(e);
     std::uint64_t size = 0;
     bool packageBad = false;
     bool written = false;
     std::string why;
     const Folder* folder = folders_.folderOf(e, &why);
-    const char* blocked = folder == nullptr ? why.c_str() : blockedTarget(*folder, entry.name);
+    const char* blocked = folder == nullptr ? why.c_str() : blockedTarget(*folder, entry.file);
     if (isReadmeEntry(e)) {
-        written =
-            blocked == nullptr && sources_.copyReadme(staging, staged.c_str(), size, packageBad);
+        written = blocked == nullptr && sources_.copyReadme(staging, staged, size, packageBad);
     } else if (fromPatch_ && patch_.nothingToWrite(e)) {
         // The installed file already is the new one (or stays as the player has it).
         return UpdateStepKind::Staged;
     } else {
         // Every body of update.dat is read and hashed, also one that cannot be written.
-        const std::string temporary = temporaryName(e);
-        std::FILE* file = blocked != nullptr ? nullptr : createFreshIn(staging, temporary.c_str());
-        const CopyResult result = !fromPatch_       ? sources_.stageEntry(e, file)
-                                  : file != nullptr ? patch_.stageEntry(e, file)
-                                                    : CopyResult::WriteFailed;
+        const Name temporary = temporaryName(e);
+        File file = blocked != nullptr ? File() : createFreshIn(staging, temporary);
+        const bool opened = file.isOpen();
+        const CopyResult result = !fromPatch_ ? sources_.stageEntry(e, opened ? &file : nullptr)
+                                  : opened    ? patch_.stageEntry(e, &file)
+                                              : CopyResult::WriteFailed;
         packageBad = result == CopyResult::SourceShort;
-        written = file != nullptr && result == CopyResult::Done;
-        written = (file == nullptr || std::fclose(file) == 0) && written &&
-                  moveWhenFree(staging, temporary.c_str(), staging, staged.c_str());
+        written = opened && result == CopyResult::Done;
+        written = (!opened || file.close()) && written &&
+                  moveWhenFree(staging, temporary, staging, staged);
         if (!written) {
             const SystemErrorKept kept;
-            removeIn(staging, temporary.c_str());
-            if (fromPatch_ && result == CopyResult::WriteFailed && file != nullptr) {
+            removeIn(staging, temporary);
+            if (fromPatch_ && result == CopyResult::WriteFailed && opened) {
                 runLog("Cannot make %s: %s", target.c_str(), patch_.problem().c_str());
             }
         }
@@ -337,7 +335,8 @@ UpdateStepKind UpdateSession::readThrough() {
         const char* name = UpdateFileList[e].name;
         std::string why;
         const Folder* folder = folders_.folderOf(e, &why);
-        const char* blocked = folder == nullptr ? why.c_str() : blockedTarget(*folder, name);
+        const char* blocked =
+            folder == nullptr ? why.c_str() : blockedTarget(*folder, UpdateFileList[e].file);
         CopyResult result = CopyResult::WriteFailed;
         if (isReadmeEntry(e)) {
             result = blocked != nullptr      ? CopyResult::WriteFailed
@@ -396,7 +395,7 @@ UpdateStepKind UpdateSession::readThrough() {
 UpdateStepKind UpdateSession::leavePatch() {
     runLog("%s does not fit this installation: %s", PatchFileName, patch_.problem().c_str());
     discard();
-    if (!canOpen(PackageFileName)) {
+    if (!canOpen(updateFolder_, PackageFile)) {
         return UpdateStepKind::InstallCorrupt;
     }
     runLog("Using %s instead, the full update", PackageFileName);

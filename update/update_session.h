@@ -8,6 +8,7 @@
 
 #include "update/commit.h"
 #include "update/patch_source.h"
+#include "update/recovery.h"
 #include "update/update_source.h"
 
 struct UpdatePlan {
@@ -81,6 +82,8 @@ class UpdateSession {
     StagedUpdate staging_;
     InstallFolders folders_;
     Folder updateFolder_;
+    // plan_.readme, as a name in updateFolder_.
+    std::optional<Name> readme_;
     // update.dat, held from the checks to the commit, and what was read of it.
     UpdateSource sources_;
     // update.patch, when the checks chose it over update.dat.

@@ -1,6 +1,7 @@
 #include "update/update_source.h"
 
-#include <filesystem>
+#include <algorithm>
+#include <iterator>
 
 #include "platform/file_io.h"
 #include "platform/signature.h"
@@ -14,25 +15,12 @@ constexpr std::size_t MaxDigestFileBytes = 64 * 1024;
 constexpr std::size_t MaxSignatureBytes = 1024;
 
 // The whole of a small file, read once; nothing when it is missing or too large.
-std::optional<std::string> readSmallFile(const char* path, std::size_t limit) {
-    std::FILE* file = openLocked(path);
-    if (file == nullptr) {
+std::optional<std::string> readSmall(const Folder& folder, const Name& name, std::size_t limit) {
+    std::string text;
+    if (!readSmallFile(folder, name, static_cast<std::int64_t>(limit), text, Source::Untrusted)) {
         return std::nullopt;
     }
-    std::string text(limit + 1, '\0');
-    const std::size_t got = std::fread(text.data(), 1, text.size(), file);
-    const bool sound = std::ferror(file) == 0 && got <= limit;
-    std::fclose(file);
-    if (!sound) {
-        return std::nullopt;
-    }
-    text.resize(got);
     return text;
-}
-
-bool exists(const char* path) {
-    std::error_code error;
-    return std::filesystem::exists(toFsPath(path), error);
 }
 
 std::string mismatch(const std::string& name, const Sha256Digest& actual,
@@ -48,22 +36,16 @@ UpdateSource::~UpdateSource() {
 }
 
 void UpdateSource::close() {
-    if (package != nullptr) {
-        std::fclose(package);
-        package = nullptr;
-    }
-    if (readmeFile != nullptr) {
-        std::fclose(readmeFile);
-        readmeFile = nullptr;
-    }
+    package.close();
+    readmeFile.close();
 }
 
 // Held from the checks on: what is copied is what was measured, whatever is
 // renamed over the name or written into the file later.
 bool UpdateSource::openReadme() {
-    readmeFile = openLocked(readmeName.c_str());
+    readmeFile = openFileIn(*updateFolder, *readme, -1, Source::Untrusted);
     readmeLength =
-        readmeFile != nullptr && seekFile(readmeFile, 0, SEEK_END) ? tellFile(readmeFile) : -1;
+        readmeFile.isOpen() && readmeFile.seek(0, File::From::End) ? readmeFile.tell() : -1;
     if (readmeLength < 0) {
         return fail(readmeName + " cannot be opened: " + systemErrorText());
     }
@@ -76,22 +58,26 @@ bool UpdateSource::fail(std::string problem) {
     return false;
 }
 
-void UpdateSource::startOver(const char* readme, const char* listedPackage, bool full) {
+void UpdateSource::startOver(const Folder& folder, const Name& readmeFileName,
+                             const char* listedPackage, bool full) {
     close();
+    updateFolder = &folder;
+    readme = readmeFileName;
     why.clear();
     signedBy = nullptr;
     digests.reset();
     readmeDigest.reset();
-    readmeName = readme;
+    readmeName = readmeFileName.str();
     listedPackageName = listedPackage;
     fullPackage = full;
     length = 0;
     buffer = makeCopyBuffer();
 }
 
-bool UpdateSource::openWithout(const char* readme, std::span<const PublisherKey> keys,
-                               const char* listedPackage, const std::string& release) {
-    startOver(readme, listedPackage, false);
+bool UpdateSource::openWithout(const Folder& folder, const Name& readmeFileName,
+                               std::span<const PublisherKey> keys, const char* listedPackage,
+                               const std::string& release) {
+    startOver(folder, readmeFileName, listedPackage, false);
     if (!buffer) {
         return fail("out of memory");
     }
@@ -106,36 +92,28 @@ const Sha256Digest* UpdateSource::listedDigest(const char* name) const {
     return line == digests->end() ? nullptr : &line->second;
 }
 
-bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys,
-                        const std::string& release) {
-    startOver(readme, PackageFileName, true);
-    package = openLocked(PackageFileName);
-    if (package == nullptr || !buffer) {
+bool UpdateSource::open(const Folder& folder, const Name& readmeFileName,
+                        std::span<const PublisherKey> keys, const std::string& release) {
+    startOver(folder, readmeFileName, PackageFileName, true);
+    package = openFileIn(folder, PackageFile, -1, Source::Untrusted);
+    if (!package.isOpen() || !buffer) {
         return fail(std::string(PackageFileName) + " cannot be opened: " + systemErrorText());
     }
-    adviseSequential(package);
+    package.adviseSequential();
     unsigned char table[PackageTableBytes];
-    const bool read = std::fread(table, sizeof table, 1, package) == 1;
-    length = seekFile(package, 0, SEEK_END) ? tellFile(package) : -1;
-    if (!read || length < 0 || !seekFile(package, PackageTableBytes, SEEK_SET)) {
+    const bool read = package.read(table, sizeof table) == sizeof table;
+    length = package.seek(0, File::From::End) ? package.tell() : -1;
+    if (!read || length < 0 || !package.seek(PackageTableBytes)) {
         return fail(std::string(PackageFileName) + " is shorter than its table");
     }
     readAt = PackageTableBytes;
-    std::int64_t offset = PackageTableBytes;
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        counts[i] = packageTableCount(table, i);
-        offsets[i] = offset;
-        offset += counts[i];
+    std::string problem;
+    const std::optional<PackageTable> sizes = readPackageTable(table, length, problem);
+    if (!sizes) {
+        return fail(std::string(PackageFileName) + " " + problem);
     }
-    for (int i = 0; i < UpdateFileCount; ++i) {
-        if (isReadmeEntry(i) && counts[i] != 0) {
-            return fail(std::string(PackageFileName) + " gives the readme entry a body");
-        }
-    }
-    if (offset != length) {
-        return fail(std::string(PackageFileName) + " is " + std::to_string(length) +
-                    " bytes; its table makes it " + std::to_string(offset));
-    }
+    std::copy(std::begin(sizes->counts), std::end(sizes->counts), counts);
+    std::copy(std::begin(sizes->offsets), std::end(sizes->offsets), offsets);
     const Sha256 fresh;
     hash.copyFrom(fresh);
     hash.add(table, sizeof table);
@@ -147,9 +125,11 @@ bool UpdateSource::open(const char* readme, std::span<const PublisherKey> keys,
 
 bool UpdateSource::readDigestFile(std::span<const PublisherKey> keys, const std::string& release) {
     const std::string digestFile = DigestFileName;
-    const std::optional<std::string> text = readSmallFile(DigestFileName, MaxDigestFileBytes);
+    const std::optional<std::string> text =
+        readSmall(*updateFolder, DigestFile, MaxDigestFileBytes);
     if (!text) {
-        if (exists(DigestFileName)) {
+        const SystemErrorKept kept;
+        if (entryIn(*updateFolder, DigestFile) != EntryKind::None) {
             return fail(digestFile + " cannot be read: " + systemErrorText());
         }
         if (!keys.empty()) {
@@ -159,7 +139,7 @@ bool UpdateSource::readDigestFile(std::span<const PublisherKey> keys, const std:
     }
     if (!keys.empty()) {
         const std::optional<std::string> signature =
-            readSmallFile(SignatureFileName, MaxSignatureBytes);
+            readSmall(*updateFolder, SignatureFile, MaxSignatureBytes);
         if (!signature) {
             return fail(std::string(SignatureFileName) +
                         " is missing; this program installs only signed updates");
@@ -200,7 +180,7 @@ bool UpdateSource::readDigestFile(std::span<const PublisherKey> keys, const std:
     return true;
 }
 
-CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
+CopyResult UpdateSource::stageEntry(int entry, File* target) {
     const std::int64_t offset = offsets[entry];
     if (offset == hashed) {
         entryStart.copyFrom(hash);
@@ -214,7 +194,7 @@ CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
         return CopyResult::SourceShort;
     }
     hashed = offset;
-    if (package == nullptr || (readAt != offset && !seekFile(package, offset, SEEK_SET))) {
+    if (!package.isOpen() || (readAt != offset && !package.seek(offset))) {
         why = std::string(PackageFileName) + " cannot be read: " + systemErrorText();
         return CopyResult::SourceShort;
     }
@@ -223,7 +203,7 @@ CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
     for (std::uint64_t left = counts[entry]; left > 0;) {
         const std::size_t chunk =
             left < CopyBufferBytes ? static_cast<std::size_t>(left) : CopyBufferBytes;
-        const std::size_t got = std::fread(buffer.get(), 1, chunk, package);
+        const std::size_t got = package.read(buffer.get(), chunk);
         readAt += static_cast<std::int64_t>(got);
         if (got != chunk) {
             why = std::string(PackageFileName) + " ends inside entry " + UpdateFileList[entry].name;
@@ -235,7 +215,7 @@ CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
         }
         hashed += static_cast<std::int64_t>(chunk);
         if (target != nullptr && result == CopyResult::Done &&
-            std::fwrite(buffer.get(), 1, chunk, target) != chunk) {
+            !target->write(buffer.get(), chunk)) {
             result = CopyResult::WriteFailed;
         }
         left -= chunk;
@@ -243,37 +223,38 @@ CopyResult UpdateSource::stageEntry(int entry, std::FILE* target) {
     return result;
 }
 
-bool UpdateSource::copyReadme(const Folder& folder, const char* name, std::uint64_t& size,
+bool UpdateSource::copyReadme(const PrivateFolder& folder, const Name& name, std::uint64_t& size,
                               bool& sourceBad) {
     size = 0;
     sourceBad = true;
     readmeDigest.reset();
-    if (readmeFile == nullptr || !buffer || !seekFile(readmeFile, 0, SEEK_SET)) {
+    if (!readmeFile.isOpen() || !buffer || !readmeFile.seek(0)) {
         why = readmeName + " cannot be read: " + systemErrorText();
         return false;
     }
-    std::FILE* to = createFreshIn(folder, name);
+    File to = createFreshIn(folder, name);
     sourceBad = false;
     Sha256 readmeHash;
-    bool ok = to != nullptr;
+    bool ok = to.isOpen();
     for (auto left = static_cast<std::uint64_t>(readmeLength); ok && left > 0;) {
         const std::size_t chunk =
             left < CopyBufferBytes ? static_cast<std::size_t>(left) : CopyBufferBytes;
-        const std::size_t got = std::fread(buffer.get(), 1, chunk, readmeFile);
+        const std::size_t got = readmeFile.read(buffer.get(), chunk);
         readmeHash.add(buffer.get(), got);
         size += got;
         left -= got;
-        ok = got == chunk && std::fwrite(buffer.get(), 1, got, to) == got;
+        ok = got == chunk && to.write(buffer.get(), got);
         sourceBad = got != chunk;
     }
     // Grown since it was measured: its owner wrote on, and a file that grows
     // without end would fill the game's disk.
-    if (ok && std::fgetc(readmeFile) != EOF) {
+    unsigned char beyond = 0;
+    if (ok && readmeFile.read(&beyond, 1) != 0) {
         sourceBad = true;
         ok = false;
     }
-    if (to != nullptr) {
-        ok = std::fclose(to) == 0 && ok;
+    if (to.isOpen()) {
+        ok = to.close() && ok;
         if (!ok) {
             const SystemErrorKept kept;
             removeIn(folder, name);
@@ -298,9 +279,9 @@ bool UpdateSource::hashReadme() {
     readmeDigest.reset();
     const auto size = static_cast<std::uint64_t>(readmeLength);
     const std::optional<Sha256Digest> digest =
-        readmeFile != nullptr && seekFile(readmeFile, 0, SEEK_SET) ? digestOfBytes(readmeFile, size)
-                                                                   : std::nullopt;
-    if (!digest || std::fgetc(readmeFile) != EOF) {
+        readmeFile.isOpen() && readmeFile.seek(0) ? digestOfBytes(readmeFile, size) : std::nullopt;
+    unsigned char beyond = 0;
+    if (!digest || readmeFile.read(&beyond, 1) != 0) {
         why = readmeName + " is no longer the " + std::to_string(readmeLength) +
               " bytes it was when checked";
         return false;

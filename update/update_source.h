@@ -6,19 +6,17 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <optional>
 #include <span>
 #include <string>
 
+#include "platform/file_io.h"
 #include "platform/sha256.h"
 #include "update/copy_bytes.h"
 #include "update/digest.h"
 #include "update/file_list.h"
 #include "update/publisher_keys.h"
-
-class Folder;
 
 class UpdateSource {
   public:
@@ -27,18 +25,20 @@ class UpdateSource {
     UpdateSource(const UpdateSource&) = delete;
     UpdateSource& operator=(const UpdateSource&) = delete;
 
-    // The first step: opens "update.dat" in the current folder and holds it, checks
-    // its table against its length, and reads the digest file; with keys, the digest
-    // file must be signed by one of them, name release as the one it installs, and
-    // list the package and readme (a bare file name in the current folder). Without
-    // keys the digest file is optional, and where it names a release, that must be
-    // release. False, with problem() saying which check failed, when any fails.
-    bool open(const char* readme, std::span<const PublisherKey> keys, const std::string& release);
+    // The first step: opens "update.dat" in folder (the update folder, which must
+    // outlive the source) and holds it, checks its table against its length, and
+    // reads the digest file; with keys, the digest file must be signed by one of
+    // them, name release as the one it installs, and list the package and readme
+    // (in folder too). Without keys the digest file is optional, and where it names
+    // a release, that must be release. False, with problem() saying which check
+    // failed, when any fails.
+    bool open(const Folder& folder, const Name& readme, std::span<const PublisherKey> keys,
+              const std::string& release);
     // The same checks of the digest file and the readme for an update that takes
     // its files from listedPackage (the patch) instead of "update.dat": the digest
     // file, where there is one, must list listedPackage, and "update.dat" need not
     // be there.
-    bool openWithout(const char* readme, std::span<const PublisherKey> keys,
+    bool openWithout(const Folder& folder, const Name& readme, std::span<const PublisherKey> keys,
                      const char* listedPackage, const std::string& release);
     void close();
     // The digest file's line for name; null without a digest file.
@@ -57,12 +57,13 @@ class UpdateSource {
     // package's digest). After a write failure the rest of the body is still read.
     // Entries come in package order; the entry last begun may come again (a retry),
     // and the first entry starts everything over.
-    CopyResult stageEntry(int entry, std::FILE* target);
+    CopyResult stageEntry(int entry, File* target);
     // The readme, through the handle opened by the checks, to name in folder (made
     // new), hashed as it is copied. False with sourceBad set when the readme cannot
     // be read or is no longer the size it was, clear when target cannot be written
     // (then no target is left).
-    bool copyReadme(const Folder& folder, const char* name, std::uint64_t& size, bool& sourceBad);
+    bool copyReadme(const PrivateFolder& folder, const Name& name, std::uint64_t& size,
+                    bool& sourceBad);
     // The readme, hashed as copyReadme would and written nowhere. False when it can
     // no longer be read as it was measured.
     bool hashReadme();
@@ -73,13 +74,15 @@ class UpdateSource {
   private:
     bool fail(std::string problem);
     // Forgets what an earlier open found.
-    void startOver(const char* readme, const char* listedPackage, bool full);
+    void startOver(const Folder& folder, const Name& readme, const char* listedPackage, bool full);
     bool readDigestFile(std::span<const PublisherKey> keys, const std::string& release);
 
     bool openReadme();
 
-    std::FILE* package = nullptr;
-    std::FILE* readmeFile = nullptr;
+    const Folder* updateFolder = nullptr;
+    std::optional<Name> readme;
+    File package;
+    File readmeFile;
     std::int64_t readmeLength = -1;
     // Whether update.dat is what this update installs from.
     bool fullPackage = true;

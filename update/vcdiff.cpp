@@ -294,9 +294,8 @@ VcdiffResult failed(VcdiffStatus status, std::string message, std::uint64_t writ
 } // namespace
 
 bool VcdiffFileSource::read(std::uint64_t offset, unsigned char* data, std::size_t size) {
-    return offset <= length && size <= length - offset &&
-           seekFile(file, static_cast<std::int64_t>(offset), SEEK_SET) &&
-           std::fread(data, 1, size, file) == size;
+    return file != nullptr && offset <= length && size <= length - offset &&
+           file->seek(static_cast<std::int64_t>(offset)) && file->read(data, size) == size;
 }
 
 void VcdiffHeldBase::attach(VcdiffSource* base) {
@@ -340,7 +339,7 @@ const unsigned char* VcdiffHeldBase::bytes(std::uint64_t offset, std::size_t siz
 }
 
 bool VcdiffFileSink::write(const unsigned char* data, std::size_t size) {
-    return std::fwrite(data, 1, size, file) == size;
+    return file.write(data, size);
 }
 
 bool VcdiffDecoder::reserve(std::uint64_t windowBytes, std::uint64_t baseBytes) {

@@ -11,9 +11,10 @@
 #include <bitset>
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <memory>
 #include <string>
+
+#include "platform/file_io.h"
 
 // The base a delta copies from, read at any offset.
 class VcdiffSource {
@@ -36,8 +37,8 @@ class VcdiffSink {
 class VcdiffFileSource final : public VcdiffSource {
   public:
     VcdiffFileSource() = default;
-    VcdiffFileSource(std::FILE* stream, std::uint64_t size) { attach(stream, size); }
-    void attach(std::FILE* stream, std::uint64_t size) {
+    VcdiffFileSource(File& stream, std::uint64_t size) { attach(&stream, size); }
+    void attach(File* stream, std::uint64_t size) {
         file = stream;
         length = size;
     }
@@ -45,18 +46,18 @@ class VcdiffFileSource final : public VcdiffSource {
     bool read(std::uint64_t offset, unsigned char* data, std::size_t size) override;
 
   private:
-    std::FILE* file = nullptr;
+    File* file = nullptr;
     std::uint64_t length = 0;
 };
 
-// A stream written in order.
+// A file written in order.
 class VcdiffFileSink final : public VcdiffSink {
   public:
-    explicit VcdiffFileSink(std::FILE* stream) : file(stream) {}
+    explicit VcdiffFileSink(File& stream) : file(stream) {}
     bool write(const unsigned char* data, std::size_t size) override;
 
   private:
-    std::FILE* file;
+    File& file;
 };
 
 enum class VcdiffStatus {

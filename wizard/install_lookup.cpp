@@ -1,4 +1,3 @@
-#include <cstdio>
 #include <cstring>
 #include <string>
 
@@ -32,13 +31,12 @@ bool gameExecutablePresent(const char* installPath) {
         runLog("The installation folder %s cannot be used: %s", installPath, why.c_str());
         return false;
     }
-    std::FILE* file = openFileIn(game, "tactico.exe", -1);
-    if (file == nullptr) {
+    const File file = openFileIn(game, "tactico.exe");
+    if (!file.isOpen()) {
         runLog("Cannot open %s: %s", joinPath(installPath, "tactico.exe").c_str(),
-               systemErrorText().c_str());
+               file.error().text().c_str());
         return false;
     }
-    std::fclose(file);
     return true;
 }
 

@@ -34,6 +34,7 @@
 #include "platform/run_log.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
+#include "update/pack_files.h"
 #include "update/package.h"
 #include "update/update_session.h"
 #include <optional>
@@ -81,20 +82,43 @@ bool makeSources(const char* folder, long mebibytes) {
     return true;
 }
 
+// Every body of update.dat to its path under dest, each through a temporary file
+// renamed into place: the plain copy the update's staging is measured against.
 bool extractAll(const std::string& dest) {
     std::error_code error;
     fs::create_directories(fs::path(dest) / "data", error);
     fs::create_directories(fs::path(dest) / "pictures", error);
-    for (int i = 0; i < UpdateFileCount; ++i) {
+    std::FILE* package = openFile(PackageFileName, "rb");
+    unsigned char bytes[PackageTableBytes];
+    std::string why;
+    const std::int64_t length =
+        package != nullptr && seekFile(package, 0, SEEK_END) ? tellFile(package) : -1;
+    const std::optional<PackageTable> table =
+        length >= 0 && seekFile(package, 0, SEEK_SET) &&
+                std::fread(bytes, sizeof bytes, 1, package) == 1
+            ? readPackageTable(bytes, length, why)
+            : std::nullopt;
+    const auto buffer = makeCopyBuffer();
+    bool ok = table.has_value() && buffer != nullptr;
+    if (ok) {
+        adviseSequential(package);
+    }
+    for (int i = 0; ok && i < UpdateFileCount; ++i) {
         if (isReadmeEntry(i)) {
             continue;
         }
-        bool packageBad = false;
-        if (!extractEntry(i, entryTargetPath(dest.c_str(), i).c_str(), packageBad)) {
-            return false;
-        }
+        const std::string target = entryTargetPath(dest.c_str(), i);
+        const std::string temporary = temporaryPathFor(target.c_str());
+        std::FILE* out = createFresh(temporary.c_str());
+        ok = out != nullptr &&
+             copyBytes(package, out, table->counts[i], buffer.get()) == CopyResult::Done;
+        ok = (out == nullptr || std::fclose(out) == 0) && ok &&
+             replaceWith(temporary.c_str(), target.c_str());
     }
-    return true;
+    if (package != nullptr) {
+        std::fclose(package);
+    }
+    return ok;
 }
 
 bool makeOldInstallation(const std::string& dest) {
@@ -226,8 +250,8 @@ bool makeDataUpdate(const fs::path& folder, long mebibytes) {
 
 // The VCDIFF deltas inside a patch, each inflated to folder/<entry name>.
 bool writeDeltas(const char* patchPath, const fs::path& folder) {
-    std::FILE* patch = std::fopen(patchPath, "rb");
-    if (patch == nullptr) {
+    File patch = openPath(patchPath, "rb");
+    if (!patch.isOpen()) {
         return false;
     }
     std::string why;
@@ -242,14 +266,13 @@ bool writeDeltas(const char* patchPath, const fs::path& folder) {
         std::string stored(entry.storedBytes, '\0');
         std::string raw(entry.rawBytes, '\0');
         uLongf rawLength = static_cast<uLongf>(raw.size());
-        ok = std::fseek(patch, static_cast<long>(entry.offset), SEEK_SET) == 0 &&
-             std::fread(stored.data(), 1, stored.size(), patch) == stored.size() &&
+        ok = patch.seek(static_cast<std::int64_t>(entry.offset)) &&
+             patch.read(stored.data(), stored.size()) == stored.size() &&
              uncompress(reinterpret_cast<Bytef*>(raw.data()), &rawLength,
                         reinterpret_cast<const Bytef*>(stored.data()),
                         static_cast<uLong>(stored.size())) == Z_OK &&
              rawLength == raw.size() && writeWhole(folder / UpdateFileList[e].name, raw);
     }
-    std::fclose(patch);
     if (!ok) {
         std::fprintf(stderr, "engine_bench: cannot read the deltas of %s %s\n", patchPath,
                      why.c_str());

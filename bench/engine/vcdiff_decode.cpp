@@ -8,22 +8,21 @@
 #include <sys/resource.h>
 #include <vector>
 
-#include "platform/file_io.h"
+#include "platform/path_io.h"
 #include "update/vcdiff.h"
 
 namespace {
 
 bool decodeOne(const char* basePath, const char* deltaPath, const char* outPath) {
-    std::FILE* delta = std::fopen(deltaPath, "rb");
-    std::FILE* base = std::fopen(basePath, "rb");
-    std::FILE* out = std::fopen(outPath, "wb");
-    bool ok = delta != nullptr && base != nullptr && out != nullptr &&
-              seekFile(delta, 0, SEEK_END) && seekFile(base, 0, SEEK_END);
-    const std::int64_t deltaSize = ok ? tellFile(delta) : 0;
-    const std::int64_t baseSize = ok ? tellFile(base) : 0;
+    File delta = openPath(deltaPath, "rb");
+    File base = openPath(basePath, "rb");
+    File out = openPath(outPath, "wb");
+    bool ok = delta.isOpen() && base.isOpen() && out.isOpen() && delta.seek(0, File::From::End) &&
+              base.seek(0, File::From::End);
+    const std::int64_t deltaSize = ok ? delta.tell() : 0;
+    const std::int64_t baseSize = ok ? base.tell() : 0;
     std::vector<unsigned char> bytes(deltaSize > 0 ? static_cast<std::size_t>(deltaSize) : 0);
-    ok = ok && seekFile(delta, 0, SEEK_SET) &&
-         std::fread(bytes.data(), 1, bytes.size(), delta) == bytes.size();
+    ok = ok && delta.seek(0) && delta.read(bytes.data(), bytes.size()) == bytes.size();
     if (ok) {
         VcdiffFileSource source(base, static_cast<std::uint64_t>(baseSize));
         VcdiffFileSink sink(out);
@@ -34,12 +33,7 @@ bool decodeOne(const char* basePath, const char* deltaPath, const char* outPath)
             ok = false;
         }
     }
-    for (std::FILE* f : {delta, base, out}) {
-        if (f != nullptr) {
-            ok = std::fclose(f) == 0 && ok;
-        }
-    }
-    return ok;
+    return out.close() && ok;
 }
 
 } // namespace

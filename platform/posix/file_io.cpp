@@ -1,10 +1,12 @@
 #include "platform/file_io.h"
+#include "platform/path_io.h"
 
 #include <cerrno>
 #include <cstring>
 #include <deque>
 #include <dirent.h>
 #include <fcntl.h>
+#include <optional>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/types.h>
@@ -27,6 +29,87 @@ bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
 
+struct FileAccess {
+    static File of(std::FILE* stream) {
+        File file(stream);
+        if (stream == nullptr) {
+            file.error_ = Status::lastError();
+        }
+        return file;
+    }
+    static std::FILE* stream(const File& file) { return file.stream_; }
+};
+
+File openPath(const char* path, const char* mode) {
+    return FileAccess::of(openFile(path, mode));
+}
+
+File fileOf(std::FILE* stream) {
+    return FileAccess::of(stream);
+}
+
+std::size_t File::read(void* data, std::size_t size) {
+    return stream_ == nullptr || size == 0 ? 0 : std::fread(data, 1, size, stream_);
+}
+
+bool File::failed() const {
+    return stream_ == nullptr || std::ferror(stream_) != 0;
+}
+
+bool File::write(const void* data, std::size_t size) {
+    return stream_ != nullptr && (size == 0 || std::fwrite(data, 1, size, stream_) == size);
+}
+
+bool File::seek(std::int64_t offset, From from) {
+    return stream_ != nullptr &&
+           seekFile(stream_, offset, from == From::Start ? SEEK_SET : SEEK_END);
+}
+
+std::int64_t File::tell() {
+    return stream_ == nullptr ? -1 : tellFile(stream_);
+}
+
+bool File::flush() {
+    return stream_ != nullptr && std::fflush(stream_) == 0;
+}
+
+bool File::sync() {
+    return stream_ != nullptr && syncFile(stream_);
+}
+
+void adviseSequential(std::FILE* file) {
+    posix_fadvise(fileno(file), 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+void File::adviseSequential() {
+    if (stream_ != nullptr) {
+        ::adviseSequential(stream_);
+    }
+}
+
+bool File::close() {
+    if (stream_ == nullptr) {
+        return true;
+    }
+    return std::fclose(std::exchange(stream_, nullptr)) == 0;
+}
+
+Status Status::lastError() {
+    return Status(static_cast<unsigned long>(errno != 0 ? errno : EIO));
+}
+
+bool Status::inUse() const {
+    return code_ == EBUSY || code_ == ETXTBSY;
+}
+
+std::string Status::text() const {
+    return ok() ? std::string() : std::strerror(static_cast<int>(code_));
+}
+
+std::optional<NativeString> nativeNameOf(std::string_view text) {
+    return NativeString(text);
+}
+
 std::string systemErrorText() {
     return std::strerror(errno);
 }
@@ -35,10 +118,6 @@ SystemErrorKept::SystemErrorKept() : error(errno), systemError(0) {}
 
 SystemErrorKept::~SystemErrorKept() {
     errno = error;
-}
-
-void adviseSequential(std::FILE* file) {
-    posix_fadvise(fileno(file), 0, 0, POSIX_FADV_SEQUENTIAL);
 }
 
 std::string utf8FromSystemText(std::string_view text) {
@@ -146,14 +225,6 @@ bool removeEntry(const char* path) {
     return removeAt(AT_FDCWD, path);
 }
 
-std::FILE* openRegularFile(const char* path, std::int64_t maxBytes) {
-    return streamOf(openRegular(AT_FDCWD, path, O_RDONLY, maxBytes, 0, true), "rb");
-}
-
-std::FILE* openLocked(const char* path) {
-    return openRegularFile(path, -1);
-}
-
 void Folder::release() {
     if (handle_ != -1) {
         close(static_cast<int>(handle_));
@@ -164,8 +235,24 @@ namespace {
 
 constexpr int FolderFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 
+} // namespace
+
+struct FolderAccess {
+    static Folder of(int descriptor, std::string path) {
+        return descriptor < 0 ? Folder() : Folder(descriptor, std::move(path));
+    }
+    static PrivateFolder privateOf(Folder&& folder) { return PrivateFolder(std::move(folder)); }
+    static int fd(const Folder& folder) { return static_cast<int>(folder.handle_); }
+};
+
+namespace {
+
 int fd(const Folder& folder) {
-    return static_cast<int>(folder.handle());
+    return FolderAccess::fd(folder);
+}
+
+std::string shownIn(const Folder& folder, const Name& name) {
+    return folder.pathOf(name);
 }
 
 // Only the program's own account and root could have made or replaced an entry
@@ -258,43 +345,41 @@ Folder openInstallFolder(const char* path, std::string& why) {
             }
         }
     }
-    return Folder(current, path);
+    return FolderAccess::of(current, path);
 }
 
 Folder openCurrentFolder() {
-    const int descriptor = open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    return descriptor < 0 ? Folder() : Folder(descriptor, ".");
+    return FolderAccess::of(open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), ".");
 }
 
-Folder openSubfolder(const Folder& parent, const char* name) {
-    const int descriptor = openat(fd(parent), name, FolderFlags);
-    return descriptor < 0 ? Folder() : Folder(descriptor, parent.path() + "/" + name);
+Folder openSubfolder(const Folder& parent, const Name& name) {
+    return FolderAccess::of(openat(fd(parent), name.c_str(), FolderFlags), shownIn(parent, name));
 }
 
-Folder openPrivateFolder(const Folder& parent, const char* name, bool create,
-                         PrivateFolderState& state) {
+PrivateFolder openPrivateFolder(const Folder& parent, const Name& name, bool create,
+                                PrivateFolderState& state) {
     state = PrivateFolderState::Failed;
-    if (create && mkdirat(fd(parent), name, 0700) != 0 && errno != EEXIST) {
-        return Folder();
+    if (create && mkdirat(fd(parent), name.c_str(), 0700) != 0 && errno != EEXIST) {
+        return PrivateFolder();
     }
     Folder folder = openSubfolder(parent, name);
     struct stat info {};
     if (!folder.isOpen()) {
         state = errno == ENOENT ? PrivateFolderState::Missing : PrivateFolderState::Refused;
-        return Folder();
+        return PrivateFolder();
     }
     if (fstat(fd(folder), &info) != 0 || info.st_uid != geteuid() || (info.st_mode & 077) != 0) {
         state = PrivateFolderState::Refused;
         errno = EPERM;
-        return Folder();
+        return PrivateFolder();
     }
     state = PrivateFolderState::Private;
-    return folder;
+    return FolderAccess::privateOf(std::move(folder));
 }
 
-EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
+EntryKind entryIn(const Folder& folder, const Name& name, std::uint64_t* size) {
     struct stat info {};
-    if (fstatat(fd(folder), name, &info, AT_SYMLINK_NOFOLLOW) != 0) {
+    if (fstatat(fd(folder), name.c_str(), &info, AT_SYMLINK_NOFOLLOW) != 0) {
         return errno == ENOENT ? EntryKind::None : EntryKind::Other;
     }
     if (size != nullptr) {
@@ -305,27 +390,51 @@ EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
                                    : EntryKind::Other;
 }
 
-std::FILE* createFileIn(const Folder& folder, const char* name) {
-    return createAt(fd(folder), name);
+File createFileIn(const PrivateFolder& folder, const Name& name) {
+    return FileAccess::of(createAt(fd(folder), name.c_str()));
 }
 
-std::FILE* openFileIn(const Folder& folder, const char* name, std::int64_t maxBytes) {
-    return streamOf(openRegular(fd(folder), name, O_RDONLY, maxBytes), "rb");
+File openFileIn(const Folder& folder, const Name& name, std::int64_t maxBytes, Source source) {
+    return FileAccess::of(streamOf(
+        openRegular(fd(folder), name.c_str(), O_RDONLY, maxBytes, 0, source == Source::Untrusted),
+        "rb"));
 }
 
-bool removeIn(const Folder& folder, const char* name) {
-    return removeAt(fd(folder), name);
+Status removeIn(const Folder& folder, const Name& name) {
+    return removeAt(fd(folder), name.c_str()) ? Status() : Status::lastError();
 }
 
-bool removeFolderIn(const Folder& folder, const char* name) {
-    return unlinkat(fd(folder), name, AT_REMOVEDIR) == 0 || errno == ENOENT;
+Status removeFolderIn(const Folder& folder, const Name& name) {
+    return unlinkat(fd(folder), name.c_str(), AT_REMOVEDIR) == 0 || errno == ENOENT
+               ? Status()
+               : Status::lastError();
 }
 
-bool moveIn(const Folder& from, const char* fromName, const Folder& to, const char* toName) {
-    return renameat(fd(from), fromName, fd(to), toName) == 0;
+namespace {
+
+Status renameIn(const Folder& from, const Name& fromName, const Folder& to, const Name& toName) {
+    return renameat(fd(from), fromName.c_str(), fd(to), toName.c_str()) == 0 ? Status()
+                                                                             : Status::lastError();
 }
 
-bool listFolder(const Folder& folder, std::vector<std::string>& names) {
+} // namespace
+
+Status moveIn(const PrivateFolder& from, const Name& fromName, const Folder& to,
+              const Name& toName) {
+    return renameIn(from, fromName, to, toName);
+}
+
+Status moveIn(const Folder& from, const Name& fromName, const PrivateFolder& to,
+              const Name& toName) {
+    return renameIn(from, fromName, to, toName);
+}
+
+Status moveIn(const PrivateFolder& from, const Name& fromName, const PrivateFolder& to,
+              const Name& toName) {
+    return renameIn(from, fromName, to, toName);
+}
+
+bool listFolder(const Folder& folder, std::vector<Name>& names) {
     names.clear();
     const int descriptor = dup(fd(folder));
     DIR* listing = descriptor < 0 ? nullptr : fdopendir(descriptor);
@@ -338,23 +447,45 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names) {
     // The copy shares its position with the folder's own descriptor.
     rewinddir(listing);
     errno = 0;
+    bool whole = true;
     while (const dirent* entry = readdir(listing)) {
-        const std::string name = entry->d_name;
+        const std::string_view name = entry->d_name;
         if (name != "." && name != "..") {
-            names.push_back(name);
+            std::optional<Name> listed = Name::of(name);
+            whole = whole && listed.has_value();
+            if (listed) {
+                names.push_back(std::move(*listed));
+            }
         }
     }
-    const bool whole = errno == 0;
+    whole = whole && errno == 0;
     closedir(listing);
     return whole;
 }
 
-bool syncFolder(const Folder& folder) {
-    return fsync(fd(folder)) == 0;
+Status syncFolder(const Folder& folder) {
+    return fsync(fd(folder)) == 0 ? Status() : Status::lastError();
 }
 
-bool syncFilesIn(const Folder& folder, const std::vector<std::string>&) {
-    return syncfs(fd(folder)) == 0;
+Status syncFilesIn(const Folder& folder, const std::vector<Name>&) {
+    return syncfs(fd(folder)) == 0 ? Status() : Status::lastError();
+}
+
+bool isFolderAt(const Folder& folder, const Folder& parent, const Name& name) {
+    struct stat held {};
+    struct stat named {};
+    return fstat(fd(folder), &held) == 0 &&
+           fstatat(fd(parent), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+           held.st_dev == named.st_dev && held.st_ino == named.st_ino;
+}
+
+std::string currentPathOf(const Folder& folder) {
+    const std::string link = "/proc/self/fd/" + std::to_string(fd(folder));
+    char target[4096];
+    const ssize_t length = readlink(link.c_str(), target, sizeof target);
+    return length > 0 && static_cast<std::size_t>(length) < sizeof target
+               ? std::string(target, static_cast<std::size_t>(length))
+               : std::string();
 }
 
 std::int64_t availableBytes(const Folder& folder) {
@@ -365,20 +496,16 @@ std::int64_t availableBytes(const Folder& folder) {
     return static_cast<std::int64_t>(info.f_bavail) * static_cast<std::int64_t>(info.f_frsize);
 }
 
-bool lastFailureWasInUse() {
-    return errno == EBUSY || errno == ETXTBSY;
-}
-
 // The game is a Windows program: nothing runs it here.
-bool programRunning(const Folder&, const char*) {
+bool programRunning(const Folder&, const Name&) {
     return false;
 }
 
-bool removeAtRestart(const Folder&, const char*) {
+bool removeAtRestart(const Folder&, const Name&) {
     return false;
 }
 
-std::FILE* appendFileIn(const Folder& folder, const char* name) {
-    return streamOf(openRegular(fd(folder), name, O_WRONLY | O_APPEND | O_CREAT, -1, 0666, true),
-                    "a");
+File appendFileIn(const Folder& folder, const Name& name) {
+    return FileAccess::of(streamOf(
+        openRegular(fd(folder), name.c_str(), O_WRONLY | O_APPEND | O_CREAT, -1, 0666, true), "a"));
 }

@@ -1,4 +1,5 @@
 #include "platform/file_io.h"
+#include "platform/path_io.h"
 
 #include <cerrno>
 #include <cstring>
@@ -34,6 +35,81 @@ std::FILE* openFile(const char* path, const char* mode) {
 
 bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && _commit(_fileno(file)) == 0;
+}
+
+std::size_t File::read(void* data, std::size_t size) {
+    return stream_ == nullptr || size == 0 ? 0 : std::fread(data, 1, size, stream_);
+}
+
+bool File::failed() const {
+    return stream_ == nullptr || std::ferror(stream_) != 0;
+}
+
+bool File::write(const void* data, std::size_t size) {
+    return stream_ != nullptr && (size == 0 || std::fwrite(data, 1, size, stream_) == size);
+}
+
+bool File::seek(std::int64_t offset, From from) {
+    return stream_ != nullptr &&
+           seekFile(stream_, offset, from == From::Start ? SEEK_SET : SEEK_END);
+}
+
+std::int64_t File::tell() {
+    return stream_ == nullptr ? -1 : tellFile(stream_);
+}
+
+bool File::flush() {
+    return stream_ != nullptr && std::fflush(stream_) == 0;
+}
+
+bool File::sync() {
+    return stream_ != nullptr && syncFile(stream_);
+}
+
+void adviseSequential(std::FILE*) {}
+
+void File::adviseSequential() {}
+
+bool File::close() {
+    if (stream_ == nullptr) {
+        return true;
+    }
+    return std::fclose(std::exchange(stream_, nullptr)) == 0;
+}
+
+namespace {
+
+// The C library's streams fail with errno alone; such a failure is kept apart
+// from the system's error numbers by a bit that none of them has.
+constexpr unsigned long CLibraryError = 0x20000000;
+
+} // namespace
+
+Status Status::lastError() {
+    const DWORD error = GetLastError();
+    if (error != ERROR_SUCCESS) {
+        return Status(error);
+    }
+    return Status(CLibraryError | static_cast<unsigned long>(errno != 0 ? errno : EIO));
+}
+
+bool Status::inUse() const {
+    return code_ == ERROR_SHARING_VIOLATION || code_ == ERROR_LOCK_VIOLATION ||
+           code_ == ERROR_ACCESS_DENIED || code_ == ERROR_USER_MAPPED_FILE;
+}
+
+std::string Status::text() const {
+    if (ok()) {
+        return {};
+    }
+    const SystemErrorKept kept;
+    if ((code_ & CLibraryError) != 0) {
+        SetLastError(ERROR_SUCCESS);
+        errno = static_cast<int>(code_ & ~CLibraryError);
+    } else {
+        SetLastError(static_cast<DWORD>(code_));
+    }
+    return systemErrorText();
 }
 
 namespace {
@@ -124,6 +200,15 @@ std::optional<std::wstring> systemPath(std::string_view path) {
 
 } // namespace win32
 
+std::optional<NativeString> nativeNameOf(std::string_view text) {
+    // A colon names a stream inside a file on NTFS, not a file of its own.
+    std::optional<std::wstring> wide = wideFrom(CP_UTF8, text);
+    if (!wide || wide->empty() || wide->find(L':') != std::wstring::npos) {
+        return std::nullopt;
+    }
+    return wide;
+}
+
 namespace {
 
 std::string utf8FromWide(const wchar_t* wide, int length) {
@@ -136,11 +221,6 @@ HANDLE createFile(const char* path, DWORD access, DWORD share, DWORD disposition
     const std::optional<std::wstring> wide = win32::systemPath(path);
     return wide ? CreateFileW(wide->c_str(), access, share, nullptr, disposition, flags, nullptr)
                 : INVALID_HANDLE_VALUE;
-}
-
-DWORD fileAttributes(const std::string& path) {
-    const std::optional<std::wstring> wide = win32::systemPath(path);
-    return wide ? GetFileAttributesW(wide->c_str()) : INVALID_FILE_ATTRIBUTES;
 }
 
 } // namespace
@@ -197,14 +277,32 @@ SystemErrorKept::~SystemErrorKept() {
     SetLastError(systemError);
 }
 
-void adviseSequential(std::FILE*) {}
-
 std::filesystem::path toFsPath(const char* text) {
     return std::filesystem::path(win32::wideFromUtf8(text));
 }
 
 std::string fromFsPath(const std::filesystem::path& path) {
     return win32::utf8FromWide(path.native()).value_or(std::string());
+}
+
+namespace {} // namespace
+
+struct FileAccess {
+    static File of(std::FILE* stream) {
+        File file(stream);
+        if (stream == nullptr) {
+            file.error_ = Status::lastError();
+        }
+        return file;
+    }
+};
+
+File openPath(const char* path, const char* mode) {
+    return FileAccess::of(openFile(path, mode));
+}
+
+File fileOf(std::FILE* stream) {
+    return FileAccess::of(stream);
 }
 
 namespace {
@@ -253,15 +351,6 @@ HANDLE checkRegular(HANDLE handle, std::int64_t maxBytes, bool singleOnly) {
     return handle;
 }
 
-// FILE_FLAG_OPEN_REPARSE_POINT opens a link or junction itself, which is then
-// refused, instead of what it points to.
-HANDLE openRegular(const char* path, DWORD access, DWORD disposition, std::int64_t maxBytes,
-                   DWORD share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE) {
-    return checkRegular(createFile(path, access, share, disposition,
-                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT),
-                        maxBytes, true);
-}
-
 } // namespace
 
 std::FILE* createNewFile(const char* path) {
@@ -294,17 +383,6 @@ bool removeEntry(const char* path) {
     return gone;
 }
 
-std::FILE* openRegularFile(const char* path, std::int64_t maxBytes) {
-    return streamOf(openRegular(path, GENERIC_READ, OPEN_EXISTING, maxBytes), _O_RDONLY | _O_BINARY,
-                    "rb");
-}
-
-std::FILE* openLocked(const char* path) {
-    // Others may read it meanwhile; nobody may write, rename or delete it.
-    return streamOf(openRegular(path, GENERIC_READ, OPEN_EXISTING, -1, FILE_SHARE_READ),
-                    _O_RDONLY | _O_BINARY, "rb");
-}
-
 // Win32 opens only by path, and a path is looked up again on every call; the
 // system's own open takes a folder handle to look a name up in, as openat does,
 // and ntdll, where it lives, is in every process before any other DLL.
@@ -326,6 +404,10 @@ using NtCreateFileCall = LONG(NTAPI*)(PHANDLE, ACCESS_MASK, POBJECT_ATTRIBUTES, 
                                       PLARGE_INTEGER, ULONG, ULONG, ULONG, ULONG, PVOID, ULONG);
 using StatusToErrorCall = ULONG(NTAPI*)(LONG);
 using NtSetInformationFileCall = LONG(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG, ULONG);
+using NtQueryVolumeInformationFileCall = LONG(NTAPI*)(HANDLE, PIO_STATUS_BLOCK, PVOID, ULONG,
+                                                      ULONG);
+using NtQueryDirectoryFileCall = LONG(NTAPI*)(HANDLE, HANDLE, PVOID, PVOID, PIO_STATUS_BLOCK, PVOID,
+                                              ULONG, ULONG, BOOLEAN, PUNICODE_STRING, BOOLEAN);
 // FileRenameInformation: its name is taken relative to RootDirectory as given
 // (Wine's SetFileInformationByHandle first makes it a full path from the current folder).
 constexpr ULONG RenameInformation = 10;
@@ -333,6 +415,8 @@ constexpr ULONG RenameInformation = 10;
 struct Ntdll {
     NtCreateFileCall create = nullptr;
     NtSetInformationFileCall setInformation = nullptr;
+    NtQueryVolumeInformationFileCall volumeInformation = nullptr;
+    NtQueryDirectoryFileCall queryDirectory = nullptr;
     StatusToErrorCall toError = nullptr;
 };
 
@@ -344,6 +428,10 @@ const Ntdll& ntdll() {
                 reinterpret_cast<void*>(GetProcAddress(module, "NtCreateFile")));
             found.setInformation = reinterpret_cast<NtSetInformationFileCall>(
                 reinterpret_cast<void*>(GetProcAddress(module, "NtSetInformationFile")));
+            found.volumeInformation = reinterpret_cast<NtQueryVolumeInformationFileCall>(
+                reinterpret_cast<void*>(GetProcAddress(module, "NtQueryVolumeInformationFile")));
+            found.queryDirectory = reinterpret_cast<NtQueryDirectoryFileCall>(
+                reinterpret_cast<void*>(GetProcAddress(module, "NtQueryDirectoryFile")));
             found.toError = reinterpret_cast<StatusToErrorCall>(
                 reinterpret_cast<void*>(GetProcAddress(module, "RtlNtStatusToDosError")));
         }
@@ -352,27 +440,39 @@ const Ntdll& ntdll() {
     return calls;
 }
 
-std::wstring wide(const char* text) {
-    return win32::wideFromUtf8(text);
-}
+} // namespace
+
+struct FolderAccess {
+    static Folder of(HANDLE handle, std::string path) {
+        return Folder(reinterpret_cast<std::intptr_t>(handle), std::move(path));
+    }
+    static PrivateFolder privateOf(Folder&& folder) { return PrivateFolder(std::move(folder)); }
+    static HANDLE handle(const Folder& folder) { return reinterpret_cast<HANDLE>(folder.handle_); }
+};
+
+namespace {
 
 HANDLE handleOf(const Folder& folder) {
-    return reinterpret_cast<HANDLE>(folder.handle());
+    return FolderAccess::handle(folder);
+}
+
+std::string shownIn(const Folder& folder, const Name& name) {
+    return folder.pathOf(name);
 }
 
 // name in folder, never through a link or junction at name. Only one name: a
 // separator would let it reach out of the folder.
-HANDLE openIn(const Folder& folder, const char* name, ACCESS_MASK access, ULONG disposition,
-              ULONG options, PSECURITY_DESCRIPTOR security = nullptr) {
-    const std::wstring text = wide(name);
-    if (text.empty() || text.find_first_of(L"\\/:") != std::wstring::npos || text == L"." ||
-        text == L".." || ntdll().create == nullptr) {
+HANDLE openIn(const Folder& folder, const Name& name, ACCESS_MASK access, ULONG disposition,
+              ULONG options, PSECURITY_DESCRIPTOR security = nullptr,
+              ULONG share = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE) {
+    if (ntdll().create == nullptr) {
         SetLastError(ERROR_INVALID_NAME);
         return INVALID_HANDLE_VALUE;
     }
     UNICODE_STRING unicode{};
-    unicode.Buffer = const_cast<PWSTR>(text.c_str());
-    unicode.Length = unicode.MaximumLength = static_cast<USHORT>(text.size() * sizeof(wchar_t));
+    unicode.Buffer = const_cast<PWSTR>(name.native());
+    unicode.Length = unicode.MaximumLength =
+        static_cast<USHORT>(name.nativeSize() * sizeof(wchar_t));
     OBJECT_ATTRIBUTES attributes{};
     attributes.Length = sizeof attributes;
     attributes.RootDirectory = handleOf(folder);
@@ -382,8 +482,8 @@ HANDLE openIn(const Folder& folder, const char* name, ACCESS_MASK access, ULONG 
     IO_STATUS_BLOCK io{};
     HANDLE handle = nullptr;
     const LONG status = ntdll().create(
-        &handle, access | Synchronous, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL,
-        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, disposition,
+        &handle, access | Synchronous, &attributes, &io, nullptr, FILE_ATTRIBUTE_NORMAL, share,
+        disposition,
         // Creating fails on anything that stands there, a link included.
         options | OpenSynchronous | (disposition == FILE_CREATE ? 0 : OpenReparsePoint), nullptr,
         0);
@@ -394,7 +494,7 @@ HANDLE openIn(const Folder& folder, const char* name, ACCESS_MASK access, ULONG 
     return handle;
 }
 
-constexpr ACCESS_MASK FolderAccess =
+constexpr ACCESS_MASK FolderRights =
     FILE_LIST_DIRECTORY | FILE_TRAVERSE | FILE_READ_ATTRIBUTES | READ_CONTROL;
 
 // A folder handle only when it is a folder and no link or junction.
@@ -410,7 +510,43 @@ Folder folderOf(HANDLE handle, std::string path) {
         SetLastError(ERROR_CANT_ACCESS_FILE);
         return Folder();
     }
-    return Folder(reinterpret_cast<std::intptr_t>(handle), std::move(path));
+    return FolderAccess::of(handle, std::move(path));
+}
+
+// The attributes the folder's own listing shows for name; INVALID_FILE_ATTRIBUTES
+// when it lists no such name. Under Wine a handle opened on a host's symbolic link
+// is its target's, and only the listing tells the link. The listing is asked for
+// the one name, through a handle of its own: a listing's name pattern holds only
+// for the first listing of a handle.
+DWORD listedAttributes(const Folder& folder, const Name& name) {
+    const std::wstring_view text(name.native(), name.nativeSize());
+    if (ntdll().queryDirectory == nullptr || text.find_first_of(L"*?<>\"") != text.npos) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    HANDLE listing = ReOpenFile(handleOf(folder), FILE_LIST_DIRECTORY | SYNCHRONIZE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                FILE_FLAG_BACKUP_SEMANTICS);
+    if (listing == INVALID_HANDLE_VALUE) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    UNICODE_STRING pattern{};
+    pattern.Buffer = const_cast<PWSTR>(name.native());
+    pattern.Length = pattern.MaximumLength = static_cast<USHORT>(text.size() * sizeof(wchar_t));
+    alignas(FILE_ID_BOTH_DIR_INFO) unsigned char buffer[sizeof(FILE_ID_BOTH_DIR_INFO) + 1024];
+    IO_STATUS_BLOCK io{};
+    constexpr ULONG IdBothDirectoryInformation = 37;
+    const LONG status =
+        ntdll().queryDirectory(listing, nullptr, nullptr, nullptr, &io, buffer, sizeof buffer,
+                               IdBothDirectoryInformation, TRUE, &pattern, TRUE);
+    CloseHandle(listing);
+    const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer);
+    if (status < 0 ||
+        CompareStringOrdinal(entry->FileName,
+                             static_cast<int>(entry->FileNameLength / sizeof(wchar_t)),
+                             name.native(), static_cast<int>(text.size()), TRUE) != CSTR_EQUAL) {
+        return INVALID_FILE_ATTRIBUTES;
+    }
+    return entry->FileAttributes;
 }
 
 // Full control for Administrators and SYSTEM, nothing inherited, nobody else.
@@ -507,7 +643,7 @@ Folder openInstallFolder(const char* path, std::string& why) {
         start = end == std::string::npos ? text.size() : end;
     }
     Folder folder =
-        folderOf(createFile(root.c_str(), FolderAccess,
+        folderOf(createFile(root.c_str(), FolderRights,
                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
                             FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT),
                  root);
@@ -526,10 +662,16 @@ Folder openInstallFolder(const char* path, std::string& why) {
         walked += (walked.back() == '\\' ? "" : "\\") + name;
         // Whether an account other than an administrator could have made a link
         // here is in the folder's access list; any link or junction is refused.
-        Folder next = openSubfolder(folder, name.c_str());
+        const std::optional<Name> one = Name::of(name);
+        if (!one) {
+            SetLastError(ERROR_INVALID_NAME);
+            why = walked + ": " + systemErrorText();
+            return Folder();
+        }
+        Folder next = openSubfolder(folder, *one);
         if (!next.isOpen()) {
             const DWORD error = GetLastError();
-            why = entryIn(folder, name.c_str()) == EntryKind::Link
+            why = entryIn(folder, *one) == EntryKind::Link
                       ? walked + " is a link or junction"
                       : walked + ": " + (SetLastError(error), systemErrorText());
             return Folder();
@@ -543,23 +685,23 @@ Folder openInstallFolder(const char* path, std::string& why) {
         why = walked + ": " + systemErrorText();
         return Folder();
     }
-    return Folder(reinterpret_cast<std::intptr_t>(copy), path);
+    return FolderAccess::of(copy, path);
 }
 
 Folder openCurrentFolder() {
-    return folderOf(CreateFileW(L".", FolderAccess,
+    return folderOf(CreateFileW(L".", FolderRights,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr),
                     ".");
 }
 
-Folder openSubfolder(const Folder& parent, const char* name) {
-    Folder folder = folderOf(openIn(parent, name, FolderAccess, FILE_OPEN, OpenDirectory),
-                             parent.path() + "\\" + name);
-    // Under Wine a handle opened on a host's symbolic link is its target's, and
-    // only a look by name tells the link: a second guard, after the open.
+Folder openSubfolder(const Folder& parent, const Name& name) {
+    Folder folder = folderOf(openIn(parent, name, FolderRights, FILE_OPEN, OpenDirectory),
+                             shownIn(parent, name));
+    // Under Wine a handle opened on a host's symbolic link is its target's: a
+    // second guard, after the open, by the parent's listing.
     const DWORD attributes =
-        folder.isOpen() ? fileAttributes(folder.path()) : INVALID_FILE_ATTRIBUTES;
+        folder.isOpen() ? listedAttributes(parent, name) : INVALID_FILE_ATTRIBUTES;
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         SetLastError(ERROR_CANT_ACCESS_FILE);
         return Folder();
@@ -567,16 +709,16 @@ Folder openSubfolder(const Folder& parent, const char* name) {
     return folder;
 }
 
-Folder openPrivateFolder(const Folder& parent, const char* name, bool create,
-                         PrivateFolderState& state) {
+PrivateFolder openPrivateFolder(const Folder& parent, const Name& name, bool create,
+                                PrivateFolderState& state) {
     state = PrivateFolderState::Failed;
     if (create) {
         PSECURITY_DESCRIPTOR security = nullptr;
         if (!ConvertStringSecurityDescriptorToSecurityDescriptorA(PrivateAccess, SDDL_REVISION_1,
                                                                   &security, nullptr)) {
-            return Folder();
+            return PrivateFolder();
         }
-        HANDLE made = openIn(parent, name, FolderAccess, FILE_CREATE, OpenDirectory, security);
+        HANDLE made = openIn(parent, name, FolderRights, FILE_CREATE, OpenDirectory, security);
         const DWORD error = GetLastError();
         LocalFree(security);
         // Made here with its access list, through this very handle: it is the
@@ -584,11 +726,11 @@ Folder openPrivateFolder(const Folder& parent, const char* name, bool create,
         if (made != INVALID_HANDLE_VALUE) {
             state = keepsAccessLists(made) ? PrivateFolderState::Private
                                            : PrivateFolderState::Unprotected;
-            return folderOf(made, parent.path() + "\\" + name);
+            return FolderAccess::privateOf(folderOf(made, shownIn(parent, name)));
         }
         if (error != ERROR_ALREADY_EXISTS && error != ERROR_FILE_EXISTS) {
             SetLastError(error);
-            return Folder();
+            return PrivateFolder();
         }
     }
     Folder folder = openSubfolder(parent, name);
@@ -597,23 +739,23 @@ Folder openPrivateFolder(const Folder& parent, const char* name, bool create,
         state = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND
                     ? PrivateFolderState::Missing
                     : PrivateFolderState::Refused;
-        return Folder();
+        return PrivateFolder();
     }
     if (!keepsAccessLists(handleOf(folder))) {
         state = PrivateFolderState::Unprotected;
-        return folder;
+        return FolderAccess::privateOf(std::move(folder));
     }
     if (!onlyTrustedWrite(handleOf(folder))) {
         state = PrivateFolderState::Refused;
         SetLastError(ERROR_ACCESS_DENIED);
-        return Folder();
+        return PrivateFolder();
     }
     state = PrivateFolderState::Private;
-    return folder;
+    return FolderAccess::privateOf(std::move(folder));
 }
 
-EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
-    const DWORD attributes = fileAttributes(folder.path() + "\\" + name);
+EntryKind entryIn(const Folder& folder, const Name& name, std::uint64_t* size) {
+    const DWORD attributes = listedAttributes(folder, name);
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return EntryKind::Link; // as Wine shows a host's link
     }
@@ -640,15 +782,20 @@ EntryKind entryIn(const Folder& folder, const char* name, std::uint64_t* size) {
     return kind;
 }
 
-std::FILE* createFileIn(const Folder& folder, const char* name) {
+File createFileIn(const PrivateFolder& folder, const Name& name) {
     HANDLE handle = openIn(folder, name, GENERIC_WRITE, FILE_CREATE, OpenNonDirectory);
-    return streamOf(handle, _O_WRONLY | _O_BINARY, "wb");
+    return FileAccess::of(streamOf(handle, _O_WRONLY | _O_BINARY, "wb"));
 }
 
-std::FILE* openFileIn(const Folder& folder, const char* name, std::int64_t maxBytes) {
-    HANDLE handle = checkRegular(openIn(folder, name, GENERIC_READ, FILE_OPEN, OpenNonDirectory),
-                                 maxBytes, false);
-    return streamOf(handle, _O_RDONLY | _O_BINARY, "rb");
+File openFileIn(const Folder& folder, const Name& name, std::int64_t maxBytes, Source source) {
+    // Others may read an untrusted file meanwhile; nobody may write, rename or delete it.
+    const bool untrusted = source == Source::Untrusted;
+    HANDLE handle =
+        checkRegular(openIn(folder, name, GENERIC_READ, FILE_OPEN, OpenNonDirectory, nullptr,
+                            untrusted ? FILE_SHARE_READ
+                                      : FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE),
+                     maxBytes, untrusted);
+    return FileAccess::of(streamOf(handle, _O_RDONLY | _O_BINARY, "rb"));
 }
 
 namespace {
@@ -666,7 +813,9 @@ bool deleteOpened(HANDLE handle) {
 
 } // namespace
 
-bool removeIn(const Folder& folder, const char* name) {
+namespace {
+
+bool removeFile(const Folder& folder, const Name& name) {
     HANDLE handle =
         openIn(folder, name, DELETE | FILE_READ_ATTRIBUTES | FILE_WRITE_ATTRIBUTES, FILE_OPEN, 0);
     if (handle == INVALID_HANDLE_VALUE) {
@@ -693,7 +842,7 @@ bool removeIn(const Folder& folder, const char* name) {
     return deleteOpened(handle);
 }
 
-bool removeFolderIn(const Folder& folder, const char* name) {
+bool removeFolder(const Folder& folder, const Name& name) {
     HANDLE handle = openIn(folder, name, DELETE, FILE_OPEN, OpenDirectory);
     if (handle == INVALID_HANDLE_VALUE) {
         const DWORD error = GetLastError();
@@ -702,18 +851,18 @@ bool removeFolderIn(const Folder& folder, const char* name) {
     return deleteOpened(handle);
 }
 
-bool moveIn(const Folder& from, const char* fromName, const Folder& to, const char* toName) {
+bool renameIn(const Folder& from, const Name& fromName, const Folder& to, const Name& toName) {
     HANDLE handle = openIn(from, fromName, DELETE, FILE_OPEN, 0);
     if (handle == INVALID_HANDLE_VALUE) {
         return false;
     }
-    const std::wstring target = wide(toName);
+    const std::wstring_view target(toName.native(), toName.nativeSize());
     std::vector<unsigned char> buffer(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
     auto* rename = reinterpret_cast<FILE_RENAME_INFO*>(buffer.data());
     rename->ReplaceIfExists = TRUE;
     rename->RootDirectory = handleOf(to);
     rename->FileNameLength = static_cast<DWORD>(target.size() * sizeof(wchar_t));
-    std::memcpy(rename->FileName, target.c_str(), rename->FileNameLength);
+    std::memcpy(rename->FileName, target.data(), rename->FileNameLength);
     IO_STATUS_BLOCK io{};
     const LONG status =
         ntdll().setInformation != nullptr
@@ -729,7 +878,36 @@ bool moveIn(const Folder& from, const char* fromName, const Folder& to, const ch
     return moved;
 }
 
-bool listFolder(const Folder& folder, std::vector<std::string>& names) {
+Status done(bool ok) {
+    return ok ? Status() : Status::lastError();
+}
+
+} // namespace
+
+Status removeIn(const Folder& folder, const Name& name) {
+    return done(removeFile(folder, name));
+}
+
+Status removeFolderIn(const Folder& folder, const Name& name) {
+    return done(removeFolder(folder, name));
+}
+
+Status moveIn(const PrivateFolder& from, const Name& fromName, const Folder& to,
+              const Name& toName) {
+    return done(renameIn(from, fromName, to, toName));
+}
+
+Status moveIn(const Folder& from, const Name& fromName, const PrivateFolder& to,
+              const Name& toName) {
+    return done(renameIn(from, fromName, to, toName));
+}
+
+Status moveIn(const PrivateFolder& from, const Name& fromName, const PrivateFolder& to,
+              const Name& toName) {
+    return done(renameIn(from, fromName, to, toName));
+}
+
+bool listFolder(const Folder& folder, std::vector<Name>& names) {
     names.clear();
     bool representable = true;
     std::vector<unsigned char> buffer(64 * 1024);
@@ -741,8 +919,10 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names) {
             const auto* entry = reinterpret_cast<const FILE_ID_BOTH_DIR_INFO*>(buffer.data() + at);
             const std::wstring name(entry->FileName, entry->FileNameLength / sizeof(wchar_t));
             if (name != L"." && name != L"..") {
-                if (std::optional<std::string> text = win32::utf8FromWide(name)) {
-                    names.push_back(std::move(*text));
+                const std::optional<std::string> text = win32::utf8FromWide(name);
+                std::optional<Name> listed = text ? Name::of(*text) : std::nullopt;
+                if (listed) {
+                    names.push_back(std::move(*listed));
                 } else {
                     representable = false;
                 }
@@ -761,46 +941,43 @@ bool listFolder(const Folder& folder, std::vector<std::string>& names) {
 }
 
 // Renames and deletions by handle are on the disk when the handle closes.
-bool syncFolder(const Folder&) {
-    return true;
+Status syncFolder(const Folder&) {
+    return Status();
 }
 
-bool syncFilesIn(const Folder& folder, const std::vector<std::string>& names) {
-    for (const std::string& name : names) {
-        HANDLE handle = openIn(folder, name.c_str(), GENERIC_WRITE, FILE_OPEN, OpenNonDirectory);
+Status syncFilesIn(const Folder& folder, const std::vector<Name>& names) {
+    for (const Name& name : names) {
+        HANDLE handle = openIn(folder, name, GENERIC_WRITE, FILE_OPEN, OpenNonDirectory);
         if (handle == INVALID_HANDLE_VALUE) {
-            return false;
+            return Status::lastError();
         }
         const bool flushed = FlushFileBuffers(handle) != 0;
         const DWORD error = GetLastError();
         CloseHandle(handle);
         SetLastError(error);
         if (!flushed) {
-            return false;
+            return Status::lastError();
         }
     }
-    return true;
+    return Status();
 }
 
 std::int64_t availableBytes(const Folder& folder) {
-    ULARGE_INTEGER available{};
-    std::optional<std::wstring> path = win32::systemPath(folder.path());
-    if (!path) {
+    // Asked of the handle: the folder's path may lead elsewhere by now.
+    struct {
+        LARGE_INTEGER total;
+        LARGE_INTEGER available; // to the calling account, quotas counted
+        ULONG sectorsPerUnit;
+        ULONG bytesPerSector;
+    } size{};
+    constexpr ULONG SizeInformation = 3; // FileFsSizeInformation
+    IO_STATUS_BLOCK io{};
+    if (ntdll().volumeInformation == nullptr ||
+        ntdll().volumeInformation(handleOf(folder), &io, &size, sizeof size, SizeInformation) < 0) {
         return -1;
     }
-    if (path->back() != L'\\') {
-        *path += L'\\';
-    }
-    if (!GetDiskFreeSpaceExW(path->c_str(), &available, nullptr, nullptr)) {
-        return -1;
-    }
-    return static_cast<std::int64_t>(available.QuadPart);
-}
-
-bool lastFailureWasInUse() {
-    const DWORD error = GetLastError();
-    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION ||
-           error == ERROR_ACCESS_DENIED || error == ERROR_USER_MAPPED_FILE;
+    return static_cast<std::int64_t>(size.available.QuadPart) * size.sectorsPerUnit *
+           size.bytesPerSector;
 }
 
 namespace {
@@ -848,7 +1025,7 @@ bool anyProcessRuns(const BY_HANDLE_FILE_INFORMATION& program) {
 
 } // namespace
 
-bool programRunning(const Folder& folder, const char* name) {
+bool programRunning(const Folder& folder, const Name& name) {
     // Nothing is written: the handle only asks for the right to, which a running
     // program's file refuses.
     HANDLE handle = openIn(folder, name, FILE_WRITE_DATA, FILE_OPEN, OpenNonDirectory);
@@ -870,7 +1047,31 @@ bool programRunning(const Folder& folder, const char* name) {
     return known && anyProcessRuns(info);
 }
 
-bool removeAtRestart(const Folder& folder, const char* name) {
+bool isFolderAt(const Folder& folder, const Folder& parent, const Name& name) {
+    BY_HANDLE_FILE_INFORMATION held{};
+    BY_HANDLE_FILE_INFORMATION named{};
+    HANDLE handle = openIn(parent, name, FILE_READ_ATTRIBUTES, FILE_OPEN, OpenDirectory);
+    const bool same = handle != INVALID_HANDLE_VALUE &&
+                      GetFileInformationByHandle(handleOf(folder), &held) &&
+                      GetFileInformationByHandle(handle, &named) && sameFile(held, named);
+    if (handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(handle);
+    }
+    return same;
+}
+
+std::string currentPathOf(const Folder& folder) {
+    const DWORD length = GetFinalPathNameByHandleW(handleOf(folder), nullptr, 0, 0);
+    std::wstring path(length, L'\0');
+    if (length == 0 ||
+        GetFinalPathNameByHandleW(handleOf(folder), path.data(), length, 0) + 1 != length) {
+        return {};
+    }
+    path.resize(length - 1);
+    return win32::utf8FromWide(path).value_or(std::string());
+}
+
+bool removeAtRestart(const Folder& folder, const Name& name) {
     // The folder as the system names it now, whatever it was opened by.
     const DWORD length = GetFinalPathNameByHandleW(handleOf(folder), nullptr, 0, 0);
     std::wstring path(length, L'\0');
@@ -880,13 +1081,13 @@ bool removeAtRestart(const Folder& folder, const char* name) {
     }
     path.resize(length - 1);
     path += L'\\';
-    path += wide(name);
+    path.append(name.native(), name.nativeSize());
     return MoveFileExW(path.c_str(), nullptr, MOVEFILE_DELAY_UNTIL_REBOOT) != 0;
 }
 
-std::FILE* appendFileIn(const Folder& folder, const char* name) {
+File appendFileIn(const Folder& folder, const Name& name) {
     constexpr ULONG OpenOrCreate = 3; // FILE_OPEN_IF
     HANDLE handle = checkRegular(
         openIn(folder, name, FILE_APPEND_DATA, OpenOrCreate, OpenNonDirectory), -1, true);
-    return streamOf(handle, _O_WRONLY | _O_APPEND | _O_TEXT, "a");
+    return FileAccess::of(streamOf(handle, _O_WRONLY | _O_APPEND | _O_TEXT, "a"));
 }

@@ -27,8 +27,8 @@ class ShellTest : public ::testing::Test {
     // The built fonts of the first count slots, beside the program.
     void writeFonts(int count = FontSlotCount) {
         for (int slot = 0; slot < count; ++slot) {
-            fs::copy_file(fs::path(TACTICO_FONT_DIR) / FontNames[slot], FontNames[slot],
-                          fs::copy_options::overwrite_existing);
+            fs::copy_file(fs::path(TACTICO_FONT_DIR) / FontNames[slot].c_str(),
+                          FontNames[slot].c_str(), fs::copy_options::overwrite_existing);
         }
     }
 

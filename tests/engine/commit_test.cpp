@@ -11,6 +11,7 @@
 #include "update/install_record.h"
 #include "update/journal.h"
 #include "update/package.h"
+#include "update/recovery.h"
 
 namespace {
 
@@ -49,7 +50,7 @@ class Commit : public ::testing::Test {
         update.folders = &folders;
         update.versionText = "Version 3.84";
         for (int e = 0; e < UpdateFileCount; ++e) {
-            writeFile(staging / stagedName(e), smallSource(e));
+            writeFile(staging / stagedName(e).c_str(), smallSource(e));
             update.staged[e] = true;
             update.sizes[e] = smallSource(e).size();
         }
@@ -86,7 +87,7 @@ TEST_F(Commit, AFailedMoveUndoesEverythingBeforeIt) {
     // Entry 30's old file cannot be moved aside: a folder with something in it is
     // in the way, put there once the commit has begun.
     static std::string obstacle;
-    obstacle = (staging / asideName(30) / "inside").string();
+    obstacle = (staging / asideName(30).c_str() / "inside").string();
     commit_hooks::afterOperation = [](int count) {
         if (count == 1) {
             fs::create_directories(obstacle);
@@ -148,13 +149,13 @@ TEST_F(Commit, RecoveryTakesOnlyItsOwnStagingFolder) {
     fs::permissions(staging, fs::perms::group_write | fs::perms::others_write,
                     fs::perm_options::add);
     EXPECT_EQ(recoverUpdate(game.c_str(), "Version 3.84"), RecoveryOutcome::Left);
-    EXPECT_TRUE(fs::exists(staging / stagedName(0)));
+    EXPECT_TRUE(fs::exists(staging / stagedName(0).c_str()));
     fs::permissions(staging, fs::perms::owner_all);
 
     fs::rename(staging, folder.path() / "moved");
     fs::create_directory_symlink(folder.path() / "moved", staging);
     EXPECT_EQ(recoverUpdate(game.c_str(), "Version 3.84"), RecoveryOutcome::Left);
-    EXPECT_TRUE(fs::exists(folder.path() / "moved" / stagedName(0)));
+    EXPECT_TRUE(fs::exists(folder.path() / "moved" / stagedName(0).c_str()));
     expectTargets(false);
     EXPECT_EQ(recorded(), "Version 3.69");
 }

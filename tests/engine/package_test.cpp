@@ -8,6 +8,7 @@
 #include <string>
 #include <utility>
 
+#include "platform/path_io.h"
 #include "platform/paths.h"
 #include "platform/run_log.h"
 #include "tests/fuzz/fixed_base.h"
@@ -40,7 +41,8 @@ std::string littleEndian(std::uint32_t value) {
 // compared with the digest file; an entry out of order is refused.
 bool sourcesSound() {
     UpdateSource sources;
-    bool sound = sources.open("readme.txt", {}, "");
+    const Folder here = openCurrentFolder();
+    bool sound = sources.open(here, "readme.txt", {}, "");
     for (const auto& [from, to] :
          {std::pair{0, 20}, std::pair{0, 6}, std::pair{5, UpdateFileCount}}) {
         for (int e = from; sound && e < to; ++e) {
@@ -59,38 +61,31 @@ class Package : public ::testing::Test {
         }
         ASSERT_TRUE(packUpdate());
         package = readFile(PackageFileName);
-        // Entry 46 has no old target: a failure must not create one.
-        for (int i = 0; i < UpdateFileCount - 1; ++i) {
-            writeFile(target(i), "old " + std::to_string(i));
-        }
     }
 
-    std::string target(int index) const {
-        return formTargetPath(folder / "game", UpdateFileList[index].subfolder,
-                              UpdateFileList[index].name);
-    }
-
-    // Extraction must fail, blaming the right side, and leave the target as it was.
-    void expectFault(int index, bool packageFault, const std::string& path) {
-        auto state = [&] { return fs::exists(path) ? readFile(path) : "<absent>"; };
-        const std::string before = state();
-        bool packageBad = !packageFault;
-        EXPECT_FALSE(extractEntry(index, path.c_str(), packageBad)) << path;
-        EXPECT_EQ(packageBad, packageFault) << path;
-        EXPECT_EQ(state(), before) << path;
-    }
-
-    void expectExtracted(int index, std::optional<std::string> wanted = {}) {
-        bool packageBad = true;
-        EXPECT_TRUE(extractEntry(index, target(index).c_str(), packageBad)) << "entry " << index;
-        EXPECT_EQ(readFile(target(index)), wanted.value_or(sourceOf(index))) << "entry " << index;
-    }
-
-    // Half-written replacements carry ".tmp" in their names.
+    // Half-written results carry ".tmp" in their names.
     bool noTemporaryLeft() const {
         return std::none_of(fs::recursive_directory_iterator(folder.path()), {}, [](auto& entry) {
             return entry.path().filename().string().find(".tmp") != std::string::npos;
         });
+    }
+
+    // Entry index's body as the update stages it, every entry before it read in
+    // order; nothing when a check or a read fails.
+    static std::optional<std::string> staged(int index) {
+        UpdateSource sources;
+        const Folder here = openCurrentFolder();
+        if (!sources.open(here, "readme.txt", {}, "")) {
+            return std::nullopt;
+        }
+        for (int e = 0; e < index; ++e) {
+            if (!isReadmeEntry(e) && sources.stageEntry(e, nullptr) != CopyResult::Done) {
+                return std::nullopt;
+            }
+        }
+        File out = openPath("staged.bin", "wb");
+        const bool done = sources.stageEntry(index, &out) == CopyResult::Done;
+        return out.close() && done ? std::optional(readFile("staged.bin")) : std::nullopt;
     }
 
     TempFolder folder;
@@ -104,7 +99,7 @@ TEST_F(Package, RoundTripReproducesEverySourceAndTheReadmeShiftsNothing) {
         table += littleEndian(isReadmeEntry(i) ? 0 : sizeOfEntry(i));
         if (!isReadmeEntry(i)) {
             bodies += sourceOf(i);
-            expectExtracted(i); // entry 0 replaces a longer old file
+            EXPECT_EQ(staged(i), sourceOf(i)) << "entry " << i;
         }
     }
     EXPECT_TRUE(package == table + bodies);
@@ -116,58 +111,41 @@ TEST_F(Package, RoundTripReproducesEverySourceAndTheReadmeShiftsNothing) {
     fs::remove(UpdateFileList[30].name);
     EXPECT_FALSE(packUpdate());
     EXPECT_TRUE(readFile(PackageFileName) == package);
-    EXPECT_TRUE(noTemporaryLeft());
 
-    // A package made elsewhere may still give an entry 0 bytes: it stages and
-    // extracts as an empty file.
+    // A package made elsewhere may still give an entry 0 bytes: it stages as an
+    // empty file.
     std::string empty = package;
     empty.replace(0, 4, littleEndian(0)).erase(PackageTableBytes, sizeOfEntry(0));
     writeFile(PackageFileName, empty);
     fs::remove(DigestFileName);
     EXPECT_TRUE(sourcesSound());
-    expectExtracted(0, "");
-    expectExtracted(1);
+    EXPECT_EQ(staged(0), "");
+    EXPECT_EQ(staged(1), sourceOf(1));
 }
 
-TEST_F(Package, FaultsBlameTheRightSideAndLeaveTheOldTarget) {
-    fs::remove(PackageFileName);
-    expectFault(1, true, target(1));
-    writeFile(PackageFileName, package.substr(0, 100));
-    expectFault(0, true, target(0));
-
-    // A count reaching past the end fails the entries it puts out of reach, and only
-    // them, before their targets are touched.
-    std::string overrun = package;
-    overrun.replace(4 * 3, 4, littleEndian(0xFFFFFFFFu));
-    writeFile(PackageFileName, overrun);
-    expectFault(3, true, target(3));
-    expectFault(46, true, target(46));
-    expectExtracted(2);
-
-    // With a sound package, faults on the target's side are not the package's.
-    writeFile(PackageFileName, package);
-    expectFault(1, false, folder / "game/missing/euro.cfg");
-    // A folder standing where the file should go.
-    fs::remove(target(13));
-    fs::create_directories(target(13) + "/inside");
-    expectFault(13, false, target(13));
-    EXPECT_TRUE(fs::is_directory(target(13) + "/inside"));
-    EXPECT_TRUE(noTemporaryLeft());
-}
-
-TEST_F(Package, OffsetsBeyondFourGibibytesAreReached) {
-    // Two maximal entries put entry 2 past 8 GiB; a 32-bit sum would wrap to the
-    // start of the package. The file is sparse, so this costs no disk space.
-    std::string table(PackageTableBytes, '\0');
-    table.replace(0, 12, std::string(8, '\xff') + littleEndian(sizeOfEntry(2)));
-    writeFile(PackageFileName, table);
-    std::error_code error;
-    fs::resize_file(PackageFileName, PackageTableBytes + 2 * std::uintmax_t{0xFFFFFFFFu}, error);
-    if (error) {
-        GTEST_SKIP() << "filesystem cannot hold a sparse 8 GiB file";
+// Two maximal entries put entry 2 past 8 GiB, where a 32-bit sum would wrap to
+// the start of the package.
+TEST(PackageTable, OffsetsBeyondFourGibibytesAndNoBodyForTheReadme) {
+    unsigned char table[PackageTableBytes] = {};
+    std::fill(table, table + 8, 0xff);
+    table[8] = 7;
+    const std::int64_t length = PackageTableBytes + 2 * std::int64_t{0xFFFFFFFFu} + 7;
+    std::string why;
+    const std::optional<PackageTable> read = readPackageTable(table, length, why);
+    ASSERT_TRUE(read.has_value()) << why;
+    EXPECT_EQ(read->offsets[2], length - 7);
+    EXPECT_EQ(read->offsets[UpdateFileCount - 1], length);
+    EXPECT_FALSE(readPackageTable(table, length + 1, why));
+    EXPECT_EQ(why, "is " + std::to_string(length + 1) + " bytes; its table makes it " +
+                       std::to_string(length));
+    // The readme travels beside the package, so a body for it is refused, not skipped.
+    for (int i = 0; i < UpdateFileCount; ++i) {
+        if (isReadmeEntry(i)) {
+            table[4 * i] = 1;
+        }
     }
-    std::ofstream(PackageFileName, std::ios::binary | std::ios::app) << sourceOf(2);
-    expectExtracted(2);
+    EXPECT_FALSE(readPackageTable(table, length + 1, why));
+    EXPECT_EQ(why, "gives the readme entry a body");
 }
 
 // Sound sources have the packed length and, where a digest file lists them, the
@@ -257,35 +235,28 @@ class PatchPackage : public Package {
         ASSERT_TRUE(table.has_value()) << why;
     }
 
-    static std::FILE* opened(const char* name, const std::string& bytes) {
+    static File opened(const char* name, const std::string& bytes) {
         writeFile(name, bytes);
-        return std::fopen(name, "rb");
+        return openPath(name, "rb");
     }
 
     std::optional<PatchTable> readTable(const std::string& bytes) {
-        std::FILE* file = opened("check.patch", bytes);
-        auto parsed = readPatchTable(file, static_cast<std::int64_t>(bytes.size()), why);
-        std::fclose(file);
-        return parsed;
+        File file = opened("check.patch", bytes);
+        return readPatchTable(file, static_cast<std::int64_t>(bytes.size()), why);
     }
 
     // The entry of patch applied to base, written to "result-file".
     PatchApplyResult apply(const std::string& patch, const PatchEntry& entry,
                            const std::string& base) {
-        std::FILE* files[] = {opened("applied.patch", patch), opened("base-file", base),
-                              std::fopen("result-file", "wb")};
-        const PatchApplyResult applied = applyPatchEntry(files[0], entry, files[1], files[2]);
-        for (std::FILE* f : files) {
-            std::fclose(f);
-        }
-        return applied;
+        File files[] = {opened("applied.patch", patch), opened("base-file", base),
+                        openPath("result-file", "wb")};
+        return applyPatchEntry(files[0], entry, &files[1], &files[2]);
     }
 
     bool fitsBase(const PatchEntry& entry, const std::string& bytes) {
-        std::FILE* base = opened("base-file", bytes);
+        File base = opened("base-file", bytes);
         bool readFailed = true;
         const bool fits = baseMatches(entry, base, readFailed);
-        std::fclose(base);
         EXPECT_FALSE(readFailed);
         return fits;
     }
@@ -409,7 +380,7 @@ TEST(PatchFormat, AFirstFormatPatchStillReads) {
     std::string bytes =
         readFile(fs::path(TACTICO_SOURCE_DIR) / "tests/fuzz/seeds/patch/two-entries.patch");
     std::string base = fixedBase();
-    std::FILE* patch = fmemopen(bytes.data(), bytes.size(), "rb");
+    File patch = fileOf(fmemopen(bytes.data(), bytes.size(), "rb"));
     std::string why;
     const std::optional<PatchTable> table =
         readPatchTable(patch, static_cast<std::int64_t>(bytes.size()), why);
@@ -417,14 +388,11 @@ TEST(PatchFormat, AFirstFormatPatchStillReads) {
     ASSERT_EQ(table->sets.size(), 1u);
     EXPECT_TRUE(table->sets[0].fits("Version 3.70 (ENG)"));
     for (const int index : {13, 14}) {
-        std::FILE* from = fmemopen(base.data(), base.size(), "rb");
-        std::FILE* to = std::tmpfile();
-        EXPECT_EQ(applyPatchEntry(patch, table->sets[0].entries[index], from, to).status,
+        File from = fileOf(fmemopen(base.data(), base.size(), "rb"));
+        File to = fileOf(std::tmpfile());
+        EXPECT_EQ(applyPatchEntry(patch, table->sets[0].entries[index], &from, &to).status,
                   PatchApplyStatus::Done);
-        std::fclose(from);
-        std::fclose(to);
     }
-    std::fclose(patch);
 }
 
 // One planted in the current folder is not run, though the PATH's empty and

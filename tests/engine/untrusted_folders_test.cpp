@@ -44,18 +44,40 @@ class UntrustedFolders : public ::testing::Test {
     TempFolder folder;
 };
 
+// Files are made only in the program's own folder, and even there never through
+// whatever stands at the name.
 TEST_F(UntrustedFolders, CreatingNeverWritesThroughALink) {
-    for (const char* name : {"to-secret", "dangling", "fifo", "file"}) {
-        EXPECT_EQ(createNewFile(name), nullptr) << name << " already stands there";
+    PrivateFolderState state = PrivateFolderState::Failed;
+    const PrivateFolder own = openPrivateFolder(openCurrentFolder(), "own", true, state);
+    ASSERT_EQ(state, PrivateFolderState::Private);
+    fs::create_symlink(fs::absolute("outside/secret"), "own/to-secret");
+    fs::create_symlink(fs::absolute("outside/new"), "own/dangling");
+    mkfifo("own/fifo", 0600);
+    for (const Name& name : {Name("to-secret"), Name("dangling"), Name("fifo")}) {
+        EXPECT_FALSE(createFileIn(own, name).isOpen()) << name.c_str() << " already stands there";
     }
     // Under a working name what stands is removed as itself, and a new file made.
-    for (const char* name : {"to-secret", "dangling"}) {
-        std::FILE* file = createFresh(name);
-        ASSERT_NE(file, nullptr) << name;
-        std::fputs("mine", file);
-        std::fclose(file);
-        EXPECT_FALSE(fs::is_symlink(name));
-        EXPECT_EQ(readFile(name), "mine");
+    for (const Name& name : {Name("to-secret"), Name("dangling")}) {
+        File file = createFreshIn(own, name);
+        ASSERT_TRUE(file.isOpen()) << name.c_str();
+        EXPECT_TRUE(file.write("mine", 4));
+        EXPECT_TRUE(file.close());
+        EXPECT_FALSE(fs::is_symlink(fs::path("own") / name.c_str()));
+        EXPECT_EQ(readFile(fs::path("own") / name.c_str()), "mine");
+    }
+}
+
+// A name is one path component wherever it comes from: nothing made of a name
+// reaches out of the folder it is used in.
+TEST(Names, OnlyASinglePathComponentIsAName) {
+    for (const std::string& text :
+         {std::string(), std::string("."), std::string(".."), std::string("a/b"), std::string("/"),
+          std::string("a\\b"), std::string("a\0b", 3)}) {
+        EXPECT_FALSE(Name::of(text).has_value()) << text;
+    }
+    for (const std::string text : {"update.dat", "...", "a b", "readme_spa.txt"}) { // NOLINT
+        ASSERT_TRUE(Name::of(text).has_value()) << text;
+        EXPECT_EQ(Name::of(text)->text(), text);
     }
 }
 
@@ -67,14 +89,12 @@ TEST_F(UntrustedFolders, ReadingAndRemovalTakeOnlyRegularFilesAndNamesAsThemselv
     EXPECT_FALSE(readSmallFile(here, "file", 4, text)) << "longer than the cap";
     EXPECT_FALSE(readSmallFile(here, "missing", 100, text));
     // A FIFO fails at once instead of waiting for a writer that never comes.
-    for (const char* name : {"to-secret", "dangling", "fifo"}) {
-        EXPECT_FALSE(readSmallFile(here, name, 100, text)) << name;
-        EXPECT_EQ(openLocked(name), nullptr) << name;
-        EXPECT_EQ(appendFileIn(here, name), nullptr) << name;
+    for (const Name& name : {Name("to-secret"), Name("dangling"), Name("fifo")}) {
+        EXPECT_FALSE(readSmallFile(here, name, 100, text)) << name.c_str();
+        EXPECT_FALSE(openFileIn(here, name, -1, Source::Untrusted).isOpen()) << name.c_str();
+        EXPECT_FALSE(appendFileIn(here, name).isOpen()) << name.c_str();
     }
-    std::FILE* log = appendFileIn(here, "log");
-    ASSERT_NE(log, nullptr);
-    std::fclose(log);
+    EXPECT_TRUE(appendFileIn(here, "log").isOpen());
 
     EXPECT_EQ(entryIn(here, "to-secret"), EntryKind::Link);
     EXPECT_EQ(entryIn(here, "dangling"), EntryKind::Link);
@@ -87,8 +107,8 @@ TEST_F(UntrustedFolders, ReadingAndRemovalTakeOnlyRegularFilesAndNamesAsThemselv
     // refuse it (where the system lets anyone link anything), and removal takes only
     // the name.
     fs::create_hard_link("outside/secret", "linked");
-    EXPECT_EQ(openRegularFile("linked", -1), nullptr);
-    EXPECT_EQ(appendFileIn(here, "linked"), nullptr);
+    EXPECT_FALSE(openFileIn(here, "linked", -1, Source::Untrusted).isOpen());
+    EXPECT_FALSE(appendFileIn(here, "linked").isOpen());
     EXPECT_TRUE(removeIn(here, "linked"));
 }
 
@@ -231,26 +251,27 @@ TEST(InUseRetry, WaitsForAFileInUseForFiveSecondsAndNoOtherFailure) {
         std::exchange(in_use::wait, [](int milliseconds) { waited += milliseconds; });
     const Folder here = openCurrentFolder();
     int tries = 0;
-    EXPECT_TRUE(retryWhileInUse(here, "club.dat", [&] {
-        errno = ++tries < 4 ? EBUSY : 0;
-        return tries == 4;
-    }));
+    const auto failing = [](int error) {
+        errno = error;
+        return Status::lastError();
+    };
+    EXPECT_TRUE(
+        retryWhileInUse(here, "club.dat", [&] { return ++tries < 4 ? failing(EBUSY) : Status(); }));
     EXPECT_EQ(waited, 50 + 100 + 200);
 
     waited = tries = 0;
     EXPECT_FALSE(retryWhileInUse(here, "club.dat", [&] {
         ++tries;
-        errno = EACCES;
-        return false;
+        return failing(EACCES);
     }));
     EXPECT_EQ(tries, 1);
 
     waited = tries = 0;
-    EXPECT_FALSE(retryWhileInUse(here, "club.dat", [&] {
+    const Status last = retryWhileInUse(here, "club.dat", [&] {
         ++tries;
-        errno = EBUSY;
-        return false;
-    }));
+        return failing(EBUSY);
+    });
+    EXPECT_TRUE(last.inUse()) << "the last try's error goes back to the caller";
     EXPECT_EQ(waited, in_use::PatienceMilliseconds);
     EXPECT_EQ(errno, EBUSY) << "the last try's error stays for the caller's log";
     EXPECT_LT(tries, 15);

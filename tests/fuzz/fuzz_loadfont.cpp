@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::filesystem::current_path(folder);
     fontFolder = new Directory;
     std::filesystem::current_path(previous);
-    fontPath = std::string(fontFolder->path()) + "/" + FontNames[Slot];
+    fontPath = (folder / FontNames[Slot].c_str()).string();
     static PlatformOps ops{};
     ops.name = "fuzz";
     selectPlatform(&ops);

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "fixed_base.h"
+#include "platform/path_io.h"
 #include "platform/sha256.h"
 #include "update/patch_file.h"
 
@@ -51,8 +52,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         bytes.replace(at, digest.size(), reinterpret_cast<const char*>(digest.data()),
                       digest.size());
     }
-    std::FILE* patch = fmemopen(bytes.data(), bytes.size() + (bytes.empty() ? 1 : 0), "rb");
-    if (patch == nullptr) {
+    File patch = fileOf(fmemopen(bytes.data(), bytes.size() + (bytes.empty() ? 1 : 0), "rb"));
+    if (!patch.isOpen()) {
         return 0;
     }
     std::string why;
@@ -62,20 +63,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     if (table) {
         std::string baseBytes = fixedBase();
-        std::FILE* base = fmemopen(baseBytes.data(), baseBytes.size(), "rb");
-        std::FILE* out = std::fopen("/dev/null", "wb");
+        File base = fileOf(fmemopen(baseBytes.data(), baseBytes.size(), "rb"));
+        File out = openPath("/dev/null", "wb");
         for (const PatchSet& set : table->sets) {
             for (int i = 0; i < UpdateFileCount; ++i) {
                 if (!isReadmeEntry(i)) {
                     bool readFailed = false;
                     baseMatches(set.entries[i], base, readFailed);
-                    applyPatchEntry(patch, set.entries[i], base, out);
+                    applyPatchEntry(patch, set.entries[i], &base, &out);
                 }
             }
         }
-        std::fclose(out);
-        std::fclose(base);
     }
-    std::fclose(patch);
     return 0;
 }

@@ -62,7 +62,7 @@ class FontTest : public RenderTest {
     }
 
     int load(const Bytes& bytes, int slot = 1) {
-        writeFile(FontNames[slot], std::string(bytes.begin(), bytes.end()));
+        writeFile(FontNames[slot].c_str(), std::string(bytes.begin(), bytes.end()));
         return loadFont(Directory(), slot);
     }
     int load(const FontSpec& font, int slot = 1) { return load(font.bytes(), slot); }
@@ -211,7 +211,7 @@ TEST_F(FontTest, EverySlotLoadsFromTheBuild) {
     useScreen(64, 64);
     fs::current_path(TACTICO_FONT_DIR);
     for (int slot = 0; slot < FontSlotCount; ++slot) {
-        SCOPED_TRACE(FontNames[slot]);
+        SCOPED_TRACE(FontNames[slot].c_str());
         ASSERT_EQ(loadFont(Directory(), slot), RenderOk);
         const Font& font = *slots[slot];
         EXPECT_GT(font.height, 9);

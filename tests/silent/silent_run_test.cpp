@@ -11,6 +11,7 @@
 #include "tests/wizard/wizard_harness.h"
 #include "tools/demo/playthrough.h"
 #include "update/commit.h"
+#include "update/pack_files.h"
 
 namespace {
 
@@ -218,7 +219,7 @@ TEST(SilentRun, LanguageAndFolderFromTheCommandLine) {
     const fs::path staging = setup.game / StagingFolderName;
     fs::create_directory(staging);
     fs::permissions(staging, fs::perms::owner_all);
-    writeFile(staging / stagedName(1), "half");
+    writeFile(staging / stagedName(1).c_str(), "half");
     EXPECT_EQ(run(setup, "/silent /dir=" + setup.game.string()).exitCode, 1);
     EXPECT_FALSE(fs::exists(staging));
 }

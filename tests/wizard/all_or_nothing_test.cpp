@@ -75,7 +75,7 @@ TEST(AllOrNothing, ARecordNotFlushedKeepsTheOldFilesForTheNextStart) {
         const fs::path staging = setup.game / StagingFolderName;
         EXPECT_TRUE(fs::exists(staging / JournalFileName));
         for (int e = 0; e < UpdateFileCount; ++e) {
-            EXPECT_EQ(readFile(staging / asideName(e)), oldContents(e)) << e;
+            EXPECT_EQ(readFile(staging / asideName(e).c_str()), oldContents(e)) << e;
         }
         expectLogged(setup, "Input/output error\n");
         expectLogged(setup, "the next start finishes its clean-up");
@@ -115,6 +115,32 @@ TEST(AllOrNothing, TheGamesFoldersReachTheDiskBeforeTheRecord) {
         EXPECT_NE(std::find(lastMove, record, "flush " + std::to_string(info.st_ino)), record)
             << "game/" << folder;
     }
+}
+
+// The staging folder moved away once the journal is written: the update goes on
+// through the folder it holds, and empties it; what then stands at the name is not
+// the program's, and the log says where the folder went.
+TEST(AllOrNothing, AStagingFolderMovedAwayIsEmptiedAndNamedInTheLog) {
+    const SampleSetup setup("movedstaging");
+    ASSERT_TRUE(openRunLog((setup.root / "run.log").c_str()));
+    static fs::path staging, moved;
+    staging = setup.game / StagingFolderName;
+    moved = setup.game / "moved";
+    commit_hooks::afterOperation = [](int count) {
+        if (count == 1) {
+            fs::rename(staging, moved);
+            fs::create_directory(staging);
+        }
+        return false;
+    };
+    const bool ran = toProgress().waitState(CompletedScreen).key(win::kVkEscape).run(setup);
+    commit_hooks::afterOperation = nullptr;
+    ASSERT_TRUE(ran);
+    EXPECT_EQ(recordedVersion(), UpdaterVersionText);
+    setup.expectFiles(setup.game, 0, UpdateFileCount);
+    EXPECT_TRUE(fs::is_empty(moved));
+    EXPECT_TRUE(fs::is_directory(staging)) << "not the program's to remove";
+    expectLogged(setup, "was moved while the update ran to " + moved.string());
 }
 
 // The installation on a small file system of its own.

@@ -120,7 +120,8 @@ bool writeUpdateFolder(const DemoFolders& folders, const fs::path& binDir, std::
             return false;
 
     std::error_code ec;
-    for (const char* font : FontNames) {
+    for (const Name& name : FontNames) {
+        const char* font = name.c_str();
         fs::copy_file(binDir / font, folders.update / font, fs::copy_options::overwrite_existing,
                       ec);
         if (ec) {

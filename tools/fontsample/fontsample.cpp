@@ -46,7 +46,8 @@ int main(int argc, char** argv) {
     for (int slot = 0; slot < FontSlotCount; ++slot) {
         const int result = loadFont(directory, slot);
         if (result != RenderOk) {
-            std::fprintf(stderr, "tactico-fontsample: %s: result %d\n", FontNames[slot], result);
+            std::fprintf(stderr, "tactico-fontsample: %s: result %d\n", FontNames[slot].c_str(),
+                         result);
             return 1;
         }
     }

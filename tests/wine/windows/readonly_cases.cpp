@@ -10,7 +10,7 @@
 #include <iterator>
 #include <string>
 
-#include "update/file_ops.h"
+#include "platform/file_io.h"
 
 namespace {
 
@@ -42,8 +42,15 @@ int main(int argc, char** argv) {
         std::printf("FAIL: this system removes read-only files anyway; the case proves nothing\n");
         return 1;
     }
-    const std::string missing = std::string(argv[1]) + "\\missing.new";
-    const bool ok = !replaceWith(missing.c_str(), target.c_str()) &&
+    std::string why;
+    const Folder folder = openInstallFolder(argv[1], why);
+    PrivateFolderState state = PrivateFolderState::Failed;
+    const PrivateFolder staging = openPrivateFolder(folder, "staging", true, state);
+    if (!staging.isOpen()) {
+        std::printf("FAIL: no staging folder in %s: %s\n", argv[1], why.c_str());
+        return 1;
+    }
+    const bool ok = !moveIn(staging, "missing.new", folder, "tactico.exe") &&
                     readFile(target) == "old program" && isReadOnly(target);
     std::printf("%s: after a failed replacement the target is as it was, read-only\n",
                 ok ? "ok" : "FAIL");
