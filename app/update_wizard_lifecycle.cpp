@@ -6,6 +6,7 @@
 #include "datafile/directory.h"
 #include "platform/run_log.h"
 #include "update/install_record.h"
+#include "update/pack_update.h"
 #include "update/package.h"
 #include "update/update_session.h"
 #include "wizard/devices.h"

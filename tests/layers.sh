@@ -1,9 +1,13 @@
 #!/usr/bin/env bash
 # The program's layers as its includes show them: no file includes one of a layer
-# above its own, and render/ and update/, side by side, include nothing of each other.
+# above its own, render/ and update/, side by side, include nothing of each other, and
+# no two files (a header and its source counted as one) include each other, however
+# far round.
 #   tests/layers.sh <source folder>
 set -euo pipefail
 cd "$1"
+scratch=$(mktemp -d)
+trap 'rm -rf "$scratch"' EXIT
 # From the bottom: the art the backends draw, the platform, the files, then the
 # update and the drawing, the wizard, and the application framework on top.
 rank() {
@@ -21,5 +25,8 @@ while IFS=: read -r file _ included; do
     fi
 done < <(grep -rHoE '^#include "[a-z_]+/[^"]+' resources platform datafile update render wizard app |
     sed 's/#include "/:/')
-((found == 0)) && echo "every include runs down a layer"
+grep -rHoE '^#include "[a-z_]+/[^"]+\.h"' resources platform datafile update render wizard app |
+    sed -E 's/:#include "/ /; s/"$//; s/\.(h|cpp) / /; s/\.h$//' | awk '$1 != $2' |
+    tsort >/dev/null 2>"$scratch/loops" || { cat "$scratch/loops" >&2; found=1; }
+((found == 0)) && echo "every include runs down a layer, and none runs in a circle"
 exit "$found"

@@ -1,3 +1,4 @@
+#include "update/pack_update.h"
 #include "update/package.h"
 
 #include <algorithm>

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "update/file_list.h"
-#include "update/pack_patch.h"
 
 inline constexpr Name PackageFile = "update.dat";
 inline constexpr const char* PackageFileName = PackageFile.c_str();
@@ -24,10 +23,3 @@ struct PackageTable {
 // check failed, otherwise.
 std::optional<PackageTable> readPackageTable(const unsigned char (&table)[PackageTableBytes],
                                              std::int64_t length, std::string& why);
-
-// Builds "update.dat" in the current folder from the bare-named sources there, and
-// "update.dat.sha256" beside it; with a base package, "update.patch" too, which the
-// digest file then lists.
-// release names what the digest file's files install (the program's own version
-// text); empty, the digest file names none.
-bool packUpdate(const PatchPackOptions& patch = {}, const std::string& release = {});

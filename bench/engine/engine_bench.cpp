@@ -35,6 +35,7 @@
 #include "update/file_list.h"
 #include "update/install_record.h"
 #include "update/pack_files.h"
+#include "update/pack_update.h"
 #include "update/package.h"
 #include "update/update_session.h"
 #include <optional>

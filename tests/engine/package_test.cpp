@@ -15,6 +15,7 @@
 #include "tests/temp_folder.h"
 #include "update/digest.h"
 #include "update/file_list.h"
+#include "update/pack_update.h"
 #include "update/package.h"
 #include "update/patch_file.h"
 #include "update/update_source.h"

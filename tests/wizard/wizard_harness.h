@@ -21,6 +21,7 @@
 #include "update/digest.h"
 #include "update/file_list.h"
 #include "update/install_record.h"
+#include "update/pack_update.h"
 #include "update/package.h"
 #include "wizard/texts.h"
 #include "wizard/update_wizard.h"
