@@ -113,6 +113,9 @@ struct PlatformOps {
     // False when the value is not written, or is written but not yet sure to
     // survive a power cut; a caller that must tell the two apart reads it back.
     bool (*writeRegistryString)(const char* keyPath, const char* valueName, const char* text);
+    // Makes what was written under keyPath, by this run or one before it, sure to
+    // survive a power cut; needs no right to change it. Null: nothing to flush.
+    bool (*flushRegistryKey)(const char* keyPath);
 
     // Whether the key was down when the message being handled was sent
     // (GetKeyState). May be null: no key is down.

@@ -148,6 +148,15 @@ class Commit {
         if (!syncFolders(folders, journal)) {
             return CommitOutcome::Stuck;
         }
+        // A run killed before the record's folder reached the disk leaves a record
+        // that a power cut may yet turn old: the old files and the journal stay
+        // until it is sure, so that the next start can still go either way.
+        if (!flushInstallRecord(RecordKey)) {
+            runLog("Cannot flush the installation record: %s; the update is in place and the "
+                   "next start finishes its clean-up",
+                   systemErrorText().c_str());
+            return CommitOutcome::Committed;
+        }
         return cleanUp() ? CommitOutcome::Committed : CommitOutcome::Stuck;
     }
 

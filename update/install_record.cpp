@@ -37,3 +37,11 @@ bool writeInstallValue(const char* subkey, const char* valueName, const char* te
     const std::string keyPath = std::string(KeyPrefix) + subkey;
     return platform().writeRegistryString(keyPath.c_str(), valueName, text);
 }
+
+bool flushInstallRecord(const char* subkey) {
+    if (platform().flushRegistryKey == nullptr) {
+        return true;
+    }
+    const std::string keyPath = std::string(KeyPrefix) + subkey;
+    return platform().flushRegistryKey(keyPath.c_str());
+}

@@ -13,3 +13,5 @@ bool readInstallValue(const char* subkey, const char* valueName, std::string& va
 bool readInstallValue(const char* subkey, const char* valueName, char* buffer,
                       std::uint32_t bufferSize);
 bool writeInstallValue(const char* subkey, const char* valueName, const char* text);
+// Makes the record as it stands durable; true where nothing needs flushing.
+bool flushInstallRecord(const char* subkey);

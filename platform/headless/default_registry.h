@@ -8,4 +8,5 @@
 namespace headless {
 bool defaultRegistryRead(const char* keyPath, const char* valueName, std::string& value);
 bool defaultRegistryWrite(const char* keyPath, const char* valueName, const char* text);
+bool defaultRegistryFlush(const char* keyPath);
 } // namespace headless

@@ -370,6 +370,12 @@ bool writeRegistryString(const char* keyPath, const char* valueName, const char*
                : defaultRegistryWrite(keyPath, valueName, text);
 }
 
+bool flushRegistryKey(const char* keyPath) {
+    const DesktopConfig& config = desktop().config;
+    return config.flushRegistryKey != nullptr ? config.flushRegistryKey(keyPath)
+                                              : defaultRegistryFlush(keyPath);
+}
+
 bool isKeyDown(std::uint32_t virtualKey) {
     return desktop().keysDown[virtualKey & 0xFF];
 }
@@ -415,6 +421,7 @@ PlatformOps table = {
     .destroyCursor = destroyCursor,
     .readRegistryString = readRegistryString,
     .writeRegistryString = writeRegistryString,
+    .flushRegistryKey = flushRegistryKey,
     .isKeyDown = isKeyDown,
     .screenDescribed = screenDescribed,
 };

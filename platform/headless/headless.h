@@ -35,6 +35,7 @@ struct DesktopConfig : FrameMetrics {
                                std::string& value) = nullptr;
     bool (*writeRegistryString)(const char* keyPath, const char* valueName,
                                 const char* text) = nullptr;
+    bool (*flushRegistryKey)(const char* keyPath) = nullptr;
 };
 
 struct MessageBoxRecord {

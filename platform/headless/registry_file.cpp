@@ -11,4 +11,8 @@ bool defaultRegistryWrite(const char* keyPath, const char* valueName, const char
     return regFileWrite(keyPath, valueName, text);
 }
 
+bool defaultRegistryFlush(const char* keyPath) {
+    return regFileFlush(keyPath);
+}
+
 } // namespace headless

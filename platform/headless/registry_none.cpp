@@ -10,4 +10,8 @@ bool defaultRegistryWrite(const char*, const char*, const char*) {
     return false;
 }
 
+bool defaultRegistryFlush(const char*) {
+    return false;
+}
+
 } // namespace headless

@@ -221,6 +221,26 @@ bool regFileRead(const char* keyPath, const char* valueName, std::string& value)
     return true;
 }
 
+bool regFileFlush(const char* keyPath) {
+    if (keyPath == nullptr) {
+        return false;
+    }
+    const std::string path = regFilePath();
+    const RecordFolder folder(path);
+    if (folder.fd < 0) {
+        return false;
+    }
+    const int fd = ::openat(folder.fd, folder.name.c_str(), O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        return false;
+    }
+    const bool synced = ::fsync(fd) == 0;
+    const int error = errno;
+    ::close(fd);
+    errno = error;
+    return synced && syncRecordFolder(folder.fd, path);
+}
+
 bool regFileWrite(const char* keyPath, const char* valueName, const char* text) {
     if (keyPath == nullptr || valueName == nullptr || text == nullptr) {
         return false;

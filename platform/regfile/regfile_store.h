@@ -21,6 +21,11 @@ bool regFileRead(const char* keyPath, const char* valueName, std::string& value)
 // False also when the new file is in place but its folder could not be flushed.
 bool regFileWrite(const char* keyPath, const char* valueName, const char* text);
 
+// Pushes the record file and its folder to the disk as they stand, without
+// writing anything: a record a run killed before its folder was flushed becomes
+// durable.
+bool regFileFlush(const char* keyPath);
+
 // Removes the temporaries that runs killed while writing the record left beside
 // it (those of live processes stay). The first read of a run does this itself.
 void regFileSweepTemporaries();

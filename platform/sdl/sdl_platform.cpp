@@ -649,6 +649,7 @@ const PlatformOps table = {
     .destroyCursor = destroyCursor,
     .readRegistryString = regFileRead,
     .writeRegistryString = regFileWrite,
+    .flushRegistryKey = regFileFlush,
     .isKeyDown = isKeyDown,
     .screenDescribed = nullptr,
 };

@@ -49,6 +49,7 @@ const PlatformOps table = {
     .destroyCursor = destroyCursor,
     .readRegistryString = readRegistryString,
     .writeRegistryString = writeRegistryString,
+    .flushRegistryKey = flushRegistryKey,
     .isKeyDown = isKeyDown,
     .screenDescribed = screenDescribed,
 };

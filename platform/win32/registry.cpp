@@ -96,4 +96,15 @@ bool writeRegistryString(const char* keyPath, const char* valueName, const char*
     return result == ERROR_SUCCESS;
 }
 
+bool flushRegistryKey(const char* keyPath) {
+    HKEY key;
+    if (!openRecord(wideFromUtf8(keyPath), KEY_QUERY_VALUE, &key)) {
+        return false;
+    }
+    const LONG result = RegFlushKey(key);
+    RegCloseKey(key);
+    SetLastError(static_cast<DWORD>(result));
+    return result == ERROR_SUCCESS;
+}
+
 } // namespace win32

@@ -83,6 +83,7 @@ headless::DesktopConfig unattendedDesktop() {
     config.defaultInstallPath = "c:\\tactdemo";
     config.readRegistryString = readRegistryString;
     config.writeRegistryString = writeRegistryString;
+    config.flushRegistryKey = flushRegistryKey;
     return config;
 }
 

@@ -101,5 +101,6 @@ bool isKeyDown(std::uint32_t virtualKey);
 
 bool readRegistryString(const char* keyPath, const char* valueName, std::string& value);
 bool writeRegistryString(const char* keyPath, const char* valueName, const char* text);
+bool flushRegistryKey(const char* keyPath);
 
 } // namespace win32

@@ -73,8 +73,10 @@ class Commit : public ::testing::Test {
     }
 
     TempFolder folder;
-    PlatformOps ops{
-        .name = "regfile", .readRegistryString = regFileRead, .writeRegistryString = regFileWrite};
+    PlatformOps ops{.name = "regfile",
+                    .readRegistryString = regFileRead,
+                    .writeRegistryString = regFileWrite,
+                    .flushRegistryKey = regFileFlush};
     const std::string game = folder / "game";
     const fs::path staging = fs::path(game) / StagingFolderName;
     InstallFolders folders;
@@ -119,6 +121,28 @@ TEST_F(Commit, ARecordThatReadsBackOldUndoesTheUpdate) {
     expectTargets(false);
     EXPECT_EQ(recorded(), "Version 3.69");
     EXPECT_FALSE(fs::exists(staging / JournalFileName));
+}
+
+// Killed once the record named the new version: the next start completes the
+// update, but removes the old files and the journal only once the record is sure
+// to be on the disk, since a power cut could still turn it old.
+TEST_F(Commit, RecoveryKeepsTheJournalUntilTheRecordIsOnTheDisk) {
+    commit_hooks::afterOperation = [](int) {
+        char version[200] = {};
+        return readInstallValue("Tactico", "Version", version, sizeof version) &&
+               std::string(version) == "Version 3.84";
+    };
+    EXPECT_EQ(commitUpdate(update), CommitOutcome::Stuck);
+    commit_hooks::afterOperation = nullptr;
+    ops.flushRegistryKey = [](const char*) { return false; };
+    EXPECT_EQ(recoverUpdate(game.c_str(), "Version 3.84"), RecoveryOutcome::Completed);
+    expectTargets(true);
+    EXPECT_TRUE(fs::exists(staging / JournalFileName));
+    EXPECT_TRUE(fs::exists(staging / asideName(0).c_str()));
+    ops.flushRegistryKey = regFileFlush;
+    EXPECT_EQ(recoverUpdate(game.c_str(), "Version 3.84"), RecoveryOutcome::Completed);
+    expectTargets(true);
+    EXPECT_FALSE(fs::exists(staging));
 }
 
 // The folders are held from before the commit: "data" swapped for a link once the
