@@ -261,17 +261,30 @@ class Lister {
     void listPatchTable(const PatchTable& table) {
         line("  format " + std::to_string(table.format) + ", " + std::to_string(table.sets.size()) +
              (table.sets.size() == 1 ? " set" : " sets"));
-        for (const PatchSet& set : table.sets) {
-            listPatchSet(set);
+        for (std::size_t n = 0; n < table.sets.size(); ++n) {
+            listPatchSet(table, n);
         }
     }
 
-    void listPatchSet(const PatchSet& set) {
+    // The set of an earlier one whose entry carries the same stored bytes; 0 for none.
+    static std::size_t sharedWith(const PatchTable& table, std::size_t n, int e) {
+        const PatchEntry& entry = table.sets[n].entries[e];
+        for (std::size_t earlier = 0; entry.storedBytes > 0 && earlier < n; ++earlier) {
+            const PatchEntry& other = table.sets[earlier].entries[e];
+            if (other.storedAt == entry.storedAt && other.storedBytes == entry.storedBytes) {
+                return earlier + 1;
+            }
+        }
+        return 0;
+    }
+
+    void listPatchSet(const PatchTable& table, std::size_t n) {
+        const PatchSet& set = table.sets[n];
         std::string versions;
         for (const std::string& version : set.versions) {
             versions += (versions.empty() ? "" : ", ") + version;
         }
-        line("  for version " + versions);
+        line("  set " + std::to_string(n + 1) + ", for version " + versions);
         line("    " + padded("entry", NameColumn) + "kind          stored     result");
         for (int e = 0; e < UpdateFileCount; ++e) {
             if (isReadmeEntry(e)) {
@@ -283,6 +296,10 @@ class Lister {
                                padded(kinds[static_cast<int>(entry.kind)], 9) +
                                rightAligned(entry.storedBytes, 11) +
                                rightAligned(entry.resultSize, 11);
+            // Stored once: the sizes of the sets add up to the patch's.
+            if (const std::size_t first = sharedWith(table, n, e)) {
+                text += "  stored once, with set " + std::to_string(first);
+            }
             // Both are made from the same files by one packing: a patch beside
             // another release's update.dat makes other files than it installs.
             if (packageSound_ && (entry.resultSize != entries_[e].size ||

@@ -356,11 +356,14 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
         usePublisherKeysForTest(keys);
     });
 
-    // The listing judges the signature as the update does.
+    // The listing judges the signature as the update does (keys only with a signer);
+    // a patch's sets are each listed, what they share stored once.
     SampleSetup listed("run-listed");
-    const auto list = [&](const TestPublisherKey& signer) {
-        writeSignedDigest(listed, signer);
-        usePublisherKeysForTest(keys);
+    const auto list = [&](const TestPublisherKey* signer) {
+        if (signer != nullptr) {
+            writeSignedDigest(listed, *signer);
+            usePublisherKeysForTest(keys);
+        }
         const fs::path previous = fs::current_path();
         fs::current_path(listed.updateFolder);
         ::testing::internal::CaptureStdout();
@@ -370,13 +373,19 @@ TEST(SilentRun, OnlyWhatThePublisherSignedIsInstalledAndOnlyAsItWasChecked) {
         usePublisherKeysForTest({});
         return std::pair(exitCode, output);
     };
-    const auto [signedCode, signedOutput] = list(publisher);
+    const auto [signedCode, signedOutput] = list(&publisher);
     EXPECT_EQ(signedCode, 0) << signedOutput;
     EXPECT_NE(signedOutput.find("valid, by publisher key test.pem"), std::string::npos);
-    const auto [otherCode, otherOutput] = list(other);
+    const auto [otherCode, otherOutput] = list(&other);
     EXPECT_EQ(otherCode, 2) << otherOutput;
     EXPECT_NE(otherOutput.find("no signature of update.dat.sha256 by a publisher key"),
               std::string::npos);
+    listed.makePatch(true, -1, {"3.80"});
+    const auto [patchCode, patchOutput] = list(nullptr);
+    EXPECT_EQ(patchCode, 0) << patchOutput;
+    for (const char* text : {"2 sets", "set 2, for version 3.80", "stored once, with set 1"}) {
+        EXPECT_NE(patchOutput.find(text), std::string::npos) << text << " not in\n" << patchOutput;
+    }
 }
 
 TEST(SilentRun, APatchFitsOnlyTheVersionAndFilesItWasMadeAgainst) {
