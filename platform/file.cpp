@@ -2,6 +2,7 @@
 // positions and the push to the disk under them are each backend's own.
 #include <utility>
 
+#include "platform/file_access.h"
 #include "platform/file_io.h"
 #include "platform/path_io.h"
 
@@ -39,4 +40,12 @@ bool File::close() {
         return true;
     }
     return std::fclose(std::exchange(stream_, nullptr)) == 0;
+}
+
+File openPath(const char* path, const char* mode) {
+    return FileAccess::of(openFile(path, mode));
+}
+
+File fileOf(std::FILE* stream) {
+    return FileAccess::of(stream);
 }

@@ -1,3 +1,4 @@
+#include "platform/file_access.h"
 #include "platform/file_io.h"
 #include "platform/path_io.h"
 
@@ -29,24 +30,6 @@ bool syncFile(std::FILE* file) {
     return std::fflush(file) == 0 && fsync(fileno(file)) == 0;
 }
 
-struct FileAccess {
-    static File of(std::FILE* stream) {
-        File file(stream);
-        if (stream == nullptr) {
-            file.error_ = Status::lastError();
-        }
-        return file;
-    }
-    static std::FILE* stream(const File& file) { return file.stream_; }
-};
-
-File openPath(const char* path, const char* mode) {
-    return FileAccess::of(openFile(path, mode));
-}
-
-File fileOf(std::FILE* stream) {
-    return FileAccess::of(stream);
-}
 
 void adviseSequential(std::FILE* file) {
     posix_fadvise(fileno(file), 0, 0, POSIX_FADV_SEQUENTIAL);

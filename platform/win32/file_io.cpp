@@ -1,3 +1,4 @@
+#include "platform/file_access.h"
 #include "platform/file_io.h"
 #include "platform/path_io.h"
 
@@ -249,25 +250,6 @@ std::string fromFsPath(const std::filesystem::path& path) {
     return win32::utf8FromWide(path.native()).value_or(std::string());
 }
 
-namespace {} // namespace
-
-struct FileAccess {
-    static File of(std::FILE* stream) {
-        File file(stream);
-        if (stream == nullptr) {
-            file.error_ = Status::lastError();
-        }
-        return file;
-    }
-};
-
-File openPath(const char* path, const char* mode) {
-    return FileAccess::of(openFile(path, mode));
-}
-
-File fileOf(std::FILE* stream) {
-    return FileAccess::of(stream);
-}
 
 namespace {
 

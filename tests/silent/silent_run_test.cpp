@@ -9,7 +9,6 @@
 #include "app/bwio.h"
 #include "tests/publisher_key.h"
 #include "tests/wizard/wizard_harness.h"
-#include "tools/demo/playthrough.h"
 #include "update/commit.h"
 #include "update/pack_files.h"
 
@@ -222,49 +221,6 @@ TEST(SilentRun, LanguageAndFolderFromTheCommandLine) {
     writeFile(staging / stagedName(1).c_str(), "half");
     EXPECT_EQ(run(setup, "/silent /dir=" + setup.game.string()).exitCode, 1);
     EXPECT_FALSE(fs::exists(staging));
-}
-
-// The log lines of a run, with its folder's name taken out and without the two
-// lines that tell how it was started.
-std::string comparable(const std::vector<std::string>& log, const SampleSetup& setup) {
-    std::string lines;
-    for (const std::string& line : log) {
-        if (!line.starts_with("Command line:") && !line.starts_with("Mode:")) {
-            lines += line + "\n";
-        }
-    }
-    const std::string root = setup.root.string();
-    for (std::size_t at; (at = lines.find(root)) != std::string::npos;) {
-        lines.replace(at, root.size(), "<root>");
-    }
-    return lines;
-}
-
-// The log is the one a user clicking through the wizard leaves.
-TEST(SilentRun, DoesWhatTheClickedWizardDoes) {
-    SampleSetup clicked("clicked", true);
-    SampleSetup silent("silent", true);
-    const fs::path previous = fs::current_path();
-    fs::current_path(clicked.updateFolder);
-    useRecordOf(clicked);
-    const std::string log = "/log=" + (clicked.root / "run.log").string();
-    const demo::PlayResult played = demo::playUpdate(English, {}, log.c_str());
-    fs::current_path(previous);
-    EXPECT_TRUE(played.reachedCompletion && played.answeredQuickStart);
-    const std::vector<std::string> byHand = logLines(clicked.root / "run.log");
-    const RunResult unattended = run(silent, "/silent /deletequickstart");
-
-    EXPECT_EQ(unattended.exitCode, 0);
-    EXPECT_EQ(comparable({readFile(silent.root / "registry.reg")}, silent),
-              comparable({readFile(clicked.root / "registry.reg")}, clicked));
-    for (const SampleSetup* s : {&clicked, &silent}) {
-        s->expectFiles(s->game, 0, UpdateFileCount);
-        EXPECT_FALSE(fs::exists(s->game / "qstart" / "premier.qst"));
-    }
-    EXPECT_EQ(comparable(unattended.log, silent), comparable(byHand, clicked));
-    EXPECT_TRUE(
-        logHas(unattended, "Installation record: \"Location\" = \"" + silent.game.string()));
-    EXPECT_EQ(unattended.log.back(), "Result: updated; exit code 0");
 }
 
 // The digest file of the sample's update folder for release (none when empty),
